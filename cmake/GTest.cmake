@@ -1,0 +1,17 @@
+# GoogleTest: the installed package natively, otherwise built from its sources with the same
+# compiler as the product (MinGW needs its posix thread model for std::mutex).
+if(NOT CMAKE_CROSSCOMPILING)
+    find_package(GTest CONFIG QUIET)
+endif()
+if(NOT TARGET GTest::gtest_main)
+    if(NOT EXISTS "${KV2_GTEST_SOURCE}/CMakeLists.txt")
+        message(FATAL_ERROR "GoogleTest sources not found at ${KV2_GTEST_SOURCE}; install the googletest package")
+    endif()
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+    add_subdirectory("${KV2_GTEST_SOURCE}" "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL)
+    add_library(GTest::gtest ALIAS gtest)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+endif()
+include(GoogleTest)

@@ -1,0 +1,104 @@
+#include "procwin/win/Wow64.h"
+
+#include <windows.h>
+
+#include <iterator>
+
+namespace procwin
+{
+
+namespace
+{
+
+using IsWow64ProcessFunction = BOOL(WINAPI *)(HANDLE, PBOOL);
+using DisableRedirectionFunction = BOOL(WINAPI *)(PVOID *);
+using RevertRedirectionFunction = BOOL(WINAPI *)(PVOID);
+
+// Module state: set once by Wow64Init on the user-interface thread.
+bool g_isWow64 = false;
+DisableRedirectionFunction g_disableRedirection = nullptr;
+RevertRedirectionFunction g_revertRedirection = nullptr;
+PVOID g_savedRedirection = nullptr;
+
+template <typename Function> Function Lookup(HMODULE module, const char *name)
+{
+    // GetProcAddress answers a generic function pointer; the cast to the documented signature is the
+    // usual way to bind an optional export.
+    return reinterpret_cast<Function>(reinterpret_cast<void *>(GetProcAddress(module, name)));
+}
+
+OSVERSIONINFOW SystemVersion()
+{
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof(info);
+#if defined(_MSC_VER)
+#pragma warning(suppress : 4996) // the manifest's supported-OS list makes the answer truthful
+#endif
+    GetVersionExW(&info);
+    return info;
+}
+
+} // namespace
+
+void Wow64Init()
+{
+    const HMODULE kernel = GetModuleHandleW(L"Kernel32.dll"); // not owned: always loaded
+    const auto isWow64Process = Lookup<IsWow64ProcessFunction>(kernel, "IsWow64Process");
+    if (isWow64Process != nullptr)
+    {
+        BOOL flag = FALSE;
+        g_isWow64 = isWow64Process(GetCurrentProcess(), &flag) && flag;
+    }
+    else
+    {
+        const OSVERSIONINFOW version = SystemVersion();
+        g_isWow64 = version.dwMajorVersion > 5 || (version.dwMajorVersion == 5 && version.dwMinorVersion >= 2);
+    }
+    if (!g_isWow64)
+        return;
+
+    // Loaded by full path from the system folder, never by a search that could find a planted copy.
+    wchar_t path[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    static constexpr wchar_t kKernelName[] = L"\\Kernel32.dll";
+    if (length == 0 || length + std::size(kKernelName) > MAX_PATH)
+        return;
+    lstrcatW(path, kKernelName);
+    const HMODULE library = LoadLibraryW(path);
+    if (library == nullptr)
+        return;
+    g_disableRedirection = Lookup<DisableRedirectionFunction>(library, "Wow64DisableWow64FsRedirection");
+    g_revertRedirection = Lookup<RevertRedirectionFunction>(library, "Wow64RevertWow64FsRedirection");
+    // Kernel32 stays mapped in every process, so the bound functions remain valid.
+    FreeLibrary(library);
+}
+
+bool IsWow64()
+{
+    return g_isWow64;
+}
+
+void Wow64FsOff()
+{
+    if (g_isWow64 && g_disableRedirection != nullptr)
+        g_disableRedirection(&g_savedRedirection);
+}
+
+void Wow64FsRestore()
+{
+    if (g_isWow64 && g_revertRedirection != nullptr)
+        g_revertRedirection(g_savedRedirection);
+}
+
+bool IsWinXPOrLater()
+{
+    const OSVERSIONINFOW version = SystemVersion();
+    return version.dwMajorVersion > 5 || (version.dwMajorVersion == 5 && version.dwMinorVersion >= 1);
+}
+
+bool IsWin2000OrLater()
+{
+    return SystemVersion().dwMajorVersion >= 5;
+}
+
+} // namespace procwin

@@ -1,0 +1,4 @@
+// Resource identifiers shared by the .rc files and the code.
+#pragma once
+
+#define IDI_KV2 1

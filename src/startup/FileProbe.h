@@ -1,0 +1,27 @@
+// What reading the task definition needs from the file system. The Win32 side answers with the
+// drive-safe existence tests; tests use an in-memory fake.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace startup
+{
+
+class FileProbe
+{
+  public:
+    virtual ~FileProbe() = default;
+
+    // True when the path's drive is ready and the path names an existing file (not a folder).
+    virtual bool FileExists(std::u16string_view path) const = 0;
+
+    // True when the path's drive is ready and the path names an existing folder.
+    virtual bool DirectoryExists(std::u16string_view path) const = 0;
+
+    // The whole content of a file of at most `limit` bytes. Empty when it cannot be read or is larger.
+    virtual std::optional<std::string> ReadFile(std::u16string_view path, size_t limit) const = 0;
+};
+
+} // namespace startup

@@ -1,0 +1,54 @@
+#include "startup/win/SpecialFolder.h"
+
+#include "common/Text.h"
+#include "common/win/FileSystem.h"
+#include "common/win/WinText.h"
+#include "startup/Build.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+namespace startup
+{
+
+using common::win::W;
+
+std::u16string GetSpecialFolder(int index)
+{
+    static constexpr int kFolders[] = {CSIDL_PERSONAL,      CSIDL_APPDATA,     CSIDL_LOCAL_APPDATA,
+                                       CSIDL_COMMON_APPDATA, CSIDL_MYPICTURES, CSIDL_COMMON_DOCUMENTS};
+    if (index < 0 || index >= static_cast<int>(std::size(kFolders)))
+        return {};
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, kFolders[index], nullptr, SHGFP_TYPE_CURRENT, path)))
+        return {};
+    return std::u16string(common::CutAtNul(common::win::U(path, MAX_PATH)));
+}
+
+namespace
+{
+
+void CreateFolderIfMissing(const std::u16string &folder)
+{
+    if (!common::win::DirectoryExistsReady(folder))
+        CreateDirectoryW(W(folder), nullptr);
+}
+
+} // namespace
+
+std::u16string PrepareDataFolder(const std::u16string &name)
+{
+    const std::u16string appData = GetSpecialFolder(1);
+    if (appData.empty())
+        return {};
+    const std::u16string company = appData + u"\\" + kCompanyFolderName;
+    CreateFolderIfMissing(company);
+    const std::u16string folder = company + u"\\" + name;
+    CreateFolderIfMissing(folder);
+    if (!common::win::DirectoryExistsReady(folder))
+        return {};
+    return folder + u"\\";
+}
+
+} // namespace startup

@@ -1,0 +1,95 @@
+#include "startup/win/Startup.h"
+
+#include "common/Text.h"
+#include "common/win/TextFile.h"
+#include "common/win/Unique.h"
+#include "common/win/WinText.h"
+#include "controller/win/MainForm.h"
+#include "gui/Application.h"
+#include "procwin/win/IRunFindForm.h"
+#include "startup/Build.h"
+#include "startup/CommandLine.h"
+#include "startup/ProcessState.h"
+#include "startup/win/SpecialFolder.h"
+#include "startup/win/SystemFileProbe.h"
+#include "ui/win/KeyForm.h"
+#ifndef KV2_ELEVATED
+#include "ui/win/PanelForm.h"
+#endif
+
+#include <windows.h>
+
+#include <optional>
+
+namespace startup
+{
+
+namespace
+{
+
+using common::win::W;
+
+constexpr UINT kErrorBoxStyle = MB_OK | MB_ICONHAND | MB_SYSTEMMODAL; // 0x1010
+
+#ifdef KV2_ELEVATED
+constexpr wchar_t kMutexName[] = L"KV2A/Orvane";
+#else
+constexpr wchar_t kMutexName[] = L"KV2/Orvane";
+#endif
+
+void ShowError(const std::u16string &text)
+{
+    MessageBoxW(nullptr, W(text), W(std::u16string(kMessageCaption)), kErrorBoxStyle);
+}
+
+// The forms, created in their fixed order and destroyed in the reverse order.
+struct Forms
+{
+    controller::TmainForm mainForm;
+#ifndef KV2_ELEVATED
+    ui::TPanelForm panelForm{mainForm};
+#endif
+    procwin::TIRunFindForm runFindForm;
+    ui::TKeyForm keyForm;
+};
+
+} // namespace
+
+int RunProgram()
+{
+    const std::u16string dataFolder = PrepareDataFolder(kDataFolderName);
+    if (dataFolder.empty())
+        return 0;
+    SetFixedPaths(dataFolder, !kElevatedBuild);
+    gui::Application &application = gui::Application::Instance();
+    application.SetTitle(kApplicationTitle);
+
+    ApplyCommandLine(SplitCommandLine(common::win::U(GetCommandLineW())), SystemFileProbe(),
+                     common::win::SystemAnsiCodePage(), Task());
+    if (Task().ProgramPath.empty())
+    {
+        ShowError(kRefusalMessage);
+        return 0;
+    }
+
+    // Held for the life of the process. Whether it existed before does not matter: several instances
+    // run side by side, each managing its own target.
+    common::win::UniqueHandle mutex(CreateMutexW(nullptr, FALSE, kMutexName));
+
+    std::optional<Forms> forms;
+    try
+    {
+        forms.emplace();
+    }
+    catch (const std::exception &error)
+    {
+        ShowError(common::Utf8ToUtf16(error.what()));
+        return 1;
+    }
+    application.Run();
+    forms.reset();
+    ReleaseMutex(mutex.Get());
+    return 0;
+}
+
+} // namespace startup

@@ -1,0 +1,23 @@
+#include "startup/win/SystemFileProbe.h"
+
+#include "common/win/FileSystem.h"
+
+namespace startup
+{
+
+bool SystemFileProbe::FileExists(std::u16string_view path) const
+{
+    return common::win::FileExistsReady(std::u16string(path));
+}
+
+bool SystemFileProbe::DirectoryExists(std::u16string_view path) const
+{
+    return common::win::DirectoryExistsReady(std::u16string(path));
+}
+
+std::optional<std::string> SystemFileProbe::ReadFile(std::u16string_view path, size_t limit) const
+{
+    return common::win::ReadFileCapped(std::u16string(path), limit);
+}
+
+} // namespace startup
