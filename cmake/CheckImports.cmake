@@ -1,0 +1,16 @@
+# Fails when PROGRAM imports a DLL that is not part of Windows itself.
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "cannot read ${PROGRAM}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
+set(system advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll
+    shell32.dll shlwapi.dll user32.dll uxtheme.dll version.dll psapi.dll dwmapi.dll)
+foreach(entry ${imports})
+    string(REPLACE "DLL Name: " "" dll "${entry}")
+    string(TOLOWER "${dll}" dll)
+    if(NOT dll IN_LIST system)
+        message(FATAL_ERROR "${PROGRAM} imports ${dll}, which is not a system DLL")
+    endif()
+    message(STATUS "imports ${dll}")
+endforeach()

@@ -1,0 +1,224 @@
+// Whole-program start-up: KV2.exe is started as a user would start it, and what it shows, makes
+// and leaves running is looked at from outside.
+#include "../win/WinTestSupport.h"
+
+#include "common/Text.h"
+#include "common/win/FileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+using namespace wintest;
+using namespace std::chrono_literals;
+
+namespace
+{
+
+const std::u16string kMessageCaption = u"KV2 / Orvane";
+const std::u16string kRefusal = u"オプションが不正です。\r\n終了します。";
+
+std::u16string Kv2()
+{
+    return BinFolder() + u"\\KV2.exe";
+}
+
+std::u16string TargetProgram()
+{
+    return BinFolder() + u"\\KV2Target.exe";
+}
+
+std::u16string Quoted(const std::u16string &text)
+{
+    return u"\"" + text + u"\"";
+}
+
+std::u16string RoamingAppData()
+{
+    wchar_t path[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
+    return U(path);
+}
+
+// Expects the refusal message box from the process, dismisses it and expects exit code 0.
+void ExpectRefusal(Process &kv2, const std::string &context)
+{
+    HWND box = WaitForWindow(kv2.Id(), L"#32770", kMessageCaption, 20s);
+    ASSERT_NE(box, nullptr) << context;
+    EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)), kRefusal) << context;
+    // System-modal: the box stays above every other window.
+    EXPECT_TRUE(GetWindowLongW(box, GWL_EXSTYLE) & WS_EX_TOPMOST) << context;
+    // The stop icon and only an OK button.
+    EXPECT_NE(GetDlgItem(box, 0x14), nullptr) << context;
+    EXPECT_NE(GetDlgItem(box, IDOK), nullptr) << context;
+    EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr) << context;
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(kv2.WaitForExit(20s), 0u) << context;
+}
+
+// The hidden controller window of a running KV2 that manages `program`.
+HWND WaitForController(Process &kv2, const std::u16string &program)
+{
+    return WaitForWindow(kv2.Id(), L"TmainForm", u"KV2-" + program, 20s);
+}
+
+void ExpectNothingVisible(Process &kv2)
+{
+    for (HWND window : ProcessWindows(kv2.Id()))
+        EXPECT_FALSE(IsWindowVisible(window)) << common::Utf16ToUtf8(WindowText(window));
+}
+
+void CloseAndExpectCleanEnd(Process &kv2, HWND controller)
+{
+    PostMessageW(controller, WM_CLOSE, 0, 0);
+    EXPECT_EQ(kv2.WaitForExit(20s), 0u);
+}
+
+} // namespace
+
+TEST(Startup, RefusesWithoutAUsableProgram)
+{
+    TempFolder temp;
+    const std::u16string good = temp / u"good.KV2";
+    WriteBytes(good, Utf16File("[Program]\r\nName=" + common::Utf16ToUtf8(TargetProgram()) + "\r\n"));
+    const std::u16string missingProgram = temp / u"missing.KV2";
+    WriteBytes(missingProgram, Utf16File("[Program]\r\nName=C:\\no\\such\\program.exe\r\n"));
+    const std::u16string wrongExtension = temp / u"good.txt";
+    WriteBytes(wrongExtension, Utf16File("[Program]\r\nName=" + common::Utf16ToUtf8(TargetProgram()) + "\r\n"));
+
+    const std::pair<const char *, std::u16string> cases[] = {
+        {"no arguments", u""},
+        {"missing task file", Quoted(temp / u"absent.KV2")},
+        {"task file naming a missing program", Quoted(missingProgram)},
+        {"wrong extension", Quoted(wrongExtension)},
+        {"a lone /e: is read as a task file", Quoted(u"/e:" + TargetProgram())},
+        {"options without an existing program", u"/e:C:\\no\\such.exe /w:max"},
+        {"options naming a folder", u"/e:" + Quoted(BinFolder()) + u" /w:max"},
+        {"unbalanced quotes", u"\"/e:" + TargetProgram() + u" /w:max"},
+    };
+    for (const auto &[context, arguments] : cases)
+    {
+        Process kv2(Kv2(), arguments);
+        ExpectRefusal(kv2, context);
+    }
+}
+
+TEST(Startup, DamagedTaskFilesAreRefusedWithoutCrashOrHang)
+{
+    TempFolder temp;
+    std::string binary;
+    for (int i = 0; i < 4096; ++i)
+        binary.push_back(static_cast<char>((i * 7919) & 0xFF));
+    const std::pair<const char *, std::string> files[] = {
+        {"empty", ""},
+        {"binary", binary},
+        {"odd-length UTF-16", Utf16File("[Program]\r\nName=C:\\x.exe") + "\x41"},
+        {"invalid UTF-8", "\xEF\xBB\xBF[Program]\r\nName=\xC3\x28\xFF\xFE.exe\r\n"},
+        {"embedded NUL", std::string("[Program]\r\nName=C:\\windows\\notepad.exe") + '\0' + "junk\r\n"},
+        {"megabyte line", "[Program]\r\nName=" + std::string(1 << 20, 'a') + "\r\n"},
+    };
+    int index = 0;
+    for (const auto &[context, bytes] : files)
+    {
+        const std::u16string file = temp / (u"damaged" + common::Utf8ToUtf16(std::to_string(index++)) + u".KV2");
+        WriteBytes(file, bytes);
+        Process kv2(Kv2(), Quoted(file));
+        ExpectRefusal(kv2, context);
+    }
+
+    // Several gigabytes, sparse: refused without reading it.
+    const std::u16string huge = temp / u"huge.KV2";
+    {
+        common::win::UniqueFile handle(
+            CreateFileW(W(huge), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(handle);
+        LARGE_INTEGER size;
+        size.QuadPart = 5LL * 1024 * 1024 * 1024;
+        ASSERT_TRUE(SetFilePointerEx(handle.Get(), size, nullptr, FILE_BEGIN));
+        ASSERT_TRUE(SetEndOfFile(handle.Get()));
+    }
+    Process kv2(Kv2(), Quoted(huge));
+    ExpectRefusal(kv2, "huge file");
+}
+
+TEST(Startup, TaskFileRunsHiddenWithItsMessageLoop)
+{
+    TempFolder temp;
+    // ANSI (code page 932) task file in a folder with Japanese letters, extension in lower case.
+    const std::u16string folder = temp / u"タスク";
+    ASSERT_TRUE(CreateDirectoryW(W(folder), nullptr));
+    const std::u16string taskFile = folder + u"\\notepad.kv2";
+    WriteBytes(taskFile, "; sample\r\n[Program]\r\nName=" + common::Utf16ToUtf8(TargetProgram()) +
+                             "\r\n[Window]\r\nStyle=max\r\n");
+
+    Process kv2(Kv2(), Quoted(taskFile));
+    HWND controller = WaitForController(kv2, TargetProgram());
+    ASSERT_NE(controller, nullptr);
+    EXPECT_FALSE(IsWindowVisible(controller));
+    // No window, no taskbar button of its own, and it keeps running.
+    EXPECT_EQ(kv2.WaitForExit(1s), static_cast<DWORD>(STILL_ACTIVE));
+    ExpectNothingVisible(kv2);
+    // The instance mutex is held while it runs.
+    common::win::UniqueHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, L"KV2/Orvane"));
+    EXPECT_TRUE(mutex);
+    CloseAndExpectCleanEnd(kv2, controller);
+}
+
+TEST(Startup, OptionsDescribeTheTargetDirectly)
+{
+    Process kv2(Kv2(), u"/e:" + Quoted(TargetProgram()) + u" /w:max /p:HIGH /o:\"--title x\"");
+    HWND controller = WaitForController(kv2, TargetProgram());
+    ASSERT_NE(controller, nullptr);
+    ExpectNothingVisible(kv2);
+    CloseAndExpectCleanEnd(kv2, controller);
+}
+
+TEST(Startup, TwoInstancesWithDifferentTaskFilesRunSideBySide)
+{
+    TempFolder temp;
+    const std::u16string first = temp / u"first.KV2";
+    const std::u16string second = temp / u"second.KV2A";
+    WriteBytes(first, Utf16File("[Program]\r\nName=" + common::Utf16ToUtf8(TargetProgram()) + "\r\n"));
+    const std::u16string console = BinFolder() + u"\\KV2TargetConsole.exe";
+    WriteBytes(second, Utf16File("[Program]\r\nName=" + common::Utf16ToUtf8(console) + "\r\n"));
+
+    Process one(Kv2(), Quoted(first));
+    Process two(Kv2(), Quoted(second));
+    HWND firstController = WaitForController(one, TargetProgram());
+    HWND secondController = WaitForController(two, console);
+    ASSERT_NE(firstController, nullptr);
+    ASSERT_NE(secondController, nullptr);
+    CloseAndExpectCleanEnd(one, firstController);
+    CloseAndExpectCleanEnd(two, secondController);
+}
+
+TEST(Startup, MakesTheDataFolderBeforeAnythingElse)
+{
+    const std::u16string company = RoamingAppData() + u"\\Orvane";
+    RemoveTree(company);
+    ASSERT_FALSE(common::win::DirectoryExistsReady(company));
+
+    // Even a refused start makes the folder, and writes nothing into it.
+    Process kv2(Kv2(), u"");
+    ExpectRefusal(kv2, "no arguments");
+    EXPECT_TRUE(common::win::DirectoryExistsReady(company + u"\\KV2"));
+    WIN32_FIND_DATAW found;
+    common::win::UniqueFind search(FindFirstFileW(W(company + u"\\KV2\\*.*"), &found));
+    int entries = 0;
+    if (search)
+        do
+            entries += found.cFileName[0] != L'.';
+        while (FindNextFileW(search.Get(), &found));
+    EXPECT_EQ(entries, 0);
+}
+
+TEST(Startup, EndsSilentlyWhenTheDataFolderCannotBeMade)
+{
+    // A file where the company folder should be: neither level can be created.
+    const std::u16string company = RoamingAppData() + u"\\Orvane";
+    RemoveTree(company);
+    WriteBytes(company, "in the way");
+    Process kv2(Kv2(), u"");
+    EXPECT_EQ(kv2.WaitForExit(20s), 0u);
+    DeleteFileW(W(company));
+}

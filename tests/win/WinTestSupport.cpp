@@ -1,0 +1,192 @@
+#include "WinTestSupport.h"
+
+#include "common/Text.h"
+#include "common/win/FileSystem.h"
+
+#include <stdexcept>
+#include <thread>
+
+namespace wintest
+{
+
+std::u16string BinFolder()
+{
+    return common::win::ProgramFolder();
+}
+
+TempFolder::TempFolder()
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    static unsigned counter = 0;
+    m_path = U(temp) + u"kv2test-" + common::Utf8ToUtf16(std::to_string(GetCurrentProcessId())) + u"-" +
+             common::Utf8ToUtf16(std::to_string(++counter));
+    RemoveTree(m_path);
+    if (!CreateDirectoryW(W(m_path), nullptr))
+        throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempFolder::~TempFolder()
+{
+    RemoveTree(m_path);
+}
+
+std::u16string TempFolder::operator/(std::u16string_view name) const
+{
+    return m_path + u"\\" + std::u16string(name);
+}
+
+void RemoveTree(const std::u16string &path)
+{
+    WIN32_FIND_DATAW found;
+    common::win::UniqueFind search(FindFirstFileW(W(path + u"\\*"), &found));
+    if (search)
+    {
+        do
+        {
+            const std::u16string name = U(found.cFileName);
+            if (name == u"." || name == u"..")
+                continue;
+            const std::u16string child = path + u"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+            {
+                SetFileAttributesW(W(child), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(W(child));
+            }
+        } while (FindNextFileW(search.Get(), &found));
+    }
+    RemoveDirectoryW(W(path));
+}
+
+void WriteBytes(const std::u16string &path, const std::string &bytes)
+{
+    common::win::UniqueFile file(
+        CreateFileW(W(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        throw std::runtime_error("cannot create a test file");
+    DWORD written = 0;
+    WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+std::string ReadBytes(const std::u16string &path)
+{
+    return common::win::ReadFileCapped(path, 64 * 1024 * 1024).value_or(std::string());
+}
+
+std::string Utf16File(std::string_view utf8, bool bigEndian)
+{
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t c : common::Utf8ToUtf16(utf8))
+    {
+        const char low = static_cast<char>(c & 0xFF);
+        const char high = static_cast<char>(c >> 8);
+        bytes.push_back(bigEndian ? high : low);
+        bytes.push_back(bigEndian ? low : high);
+    }
+    return bytes;
+}
+
+bool WaitUntil(const std::function<bool()> &condition, std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition())
+    {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return true;
+}
+
+Process::Process(const std::u16string &program, const std::u16string &arguments, const std::u16string &folder)
+{
+    std::u16string commandLine = u"\"" + program + u"\"";
+    if (!arguments.empty())
+        commandLine += u" " + arguments;
+    std::wstring buffer = common::win::Wide(commandLine);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(W(program), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : W(folder), &startup, &info))
+        throw std::runtime_error("cannot start " + common::Utf16ToUtf8(program));
+    CloseHandle(info.hThread);
+    m_process.Reset(info.hProcess);
+    m_id = info.dwProcessId;
+}
+
+Process::~Process()
+{
+    if (WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT)
+    {
+        TerminateProcess(m_process.Get(), 1);
+        WaitForSingleObject(m_process.Get(), 5000);
+    }
+}
+
+DWORD Process::WaitForExit(std::chrono::milliseconds timeout)
+{
+    WaitUntil([&] { return WaitForSingleObject(m_process.Get(), 0) == WAIT_OBJECT_0; }, timeout);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(m_process.Get(), &code);
+    return code;
+}
+
+std::vector<HWND> ProcessWindows(DWORD processId)
+{
+    struct Search
+    {
+        DWORD processId;
+        std::vector<HWND> windows;
+    } search{processId, {}};
+    EnumWindows(
+        [](HWND window, LPARAM parameter) -> BOOL {
+            auto *search = reinterpret_cast<Search *>(parameter);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == search->processId)
+                search->windows.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.windows;
+}
+
+std::u16string WindowText(HWND window)
+{
+    wchar_t buffer[1024] = {};
+    const int length = GetWindowTextW(window, buffer, 1024);
+    return U(buffer, static_cast<size_t>(length));
+}
+
+HWND WaitForWindow(DWORD processId, const wchar_t *className, const std::u16string &caption,
+                   std::chrono::milliseconds timeout)
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND window : ProcessWindows(processId))
+            {
+                wchar_t name[256] = {};
+                GetClassNameW(window, name, 256);
+                if ((className == nullptr || lstrcmpW(name, className) == 0) && WindowText(window) == caption)
+                {
+                    found = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeout);
+    return found;
+}
+
+} // namespace wintest

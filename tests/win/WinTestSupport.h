@@ -1,0 +1,89 @@
+// Helpers for tests that run under Wine against real files, windows and processes.
+#pragma once
+
+#include "common/win/Unique.h"
+#include "common/win/WinText.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace wintest
+{
+
+using common::win::U;
+using common::win::W;
+
+// The folder of the running test program; the programs under test and the fixtures sit beside it.
+std::u16string BinFolder();
+
+// A fresh folder under the temporary folder, removed with its content at the end of the test.
+class TempFolder
+{
+  public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder &) = delete;
+    TempFolder &operator=(const TempFolder &) = delete;
+
+    const std::u16string &Path() const noexcept
+    {
+        return m_path;
+    }
+    // Path() + "\" + name.
+    std::u16string operator/(std::u16string_view name) const;
+
+  private:
+    std::u16string m_path;
+};
+
+// Removes a folder and everything in it.
+void RemoveTree(const std::u16string &path);
+
+void WriteBytes(const std::u16string &path, const std::string &bytes);
+std::string ReadBytes(const std::u16string &path);
+
+// UTF-16 (little-endian unless asked otherwise) with byte-order mark, from UTF-8 source text.
+std::string Utf16File(std::string_view utf8, bool bigEndian = false);
+
+// Waits, letting this thread's messages run, until `condition` holds or `timeout` passes.
+bool WaitUntil(const std::function<bool()> &condition, std::chrono::milliseconds timeout);
+
+// A started process; terminated at the end of the test if still running.
+class Process
+{
+  public:
+    // Starts `program` with `arguments` (already quoted as needed).
+    Process(const std::u16string &program, const std::u16string &arguments, const std::u16string &folder = {});
+    ~Process();
+
+    DWORD Id() const noexcept
+    {
+        return m_id;
+    }
+    HANDLE Handle() const noexcept
+    {
+        return m_process.Get();
+    }
+    // The exit code once the process ended within `timeout`; STILL_ACTIVE otherwise.
+    DWORD WaitForExit(std::chrono::milliseconds timeout);
+
+  private:
+    common::win::UniqueHandle m_process;
+    DWORD m_id = 0;
+};
+
+// The top-level windows of a process, visible or not.
+std::vector<HWND> ProcessWindows(DWORD processId);
+
+// The first top-level window of the process with this caption (any class when className is null),
+// waiting up to `timeout` for it to appear.
+HWND WaitForWindow(DWORD processId, const wchar_t *className, const std::u16string &caption,
+                   std::chrono::milliseconds timeout);
+
+std::u16string WindowText(HWND window);
+
+} // namespace wintest
