@@ -1,6 +1,7 @@
 // Helpers for tests that run under Wine against real files, windows and processes.
 #pragma once
 
+#include "common/Text.h"
 #include "common/win/Unique.h"
 #include "common/win/WinText.h"
 

@@ -101,6 +101,11 @@ bool SaveTextFile(const StringList &lines, const std::u16string &fileName, TextE
     ProgramFolderAfterwards restoreFolder;
     if (HeldByAnotherProcess(fileName))
         return false;
+    // Replacing the file by a rename would get round its read-only attribute on some systems; a
+    // read-only file is one the user does not want written.
+    const DWORD attributes = GetFileAttributesW(W(fileName));
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+        throw WinError("SaveTextFile", ERROR_ACCESS_DENIED);
     const std::u16string text = JoinLines(lines);
     const std::string bytes = encoding == TextEncoding::Ansi ? EncodeAnsi(text) : EncodeText(text, encoding);
 

@@ -1,0 +1,8 @@
+// The Windows test programs use the Unicode entry point like the product.
+#include <gtest/gtest.h>
+
+int wmain(int argc, wchar_t **argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
