@@ -1,4 +1,5 @@
 # Fails when PROGRAM imports a DLL that is not part of Windows itself.
+cmake_minimum_required(VERSION 3.20)
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
     message(FATAL_ERROR "cannot read ${PROGRAM}")

@@ -1,26 +1,31 @@
 # Tests of the Windows programs. On Linux they run under Wine (the toolchain's emulator), inside one
-# private Wine session that the "wine.start" test prepares and "wine.stop" removes.
+# private Wine session that the "${KV2_ARCH}.wine.start" test prepares and "${KV2_ARCH}.wine.stop" removes.
 set(KV2_WINE_SESSION ${CMAKE_BINARY_DIR}/wine-session)
+# One ctest run may cover the trees of both processors, each with its own session and fixture; ctest
+# knows tests by name alone, so every name carries the processor.
+set(KV2_ARCH ${CMAKE_SYSTEM_PROCESSOR})
+set(KV2_WINE_FIXTURE wine_${KV2_ARCH})
 if(CMAKE_CROSSCOMPILING)
-    add_test(NAME wine.start COMMAND ${PROJECT_SOURCE_DIR}/tools/wine-env start ${KV2_WINE_SESSION})
-    add_test(NAME wine.stop COMMAND ${PROJECT_SOURCE_DIR}/tools/wine-env stop ${KV2_WINE_SESSION})
-    set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 600)
-    set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 120)
+    add_test(NAME ${KV2_ARCH}.wine.start COMMAND ${PROJECT_SOURCE_DIR}/tools/wine-env start ${KV2_WINE_SESSION})
+    add_test(NAME ${KV2_ARCH}.wine.stop COMMAND ${PROJECT_SOURCE_DIR}/tools/wine-env stop ${KV2_WINE_SESSION})
+    set_tests_properties(${KV2_ARCH}.wine.start PROPERTIES FIXTURES_SETUP ${KV2_WINE_FIXTURE} TIMEOUT 600
+                         RESOURCE_LOCK wine_session_start)
+    set_tests_properties(${KV2_ARCH}.wine.stop PROPERTIES FIXTURES_CLEANUP ${KV2_WINE_FIXTURE} TIMEOUT 120)
 endif()
 
 # One ctest test per GoogleTest suite of a test program.
 function(kv2_windows_tests target)
     cmake_parse_arguments(ARG "" "LOCK" "SUITES" ${ARGN})
     foreach(suite ${ARG_SUITES})
-        add_test(NAME win.${suite} COMMAND ${target} --gtest_filter=${suite}.* --gtest_brief=1)
+        add_test(NAME ${KV2_ARCH}.${suite} COMMAND ${target} --gtest_filter=${suite}.* --gtest_brief=1)
         # Exit code 77: a 32-bit program on a machine whose Wine runs 64-bit programs only.
-        set_tests_properties(win.${suite} PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77
+        set_tests_properties(${KV2_ARCH}.${suite} PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77
                              ENVIRONMENT "KV2_WINE_SESSION=${KV2_WINE_SESSION}")
         if(CMAKE_CROSSCOMPILING)
-            set_tests_properties(win.${suite} PROPERTIES FIXTURES_REQUIRED wine)
+            set_tests_properties(${KV2_ARCH}.${suite} PROPERTIES FIXTURES_REQUIRED ${KV2_WINE_FIXTURE})
         endif()
         if(ARG_LOCK)
-            set_tests_properties(win.${suite} PROPERTIES RESOURCE_LOCK ${ARG_LOCK})
+            set_tests_properties(${KV2_ARCH}.${suite} PROPERTIES RESOURCE_LOCK ${ARG_LOCK})
         endif()
     endforeach()
 endfunction()

@@ -74,7 +74,14 @@ void ExpectRefusal(Process &kv2, const std::string &context)
 {
     HWND box = WaitForWindow(kv2.Id(), L"#32770", kMessageCaption, 20s);
     ASSERT_NE(box, nullptr) << context;
-    const MessageBoxContent content = ReadMessageBox(box);
+    // The box exists before its controls are laid out and shown.
+    MessageBoxContent content;
+    WaitUntil(
+        [&] {
+            content = ReadMessageBox(box);
+            return IsWindowVisible(box) && !content.buttons.empty() && !content.text.empty();
+        },
+        10s);
     EXPECT_EQ(content.text, kRefusal) << context;
     // System-modal: the box stays above every other window. A stop icon and only an OK button.
     EXPECT_TRUE(GetWindowLongW(box, GWL_EXSTYLE) & WS_EX_TOPMOST) << context;
