@@ -163,15 +163,7 @@ TEST(Startup, DamagedTaskFilesAreRefusedWithoutCrashOrHang)
 
     // Several gigabytes, sparse: refused without reading it.
     const std::u16string huge = temp / u"huge.KV2";
-    {
-        common::win::UniqueFile handle(
-            CreateFileW(W(huge), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        ASSERT_TRUE(handle);
-        LARGE_INTEGER size;
-        size.QuadPart = 5LL * 1024 * 1024 * 1024;
-        ASSERT_TRUE(SetFilePointerEx(handle.Get(), size, nullptr, FILE_BEGIN));
-        ASSERT_TRUE(SetEndOfFile(handle.Get()));
-    }
+    ASSERT_TRUE(CreateSparseFile(huge, 5LL * 1024 * 1024 * 1024));
     Process kv2(Kv2(), Quoted(huge));
     ExpectRefusal(kv2, "huge file");
 }

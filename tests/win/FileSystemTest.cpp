@@ -107,15 +107,7 @@ TEST(ReadFileCapped, HugeSparseFileIsRefusedWithoutReading)
 {
     TempFolder temp;
     const std::u16string file = temp / u"huge.KV2";
-    {
-        common::win::UniqueFile handle(
-            CreateFileW(W(file), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        ASSERT_TRUE(handle);
-        LARGE_INTEGER size;
-        size.QuadPart = 3LL * 1024 * 1024 * 1024;
-        ASSERT_TRUE(SetFilePointerEx(handle.Get(), size, nullptr, FILE_BEGIN));
-        ASSERT_TRUE(SetEndOfFile(handle.Get()));
-    }
+    ASSERT_TRUE(CreateSparseFile(file, 3LL * 1024 * 1024 * 1024));
     const auto started = GetTickCount();
     EXPECT_EQ(common::win::ReadFileCapped(file, 8 * 1024 * 1024), std::nullopt);
     EXPECT_LT(GetTickCount() - started, 2000u);

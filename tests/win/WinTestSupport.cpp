@@ -75,6 +75,15 @@ std::string ReadBytes(const std::u16string &path)
     return common::win::ReadFileCapped(path, 64 * 1024 * 1024).value_or(std::string());
 }
 
+bool CreateSparseFile(const std::u16string &path, long long size)
+{
+    common::win::UniqueFile file(
+        CreateFileW(W(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    return file && SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.Get());
+}
+
 std::string Utf16File(std::string_view utf8, bool bigEndian)
 {
     std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";

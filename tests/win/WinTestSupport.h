@@ -47,6 +47,9 @@ void RemoveTree(const std::u16string &path);
 void WriteBytes(const std::u16string &path, const std::string &bytes);
 std::string ReadBytes(const std::u16string &path);
 
+// A file of `size` bytes that occupies (almost) no disk: its length is set without writing.
+bool CreateSparseFile(const std::u16string &path, long long size);
+
 // UTF-16 (little-endian unless asked otherwise) with byte-order mark, from UTF-8 source text.
 std::string Utf16File(std::string_view utf8, bool bigEndian = false);
 
