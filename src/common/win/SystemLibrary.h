@@ -1,0 +1,39 @@
+// A system DLL loaded by its full path in the system folder, never through the search path where a
+// planted copy could be found, and freed with the object.
+#pragma once
+
+#include "common/win/Unique.h"
+
+#include <windows.h>
+
+namespace common::win
+{
+
+class SystemLibrary
+{
+  public:
+    // `name` is the DLL's file name, such as L"user32.dll". A library that cannot be loaded leaves
+    // the object empty; its functions are then null.
+    explicit SystemLibrary(const wchar_t *name);
+
+    explicit operator bool() const noexcept
+    {
+        return static_cast<bool>(m_module);
+    }
+
+    // The exported function cast to its documented signature; null when the library or the export is
+    // missing.
+    template <typename Signature> Signature Find(const char *name) const noexcept
+    {
+        if (!m_module)
+            return nullptr;
+        // GetProcAddress answers a generic function pointer; the cast to the documented signature is
+        // the usual way to bind an optional export.
+        return reinterpret_cast<Signature>(reinterpret_cast<void *>(GetProcAddress(m_module.Get(), name)));
+    }
+
+  private:
+    UniqueModule m_module;
+};
+
+} // namespace common::win

@@ -1,0 +1,174 @@
+#include "procwin/win/AppExecute.h"
+
+#include "common/Text.h"
+#include "common/win/Unique.h"
+#include "common/win/WinText.h"
+#include "procwin/LaunchPlan.h"
+#include "procwin/win/WindowInfo.h"
+
+#include <vector>
+
+namespace procwin
+{
+
+namespace
+{
+
+// Module state, read by every part and reassigned only by the controller.
+HWND g_targetWnd = nullptr;
+HWND g_targetSubWnd = nullptr;
+
+struct WindowSearch
+{
+    DWORD processId;
+    bool visibleUnownedOnly;
+    HWND found;
+};
+
+BOOL CALLBACK FindProcessWindow(HWND window, LPARAM parameter)
+{
+    auto *search = reinterpret_cast<WindowSearch *>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId)
+        return TRUE;
+    if (search->visibleUnownedOnly && (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND FirstVisibleUnownedWindow(DWORD processId)
+{
+    WindowSearch search{processId, true, nullptr};
+    EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::u16string ClassNameOf(HWND window)
+{
+    wchar_t name[260] = {};
+    const int length = GetClassNameW(window, name, 260);
+    return common::win::U(name, static_cast<size_t>(length > 0 ? length : 0));
+}
+
+// The window that carries the frame: below an application window of class "TApplication", else the
+// top of the chain of the process's first window.
+HWND FindFrameWindow(HANDLE process, DWORD processId)
+{
+    HWND window = WaitForInputIdle(process, kIdleWaitMilliseconds) == 0 ? FirstProcessWindow(processId) : nullptr;
+    HWND below = window;
+    for (int depth = 0; window != nullptr && depth < 1000; ++depth)
+    {
+        const HWND parent = GetParent(window);
+        if (parent == nullptr)
+            break;
+        below = window;
+        window = parent;
+    }
+    return window == nullptr ? nullptr : ChooseFrameWindow(window, below, ClassNameOf(window));
+}
+
+void BringIntoNormalState(const std::optional<Bounds> &placement)
+{
+    const HWND frame = g_targetSubWnd != nullptr ? g_targetSubWnd : g_targetWnd;
+    RECT r{};
+    std::optional<Rect> rect;
+    if (GetWindowRect(frame, &r))
+        rect = Rect{r.left, r.top, r.right, r.bottom};
+    const RestorePlan plan = PlanRestore(rect, IsZoomed(frame) != FALSE, IsIconic(frame) != FALSE, placement);
+    if (plan.restore)
+        ShowWindow(g_targetWnd, SW_RESTORE); // the state is read on the frame, the command goes to the target
+    if (plan.move)
+        MoveWindow(frame, placement->left, placement->top, placement->width, placement->height, TRUE);
+}
+
+} // namespace
+
+HWND TargetWnd()
+{
+    return g_targetWnd;
+}
+
+void SetTargetWnd(HWND window)
+{
+    g_targetWnd = window;
+}
+
+HWND TargetSubWnd()
+{
+    return g_targetSubWnd;
+}
+
+void SetTargetSubWnd(HWND window)
+{
+    g_targetSubWnd = window;
+}
+
+LaunchError::LaunchError(const std::u16string &text) : std::runtime_error(common::Utf16ToUtf8(text)), m_text(text)
+{
+}
+
+HWND FirstProcessWindow(DWORD processId)
+{
+    WindowSearch search{processId, false, nullptr};
+    EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void ExecuteApp(const std::u16string &commandLine, const std::u16string &workDir, DWORD priorityClass,
+                const std::optional<Bounds> &placement)
+{
+    g_targetWnd = nullptr;
+    g_targetSubWnd = nullptr;
+
+    STARTUPINFOW startup{};
+    GetStartupInfoW(&startup);
+    startup.cb = kStartupRecordSize;
+    startup.lpReserved = nullptr;
+    startup.lpDesktop = nullptr;
+    startup.lpTitle = nullptr;
+    startup.cbReserved2 = 0;
+    startup.lpReserved2 = nullptr;
+    startup.wShowWindow = kStartupShowDefault;
+    if (placement)
+    {
+        const StartupPlacement fields = StartupPlacementFor(*placement);
+        startup.dwFlags = fields.flags;
+        startup.dwX = static_cast<DWORD>(fields.x);
+        startup.dwY = static_cast<DWORD>(fields.y);
+        startup.dwXSize = static_cast<DWORD>(fields.width);
+        startup.dwYSize = static_cast<DWORD>(fields.height);
+    }
+
+    // The system may write into the command line, so it gets a copy of its own.
+    std::wstring writableCommandLine = common::win::Wide(commandLine);
+    PROCESS_INFORMATION created{};
+    const bool started = commandLine.find(u'\0') == std::u16string::npos &&
+                         CreateProcessW(nullptr, writableCommandLine.data(), nullptr, nullptr, FALSE,
+                                        CreationFlags(priorityClass), nullptr,
+                                        workDir.empty() ? nullptr : common::win::W(workDir), &startup, &created);
+    if (!started)
+        throw LaunchError(LaunchErrorText(commandLine));
+    const common::win::UniqueHandle process(created.hProcess);
+    const common::win::UniqueHandle thread(created.hThread);
+
+    // A console program has no message queue: the wait fails at once and no window is taken.
+    if (WaitForInputIdle(process.Get(), kIdleWaitMilliseconds) == 0)
+        g_targetWnd = FirstVisibleUnownedWindow(created.dwProcessId);
+    if (placement)
+    {
+        const HWND frame = FindFrameWindow(process.Get(), created.dwProcessId);
+        if (frame != g_targetWnd)
+            g_targetSubWnd = frame;
+    }
+    if (g_targetWnd != nullptr)
+        BringIntoNormalState(placement);
+}
+
+bool CloseTargetWnd()
+{
+    return g_targetWnd != nullptr && PostMessageW(g_targetWnd, WM_SYSCOMMAND, SC_CLOSE, 0) != FALSE;
+}
+
+} // namespace procwin

@@ -1,0 +1,57 @@
+// Starting the target and finding its window.
+//
+// ExecuteApp blocks the user-interface thread in its idle waits (up to a minute each) without
+// dispatching messages. Nothing that must answer the system quickly may be installed on this thread
+// while it runs: the low-level mouse hook, whose procedure the system stops calling when it does not
+// answer in time, lives on a thread of its own for that reason.
+#pragma once
+
+#include "procwin/ScreenGeometry.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace procwin
+{
+
+// The target's main top-level window (0 = none). Not owned: KV2 never destroys it.
+HWND TargetWnd();
+void SetTargetWnd(HWND window);
+
+// A second window of the target program that carries the visible frame when the main one is an
+// application-level window (0 = none). Not owned.
+HWND TargetSubWnd();
+void SetTargetSubWnd(HWND window);
+
+// Raised when the target cannot be started; the message is the command line followed by
+// "を起動できません。" (UTF-8 in what(), UTF-16 in Text()).
+class LaunchError : public std::runtime_error
+{
+  public:
+    explicit LaunchError(const std::u16string &text);
+    const std::u16string &Text() const noexcept
+    {
+        return m_text;
+    }
+
+  private:
+    std::u16string m_text;
+};
+
+// Starts the command line (the program path unquoted, as the system resolves it) in the working folder
+// with the priority class, waits until it is idle and takes its first visible, unowned top-level window
+// as TargetWnd. With a placement it also finds TargetSubWnd and moves the frame there. A maximized or
+// minimized new window is restored once. The caller brackets the call with Wow64FsOff/Wow64FsRestore.
+void ExecuteApp(const std::u16string &commandLine, const std::u16string &workDir, DWORD priorityClass,
+                const std::optional<Bounds> &placement);
+
+// The first top-level window of the process in the system's order, whatever its visibility or owner.
+HWND FirstProcessWindow(DWORD processId);
+
+// Asks the target window to close (WM_SYSCOMMAND, SC_CLOSE) without waiting. False when the post fails.
+bool CloseTargetWnd();
+
+} // namespace procwin

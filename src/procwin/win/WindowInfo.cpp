@@ -1,0 +1,268 @@
+#include "procwin/win/WindowInfo.h"
+
+#include "common/Text.h"
+#include "common/win/FileSystem.h"
+#include "common/win/Unique.h"
+#include "common/win/WinText.h"
+#include "procwin/ProcessIdentity.h"
+#include "common/win/SystemLibrary.h"
+#include "procwin/win/Wow64.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace procwin
+{
+
+using common::win::U;
+using common::win::SystemLibrary;
+using common::win::UniqueHandle;
+
+namespace
+{
+
+constexpr int kTextBuffer = 260;
+
+std::u16string TrimmedText(const wchar_t *buffer, int length)
+{
+    if (length <= 0)
+        return {};
+    return std::u16string(common::CutAtNulTrimRight(U(buffer, static_cast<size_t>(length))));
+}
+
+DWORD ProcessIdOf(HWND window)
+{
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    return processId;
+}
+
+UniqueHandle OpenWindowProcess(HWND window, DWORD access)
+{
+    const DWORD processId = ProcessIdOf(window);
+    if (processId == 0)
+        return UniqueHandle();
+    return UniqueHandle(OpenProcess(access, FALSE, processId));
+}
+
+// The drives A to Z that exist, with their device names.
+std::vector<DriveDevice> LetteredDrives()
+{
+    std::vector<DriveDevice> drives;
+    const DWORD present = GetLogicalDrives();
+    for (int i = 0; i < 26; ++i)
+    {
+        if ((present & (1u << i)) == 0)
+            continue;
+        const wchar_t drive[] = {static_cast<wchar_t>(L'A' + i), L':', L'\0'};
+        wchar_t device[kTextBuffer] = {};
+        if (QueryDosDeviceW(drive, device, kTextBuffer) == 0)
+            continue;
+        drives.push_back({U(drive), U(device)}); // the first name only: U stops at its NUL
+    }
+    return drives;
+}
+
+} // namespace
+
+std::u16string ImageFileDrivePath(HANDLE process)
+{
+    using GetImageFileName = DWORD(WINAPI *)(HANDLE, LPWSTR, DWORD);
+    const SystemLibrary psapi(L"Psapi.dll");
+    const auto getImageFileName = psapi.Find<GetImageFileName>("GetProcessImageFileNameW");
+    if (getImageFileName == nullptr)
+        return {};
+    wchar_t devicePath[kTextBuffer] = {};
+    const DWORD length = getImageFileName(process, devicePath, kTextBuffer);
+    if (length == 0)
+        return {};
+    return DevicePathToDrivePath(U(devicePath, std::min<DWORD>(length, kTextBuffer)), LetteredDrives());
+}
+
+std::u16string GetWndExePath(HWND window)
+{
+    UniqueHandle process = OpenWindowProcess(window, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ);
+    if (!process)
+        return {};
+    using GetModuleFileNameEx = DWORD(WINAPI *)(HANDLE, HMODULE, LPWSTR, DWORD);
+    // Loaded on first use and kept for the life of the program.
+    static const SystemLibrary psapi(L"Psapi.dll");
+    static const auto getModuleFileNameEx = psapi.Find<GetModuleFileNameEx>("GetModuleFileNameExW");
+    if (getModuleFileNameEx != nullptr)
+    {
+        wchar_t path[kTextBuffer] = {};
+        const DWORD length = getModuleFileNameEx(process.Get(), nullptr, path, kTextBuffer);
+        if (length != 0)
+            return U(path, std::min<DWORD>(length, kTextBuffer));
+    }
+    // A 64-bit process seen from the 32-bit program: only its image file name can be had.
+    return ImageFileDrivePath(process.Get());
+}
+
+WndInfo GetWndInfo(HWND window)
+{
+    WndInfo info;
+    if (window == nullptr || !IsWindowVisible(window) || GetWindowTextLengthW(window) <= 0)
+        return info;
+    wchar_t buffer[kTextBuffer] = {};
+    info.title = TrimmedText(buffer, GetWindowTextW(window, buffer, kTextBuffer));
+    info.className = TrimmedText(buffer, GetClassNameW(window, buffer, kTextBuffer));
+    info.exePath = GetWndExePath(window);
+    if (common::win::FileExistsReady(info.exePath))
+        info.exePath = common::win::GetTrueCasePath(info.exePath);
+    return info;
+}
+
+HWND RootWnd(HWND window)
+{
+    // A chain of parents and owners always ends; the bound only guards against a window whose
+    // parent changes under the walk.
+    for (int depth = 0; depth < 1000; ++depth)
+    {
+        const HWND parent = GetParent(window);
+        if (parent == nullptr)
+            break;
+        window = parent;
+    }
+    return window;
+}
+
+std::optional<Rect> GetWndRect(HWND window)
+{
+    RECT r{};
+    if (!GetWindowRect(window, &r))
+        return std::nullopt;
+    const Rect rect{r.left, r.top, r.right, r.bottom};
+    if (IsParked(rect))
+        return std::nullopt;
+    return rect;
+}
+
+std::optional<Bounds> GetWndBounds(HWND window)
+{
+    const auto rect = GetWndRect(window);
+    if (!rect)
+        return std::nullopt;
+    return Bounds{rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top};
+}
+
+bool IsOffScreen(const Bounds &bounds)
+{
+    return procwin::IsOffScreen(bounds, [](Point point) {
+        return MonitorFromPoint(POINT{point.x, point.y}, MONITOR_DEFAULTTONULL) != nullptr;
+    });
+}
+
+void CenterIfOffScreen(HWND window)
+{
+    if (IsZoomed(window))
+        return;
+    const auto bounds = GetWndBounds(window);
+    if (!bounds || !IsOffScreen(*bounds))
+        return;
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    APPBARDATA bar{};
+    bar.cbSize = sizeof(bar);
+    std::optional<Taskbar> taskbar;
+    if (SHAppBarMessage(ABM_GETTASKBARPOS, &bar) && bar.uEdge <= ABE_BOTTOM)
+        taskbar = Taskbar{static_cast<TaskbarEdge>(bar.uEdge), {bar.rc.left, bar.rc.top, bar.rc.right, bar.rc.bottom}};
+    const Rect area = ScreenArea({work.left, work.top, work.right, work.bottom}, taskbar);
+    const Point place = CenteredPosition(area, bounds->width, bounds->height);
+    MoveWindow(window, place.x, place.y, bounds->width, bounds->height, TRUE);
+}
+
+DWORD GetWndPriority(HWND window)
+{
+    UniqueHandle process = OpenWindowProcess(window, PROCESS_QUERY_INFORMATION);
+    return process ? GetPriorityClass(process.Get()) : 0;
+}
+
+DWORD SetWndPriority(HWND window, DWORD priorityClass)
+{
+    if (UniqueHandle process = OpenWindowProcess(window, PROCESS_SET_INFORMATION))
+        SetPriorityClass(process.Get(), priorityClass);
+    return GetWndPriority(window);
+}
+
+namespace
+{
+
+void BringToFront(HWND window)
+{
+    BringWindowToTop(window);
+    SetForegroundWindow(window);
+}
+
+// Windows 98/Me and the NT family from Windows 2000 on lock the foreground against other processes.
+bool HasForegroundLock()
+{
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+#if defined(_MSC_VER)
+#pragma warning(suppress : 4996)
+#endif
+    GetVersionExW(&version);
+    if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
+        return version.dwMajorVersion > 4 || (version.dwMajorVersion == 4 && version.dwMinorVersion > 0);
+    return version.dwMajorVersion > 4;
+}
+
+} // namespace
+
+bool ForceForeground(HWND window)
+{
+    if (GetForegroundWindow() == window)
+        return true;
+    if (!HasForegroundLock())
+    {
+        BringToFront(window);
+        return GetForegroundWindow() == window;
+    }
+    const DWORD windowThread = GetWindowThreadProcessId(window, nullptr);
+    const DWORD foregroundThread = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+    if (windowThread != 0 && foregroundThread != 0 && AttachThreadInput(windowThread, foregroundThread, TRUE))
+    {
+        BringToFront(window);
+        AttachThreadInput(windowThread, foregroundThread, FALSE);
+        if (GetForegroundWindow() == window)
+            return true;
+    }
+    // The lock time-out set to 0 lets this process take the foreground; the user's value comes back.
+    DWORD timeout = 0;
+    SystemParametersInfoW(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &timeout, 0);
+    SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, nullptr, SPIF_SENDCHANGE);
+    BringToFront(window);
+    SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, reinterpret_cast<void *>(static_cast<UINT_PTR>(timeout)),
+                          SPIF_SENDCHANGE);
+    return GetForegroundWindow() == window;
+}
+
+void FitListBoxExtent(HWND listBox)
+{
+    const LRESULT count = SendMessageW(listBox, LB_GETCOUNT, 0, 0);
+    if (count == LB_ERR)
+        return;
+    HDC dc = GetDC(listBox);
+    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(listBox, WM_GETFONT, 0, 0)));
+    LONG widest = 0;
+    std::wstring text;
+    for (LRESULT i = 0; i < count; ++i)
+    {
+        const LRESULT length = SendMessageW(listBox, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        if (length == LB_ERR)
+            continue;
+        text.assign(static_cast<size_t>(length) + 1, L'\0');
+        SendMessageW(listBox, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(length), &size);
+        widest = std::max(widest, size.cx);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(listBox, dc);
+    SendMessageW(listBox, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest) * 2, 0);
+}
+
+} // namespace procwin

@@ -1,0 +1,61 @@
+// Questions about top-level windows of any process, and a few actions on them. Nothing here raises:
+// a window that has vanished or a process that cannot be opened gives empty, false or 0.
+#pragma once
+
+#include "procwin/ScreenGeometry.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace procwin
+{
+
+struct WndInfo
+{
+    std::u16string title;
+    std::u16string className; // empty: the window is not usable
+    std::u16string exePath;   // drive-letter form, spelled as on disk when the file exists
+};
+
+// Title, class and executable of a visible window with text; all empty otherwise.
+WndInfo GetWndInfo(HWND window);
+
+// Full path of the executable of the window's process, in drive-letter form; empty when it cannot be
+// determined (for instance for an elevated process seen without elevation).
+std::u16string GetWndExePath(HWND window);
+
+// The executable of a process from its image file name, a device path turned into drive-letter form.
+// Works across bitness, where the module query does not. Empty on failure.
+std::u16string ImageFileDrivePath(HANDLE process);
+
+// The top of the window's GetParent chain (owners included); the window itself when it has none.
+HWND RootWnd(HWND window);
+
+// The window rectangle; empty when it cannot be read or the window is parked by minimizing.
+std::optional<Rect> GetWndRect(HWND window);
+
+// Left, top, width and height of GetWndRect.
+std::optional<Bounds> GetWndBounds(HWND window);
+
+// True when no corner and not the centre of the rectangle lies on a monitor.
+bool IsOffScreen(const Bounds &bounds);
+
+// Moves a window that is not maximized and lies off every monitor to the middle of the primary screen.
+void CenterIfOffScreen(HWND window);
+
+// Priority class of the window's process; 0 when it cannot be opened.
+DWORD GetWndPriority(HWND window);
+
+// Sets the priority class of the window's process and answers the class read back afterwards.
+DWORD SetWndPriority(HWND window, DWORD priorityClass);
+
+// Brings the window to the foreground, working round the system's foreground lock. Answers whether it
+// is the foreground window afterwards.
+bool ForceForeground(HWND window);
+
+// Sets a list box's horizontal scroll extent to twice its widest item, so long lines can be scrolled.
+void FitListBoxExtent(HWND listBox);
+
+} // namespace procwin

@@ -1,0 +1,200 @@
+// Starting real target programs and finding their windows.
+#include "WinTestSupport.h"
+
+#include "procwin/win/AppExecute.h"
+#include "procwin/win/WindowInfo.h"
+
+#include <gtest/gtest.h>
+
+using namespace wintest;
+using namespace std::chrono_literals;
+using procwin::Bounds;
+using procwin::ExecuteApp;
+using procwin::TargetSubWnd;
+using procwin::TargetWnd;
+
+namespace
+{
+
+std::u16string TargetCommand(std::u16string_view arguments)
+{
+    return BinFolder() + u"\\KV2Target.exe " + std::u16string(arguments);
+}
+
+std::u16string ClassOf(HWND window)
+{
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return U(name);
+}
+
+// Ends every process whose window a test took, so that no target outlives its test.
+class Launch : public ::testing::Test
+{
+  protected:
+    void TearDown() override
+    {
+        for (HWND window : {TargetWnd(), TargetSubWnd()})
+            Kill(window);
+        for (DWORD id : m_processes)
+            KillProcess(id);
+        procwin::SetTargetWnd(nullptr);
+        procwin::SetTargetSubWnd(nullptr);
+    }
+
+    void Kill(HWND window)
+    {
+        DWORD id = 0;
+        if (window != nullptr && GetWindowThreadProcessId(window, &id))
+            KillProcess(id);
+    }
+
+    static void KillProcess(DWORD id)
+    {
+        common::win::UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+        if (process)
+        {
+            TerminateProcess(process.Get(), 0);
+            WaitForSingleObject(process.Get(), 5000);
+        }
+    }
+
+    // Processes started by name whose window is looked up by the test.
+    void Remember(HWND window)
+    {
+        DWORD id = 0;
+        if (window != nullptr && GetWindowThreadProcessId(window, &id))
+            m_processes.push_back(id);
+    }
+
+    std::vector<DWORD> m_processes;
+};
+
+} // namespace
+
+TEST_F(Launch, TakesTheFirstVisibleUnownedWindow)
+{
+    ExecuteApp(TargetCommand(u"--title \"launched target\""), BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt);
+    ASSERT_NE(TargetWnd(), nullptr);
+    EXPECT_EQ(WindowText(TargetWnd()), u"launched target");
+    EXPECT_EQ(TargetSubWnd(), nullptr);
+    EXPECT_TRUE(IsWindowVisible(TargetWnd()));
+}
+
+TEST_F(Launch, SplashWindowVisibleAtIdleTimeIsTaken)
+{
+    ExecuteApp(TargetCommand(u"--splash 3000 --title main"), BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt);
+    ASSERT_NE(TargetWnd(), nullptr);
+    EXPECT_EQ(ClassOf(TargetWnd()), u"KV2TargetSplash");
+}
+
+TEST_F(Launch, ConsoleProgramGivesNoWindowAndNoError)
+{
+    const std::u16string command = BinFolder() + u"\\KV2TargetConsole.exe --exit-after 2000";
+    EXPECT_NO_THROW(ExecuteApp(command, BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt));
+    EXPECT_EQ(TargetWnd(), nullptr);
+    EXPECT_EQ(TargetSubWnd(), nullptr);
+}
+
+TEST_F(Launch, DelayedWindowIsNotWaitedFor)
+{
+    // Idle before its window exists: nothing is taken, and the controller's own search takes over.
+    ExecuteApp(TargetCommand(u"--delay 3000"), BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt);
+    EXPECT_EQ(TargetWnd(), nullptr);
+    HWND later = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (later = FindWindowW(L"KV2TargetWindow", L"KV2 Target")) != nullptr; }, 20s));
+    Remember(later);
+}
+
+TEST_F(Launch, MaximizedTargetIsRestoredOnce)
+{
+    ExecuteApp(TargetCommand(u"--show 3"), BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt);
+    ASSERT_NE(TargetWnd(), nullptr);
+    EXPECT_FALSE(IsZoomed(TargetWnd()));
+    EXPECT_FALSE(IsIconic(TargetWnd()));
+}
+
+TEST_F(Launch, PlacementMovesTheFrame)
+{
+    const Bounds placement{123, 77, 400, 300};
+    ExecuteApp(TargetCommand(u"--title placed"), BinFolder(), NORMAL_PRIORITY_CLASS, placement);
+    ASSERT_NE(TargetWnd(), nullptr);
+    EXPECT_EQ(TargetSubWnd(), nullptr); // an ordinary window is its own frame
+    EXPECT_EQ(procwin::GetWndBounds(TargetWnd()), placement);
+}
+
+TEST_F(Launch, ApplicationWindowOwningTheFrame)
+{
+    const Bounds placement{150, 100, 420, 280};
+    ExecuteApp(TargetCommand(u"--tapplication --title framed"), BinFolder(), NORMAL_PRIORITY_CLASS, placement);
+    ASSERT_NE(TargetWnd(), nullptr);
+    ASSERT_NE(TargetSubWnd(), nullptr);
+    EXPECT_EQ(ClassOf(TargetWnd()), u"TApplication");
+    EXPECT_EQ(ClassOf(TargetSubWnd()), u"KV2TargetWindow");
+    EXPECT_EQ(GetParent(TargetSubWnd()), TargetWnd());
+    // The placement goes to the frame the user sees, not to the application window.
+    EXPECT_EQ(procwin::GetWndBounds(TargetSubWnd()), placement);
+}
+
+TEST_F(Launch, FailureRaisesWithTheCommandLine)
+{
+    const std::u16string command = u"C:\\no such folder\\missing.exe /x";
+    try
+    {
+        ExecuteApp(command, u"", NORMAL_PRIORITY_CLASS, std::nullopt);
+        FAIL() << "no error raised";
+    }
+    catch (const procwin::LaunchError &error)
+    {
+        EXPECT_EQ(error.Text(), u"C:\\no such folder\\missing.exe /xを起動できません。");
+    }
+    EXPECT_EQ(TargetWnd(), nullptr);
+    EXPECT_EQ(TargetSubWnd(), nullptr);
+}
+
+TEST_F(Launch, UnquotedPathWithBlanksIsResolvedBySystemRules)
+{
+    TempFolder temp;
+    const std::u16string folder = temp / u"Program Folder";
+    ASSERT_TRUE(CreateDirectoryW(W(folder), nullptr));
+    ASSERT_TRUE(CopyFileW(W(BinFolder() + u"\\KV2Target.exe"), W(folder + u"\\My Target.exe"), FALSE));
+    ExecuteApp(folder + u"\\My Target.exe --title blanks", folder, NORMAL_PRIORITY_CLASS, std::nullopt);
+    ASSERT_NE(TargetWnd(), nullptr);
+    EXPECT_EQ(WindowText(TargetWnd()), u"blanks");
+    TearDown(); // the copy must end before its folder goes
+}
+
+TEST_F(Launch, WorkingFolderAndArgumentsReachTheTarget)
+{
+    TempFolder temp;
+    const std::u16string marker = temp / u"touched.txt";
+    ExecuteApp(TargetCommand(u"--touch \"" + marker + u"\""), temp.Path(), NORMAL_PRIORITY_CLASS, std::nullopt);
+    ASSERT_TRUE(WaitUntil([&] { return ReadBytes(marker).find('\n') != std::string::npos; }, 10s));
+    const std::string touched = ReadBytes(marker);
+    const std::u16string folder = common::Utf8ToUtf16(touched.substr(touched.find('\n') + 1));
+    EXPECT_TRUE(common::EqualsNoCase(common::TrimRight(folder), temp.Path())) << touched;
+    TearDown();
+}
+
+TEST_F(Launch, CloseTargetWndAsksTheWindowToClose)
+{
+    EXPECT_FALSE(procwin::CloseTargetWnd()); // no target
+    ExecuteApp(TargetCommand(u"--title closing"), BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt);
+    const HWND window = TargetWnd();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(procwin::CloseTargetWnd());
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(window); }, 10s));
+    EXPECT_FALSE(procwin::CloseTargetWnd()); // a destroyed window
+}
+
+TEST_F(Launch, FirstProcessWindowIncludesHiddenAndOwnedWindows)
+{
+    EXPECT_EQ(procwin::FirstProcessWindow(0xFFFFFFF0), nullptr);
+    HWND hidden = CreateWindowExW(0, L"STATIC", L"hidden", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(hidden, nullptr);
+    const HWND found = procwin::FirstProcessWindow(GetCurrentProcessId());
+    DWORD owner = 0;
+    GetWindowThreadProcessId(found, &owner);
+    EXPECT_EQ(owner, GetCurrentProcessId());
+    DestroyWindow(hidden);
+}

@@ -1,0 +1,206 @@
+// Translucency, topmost, tool-window style, caption removal and the taskbar button on real windows.
+#include "WinTestSupport.h"
+
+#include "procwin/win/WindowEffects.h"
+
+#include <gtest/gtest.h>
+
+using namespace wintest;
+using namespace std::chrono_literals;
+
+namespace
+{
+
+// A window of another process, as the effects are applied to in practice.
+class ForeignWindow : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        m_target.emplace(BinFolder() + u"\\KV2Target.exe", u"--title effects");
+        m_window = WaitForWindow(m_target->Id(), L"KV2TargetWindow", u"effects", 20s);
+        ASSERT_NE(m_window, nullptr);
+    }
+    LONG ExStyle() const
+    {
+        return GetWindowLongW(m_window, GWL_EXSTYLE);
+    }
+
+    std::optional<Process> m_target;
+    HWND m_window = nullptr;
+};
+
+// Counts the calls a taskbar-list object receives; the shell's own object shows nothing under Wine.
+class CountingTaskbarList : public ITaskbarList
+{
+  public:
+    int addTab = 0, deleteTab = 0, activateTab = 0, hrInit = 0;
+    LONG references = 1;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override
+    {
+        if (riid == IID_IUnknown || riid == IID_ITaskbarList)
+        {
+            *object = this;
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override
+    {
+        return static_cast<ULONG>(++references);
+    }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        return static_cast<ULONG>(--references);
+    }
+    HRESULT STDMETHODCALLTYPE HrInit() override
+    {
+        ++hrInit;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE AddTab(HWND) override
+    {
+        ++addTab;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DeleteTab(HWND) override
+    {
+        ++deleteTab;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE ActivateTab(HWND) override
+    {
+        ++activateTab;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetActiveAlt(HWND) override
+    {
+        return S_OK;
+    }
+};
+
+} // namespace
+
+TEST_F(ForeignWindow, TranslucencyRoundTripOfEveryMenuValue)
+{
+    // What the menu offers and what the window reports afterwards.
+    const std::pair<int, int> steps[] = {{10, 10}, {15, 15}, {20, 20}, {25, 25}, {30, 30}, {35, 36}, {40, 41},
+                                         {45, 46}, {50, 51}, {55, 56}, {60, 61}, {65, 66}, {70, 72}, {75, 77},
+                                         {80, 82}, {85, 87}, {90, 92}, {95, 97}, {100, 100}};
+    for (const auto &[set, readBack] : steps)
+    {
+        procwin::SetTrans(m_window, set);
+        EXPECT_EQ(procwin::GetTrans(m_window), readBack) << set;
+        EXPECT_EQ((ExStyle() & WS_EX_LAYERED) != 0, set != 100) << set;
+    }
+}
+
+TEST_F(ForeignWindow, OpaqueRemovesTheLayeredStyleAndTinyValuesStayVisible)
+{
+    procwin::SetTrans(m_window, 2);
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    ASSERT_TRUE(GetLayeredWindowAttributes(m_window, nullptr, &alpha, &flags));
+    EXPECT_EQ(alpha, 8);
+    procwin::SetTrans(m_window, 100);
+    EXPECT_EQ(ExStyle() & WS_EX_LAYERED, 0);
+    EXPECT_EQ(procwin::GetTrans(m_window), 100);
+}
+
+TEST_F(ForeignWindow, TopMostBandAndShowingAHiddenWindow)
+{
+    EXPECT_TRUE(procwin::SetTopMost(m_window, true));
+    EXPECT_NE(ExStyle() & WS_EX_TOPMOST, 0);
+    EXPECT_TRUE(procwin::SetTopMost(m_window, false));
+    EXPECT_EQ(ExStyle() & WS_EX_TOPMOST, 0);
+
+    ShowWindow(m_window, SW_HIDE);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(m_window); }, 5s));
+    EXPECT_TRUE(procwin::SetTopMost(m_window, false));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(m_window) != FALSE; }, 5s));
+}
+
+TEST_F(ForeignWindow, ToolWindowStyle)
+{
+    procwin::SetToolWindow(m_window);
+    EXPECT_NE(ExStyle() & WS_EX_TOOLWINDOW, 0);
+}
+
+TEST_F(ForeignWindow, CaptionlessMaximizeAndBack)
+{
+    procwin::SetCaptionless(m_window, true);
+    EXPECT_TRUE(WaitUntil([&] { return IsZoomed(m_window) != FALSE; }, 5s));
+    EXPECT_EQ(GetWindowLongW(m_window, GWL_STYLE) & WS_CAPTION, 0);
+    procwin::SetCaptionless(m_window, false);
+    EXPECT_TRUE(WaitUntil([&] { return !IsZoomed(m_window); }, 5s));
+    EXPECT_EQ(GetWindowLongW(m_window, GWL_STYLE) & WS_CAPTION, static_cast<LONG>(WS_CAPTION));
+}
+
+TEST(WindowEffects, CaptionlessLeavesAFixedSizeWindowAlone)
+{
+    HWND fixed = CreateWindowExW(0, L"STATIC", L"fixed", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 10, 10,
+                                 200, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(fixed, nullptr);
+    const LONG style = GetWindowLongW(fixed, GWL_STYLE);
+    procwin::SetCaptionless(fixed, true);
+    EXPECT_EQ(GetWindowLongW(fixed, GWL_STYLE), style);
+    EXPECT_FALSE(IsZoomed(fixed));
+    DestroyWindow(fixed);
+}
+
+TEST(WindowEffects, DestroyedWindowAnswersWithoutError)
+{
+    HWND gone = CreateWindowExW(0, L"STATIC", L"gone", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(gone);
+    EXPECT_NO_THROW(procwin::SetTrans(gone, 50));
+    EXPECT_EQ(procwin::GetTrans(gone), 100);
+    EXPECT_FALSE(procwin::SetTopMost(gone, true));
+    EXPECT_NO_THROW(procwin::SetToolWindow(gone));
+    EXPECT_NO_THROW(procwin::SetCaptionless(gone, true));
+}
+
+TEST(TaskBarButton, ShowOnceUntilTheNextHide)
+{
+    CountingTaskbarList list;
+    procwin::TaskBarListAttach(&list);
+    HWND window = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1234));
+    EXPECT_FALSE(procwin::TabShown());
+    procwin::TaskBarButtonShow(window);
+    procwin::TaskBarButtonShow(window);
+    EXPECT_EQ(list.addTab, 1);
+    EXPECT_EQ(list.activateTab, 1);
+    EXPECT_TRUE(procwin::TabShown());
+    procwin::TaskBarButtonHide(window);
+    procwin::TaskBarButtonHide(window);
+    EXPECT_EQ(list.deleteTab, 2);
+    EXPECT_FALSE(procwin::TabShown());
+    procwin::TaskBarButtonShow(window);
+    EXPECT_EQ(list.addTab, 2);
+    EXPECT_EQ(list.hrInit, 4);
+    procwin::TaskBarListRelease();
+    procwin::TaskBarListRelease(); // twice is harmless
+    EXPECT_FALSE(procwin::TabShown());
+    EXPECT_EQ(list.references, 1);
+    // Without an object nothing is called.
+    procwin::TaskBarButtonShow(window);
+    procwin::TaskBarButtonHide(window);
+    EXPECT_EQ(list.addTab, 2);
+    EXPECT_EQ(list.deleteTab, 2);
+}
+
+TEST(TaskBarButton, TheShellObjectCanBeCreated)
+{
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    EXPECT_NO_THROW(procwin::TaskBarListCreate());
+    HWND window = CreateWindowExW(0, L"STATIC", L"button", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100, nullptr,
+                                  nullptr, nullptr, nullptr);
+    EXPECT_NO_THROW(procwin::TaskBarButtonHide(window));
+    EXPECT_NO_THROW(procwin::TaskBarButtonShow(window));
+    EXPECT_TRUE(procwin::TabShown());
+    procwin::TaskBarListRelease();
+    DestroyWindow(window);
+    CoUninitialize();
+}

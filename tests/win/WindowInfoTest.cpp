@@ -1,0 +1,205 @@
+// Identifying and acting on real windows of other processes.
+#include "WinTestSupport.h"
+
+#include "common/win/FileSystem.h"
+#include "procwin/ProcessIdentity.h"
+#include "procwin/win/WindowInfo.h"
+
+#include <gtest/gtest.h>
+
+using namespace wintest;
+using namespace std::chrono_literals;
+
+namespace
+{
+
+// A fixture target started for one test, with its main window.
+class RunningTarget
+{
+  public:
+    explicit RunningTarget(const std::u16string &arguments, const wchar_t *className = L"KV2TargetWindow",
+                           const std::u16string &title = u"KV2 Target")
+        : m_process(BinFolder() + u"\\KV2Target.exe", arguments)
+    {
+        m_window = WaitForWindow(m_process.Id(), className, title, 20s);
+    }
+    HWND Window() const
+    {
+        return m_window;
+    }
+    DWORD Id() const
+    {
+        return m_process.Id();
+    }
+
+  private:
+    Process m_process;
+    HWND m_window = nullptr;
+};
+
+std::u16string ExpectedTargetPath()
+{
+    return common::win::GetTrueCasePath(BinFolder() + u"\\KV2Target.exe");
+}
+
+} // namespace
+
+TEST(GetWndInfo, NamesAVisibleWindowWithText)
+{
+    RunningTarget target(u"--title \"情報  \" --class KV2InfoWindow", L"KV2InfoWindow", u"情報  ");
+    ASSERT_NE(target.Window(), nullptr);
+    const procwin::WndInfo info = procwin::GetWndInfo(target.Window());
+    EXPECT_EQ(info.title, u"情報"); // trailing blanks removed
+    EXPECT_EQ(info.className, u"KV2InfoWindow");
+    EXPECT_EQ(info.exePath, ExpectedTargetPath());
+    EXPECT_TRUE(procwin::IsSameProgram(info.exePath, u"c:\\elsewhere\\KV2TARGET.EXE"));
+}
+
+TEST(GetWndInfo, HiddenUntitledAndVanishedWindowsGiveNothing)
+{
+    HWND hidden = CreateWindowExW(0, L"STATIC", L"hidden", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND untitled =
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND gone = CreateWindowExW(0, L"STATIC", L"gone", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                nullptr);
+    DestroyWindow(gone);
+    for (HWND window : {static_cast<HWND>(nullptr), hidden, untitled, gone})
+    {
+        const procwin::WndInfo info = procwin::GetWndInfo(window);
+        EXPECT_TRUE(info.title.empty() && info.className.empty() && info.exePath.empty());
+    }
+    DestroyWindow(hidden);
+    DestroyWindow(untitled);
+}
+
+TEST(GetWndExePath, WineNotepadComesBackInDriveLetterForm)
+{
+    Process notepad(u"C:\\windows\\system32\\notepad.exe", u"");
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            for (HWND w : ProcessWindows(notepad.Id()))
+                if (IsWindowVisible(w) && GetWindow(w, GW_OWNER) == nullptr)
+                    return (window = w) != nullptr;
+            return false;
+        },
+        20s));
+    const std::u16string path = procwin::GetWndExePath(window);
+    EXPECT_TRUE(common::EqualsNoCase(path, u"C:\\windows\\system32\\notepad.exe")) << common::Utf16ToUtf8(path);
+    const procwin::WndInfo info = procwin::GetWndInfo(window);
+    EXPECT_EQ(procwin::FileNameOf(info.exePath), u"notepad.exe");
+}
+
+TEST(GetWndExePath, ImageFileNameIsMappedToADriveLetter)
+{
+    // The way a 32-bit KV2 learns a 64-bit program's path: from its device path.
+    common::win::UniqueHandle self(
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, GetCurrentProcessId()));
+    const std::u16string path = procwin::ImageFileDrivePath(self.Get());
+    wchar_t own[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, own, MAX_PATH);
+    EXPECT_TRUE(common::EqualsNoCase(path, U(own))) << common::Utf16ToUtf8(path);
+    EXPECT_EQ(procwin::GetWndExePath(nullptr), u"");
+}
+
+TEST(RootWnd, ClimbsParentsAndOwners)
+{
+    RunningTarget target(u"--tapplication --title rooted", L"KV2TargetWindow", u"rooted");
+    ASSERT_NE(target.Window(), nullptr);
+    const HWND root = procwin::RootWnd(target.Window());
+    wchar_t name[64] = {};
+    GetClassNameW(root, name, 64);
+    EXPECT_STREQ(name, L"TApplication");
+    EXPECT_EQ(procwin::RootWnd(root), root);
+}
+
+TEST(GetWndRect, MinimizedWindowIsParkedAndReportsFailure)
+{
+    RunningTarget target(u"--show 7");
+    ASSERT_NE(target.Window(), nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(target.Window()) != FALSE; }, 10s));
+    EXPECT_EQ(procwin::GetWndRect(target.Window()), std::nullopt);
+    EXPECT_EQ(procwin::GetWndBounds(target.Window()), std::nullopt);
+    procwin::CenterIfOffScreen(target.Window()); // left alone
+    EXPECT_TRUE(IsIconic(target.Window()));
+}
+
+TEST(CenterIfOffScreen, BringsAWindowBackOntoTheScreen)
+{
+    RunningTarget target(u"--title faraway", L"KV2TargetWindow", u"faraway");
+    ASSERT_NE(target.Window(), nullptr);
+    ASSERT_TRUE(MoveWindow(target.Window(), 5000, 4000, 300, 200, TRUE));
+    const auto before = procwin::GetWndBounds(target.Window());
+    ASSERT_TRUE(before.has_value());
+    EXPECT_TRUE(procwin::IsOffScreen(*before));
+    procwin::CenterIfOffScreen(target.Window());
+    const auto after = procwin::GetWndBounds(target.Window());
+    ASSERT_TRUE(after.has_value());
+    EXPECT_FALSE(procwin::IsOffScreen(*after));
+    EXPECT_EQ(after->width, 300);
+    EXPECT_EQ(after->height, 200);
+    // Centred horizontally on the primary screen (the taskbar at the bottom changes only the height).
+    EXPECT_EQ(after->left, (GetSystemMetrics(SM_CXSCREEN) - 300) / 2);
+
+    // A window already on screen stays where it is.
+    procwin::CenterIfOffScreen(target.Window());
+    EXPECT_EQ(procwin::GetWndBounds(target.Window()), after);
+}
+
+TEST(IsOffScreen, AgainstTheRealMonitor)
+{
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_FALSE(procwin::IsOffScreen({10, 10, 100, 100}));
+    EXPECT_FALSE(procwin::IsOffScreen({width - 10, height - 10, 100, 100})); // one corner on screen
+    EXPECT_TRUE(procwin::IsOffScreen({width + 10, 10, 100, 100}));
+    EXPECT_TRUE(procwin::IsOffScreen({-32000, -32000, 160, 24}));
+}
+
+TEST(WndPriority, SetAndReadBackFromTheRealProcess)
+{
+    RunningTarget target(u"");
+    ASSERT_NE(target.Window(), nullptr);
+    for (DWORD priority : {IDLE_PRIORITY_CLASS, BELOW_NORMAL_PRIORITY_CLASS, ABOVE_NORMAL_PRIORITY_CLASS,
+                           HIGH_PRIORITY_CLASS, NORMAL_PRIORITY_CLASS})
+    {
+        EXPECT_EQ(procwin::SetWndPriority(target.Window(), priority), priority);
+        EXPECT_EQ(procwin::GetWndPriority(target.Window()), priority);
+    }
+    EXPECT_EQ(procwin::GetWndPriority(nullptr), 0u);
+    EXPECT_EQ(procwin::SetWndPriority(nullptr, HIGH_PRIORITY_CLASS), 0u);
+}
+
+TEST(ForceForeground, BringsAnotherProcessWindowToFront)
+{
+    RunningTarget first(u"--title first", L"KV2TargetWindow", u"first");
+    RunningTarget second(u"--title second", L"KV2TargetWindow", u"second");
+    ASSERT_NE(first.Window(), nullptr);
+    ASSERT_NE(second.Window(), nullptr);
+    EXPECT_TRUE(procwin::ForceForeground(first.Window()));
+    EXPECT_EQ(GetForegroundWindow(), first.Window());
+    EXPECT_TRUE(procwin::ForceForeground(first.Window())); // already in front
+    EXPECT_TRUE(procwin::ForceForeground(second.Window()));
+    EXPECT_EQ(GetForegroundWindow(), second.Window());
+}
+
+TEST(FitListBoxExtent, TwiceTheWidestItem)
+{
+    HWND list = CreateWindowExW(0, L"LISTBOX", L"", WS_POPUP | WS_HSCROLL | LBS_NOINTEGRALHEIGHT, 0, 0, 100, 100,
+                                nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(list, nullptr);
+    SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    const wchar_t *items[] = {L"short", L"a considerably longer line of text", L"mid length"};
+    for (const wchar_t *item : items)
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    procwin::FitListBoxExtent(list);
+
+    HDC dc = GetDC(list);
+    const HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SIZE widest{};
+    GetTextExtentPoint32W(dc, items[1], lstrlenW(items[1]), &widest);
+    SelectObject(dc, old);
+    ReleaseDC(list, dc);
+    EXPECT_EQ(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0), 2 * widest.cx);
+    DestroyWindow(list);
+}
