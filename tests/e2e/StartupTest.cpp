@@ -79,7 +79,7 @@ void ExpectRefusal(Process &kv2, const std::string &context)
     WaitUntil(
         [&] {
             content = ReadMessageBox(box);
-            return IsWindowVisible(box) && !content.buttons.empty() && !content.text.empty();
+            return IsWindowVisible(box) && content.hasIcon && !content.buttons.empty() && !content.text.empty();
         },
         10s);
     EXPECT_EQ(content.text, kRefusal) << context;

@@ -20,6 +20,7 @@ class ForeignWindow : public ::testing::Test
         m_target.emplace(BinFolder() + u"\\KV2Target.exe", u"--title effects");
         m_window = WaitForWindow(m_target->Id(), L"KV2TargetWindow", u"effects", 20s);
         ASSERT_NE(m_window, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(m_window) != FALSE; }, 10s));
     }
     LONG ExStyle() const
     {

@@ -22,6 +22,8 @@ class RunningTarget
         : m_process(BinFolder() + u"\\KV2Target.exe", arguments)
     {
         m_window = WaitForWindow(m_process.Id(), className, title, 20s);
+        // Found as soon as it exists; shown a moment later.
+        WaitUntil([&] { return m_window == nullptr || IsWindowVisible(m_window); }, 10s);
     }
     HWND Window() const
     {

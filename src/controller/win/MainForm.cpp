@@ -1,6 +1,7 @@
 #include "controller/win/MainForm.h"
 
 #include "gui/Application.h"
+#include "procwin/win/WindowEffects.h"
 #include "procwin/win/Wow64.h"
 #include "startup/ProcessState.h"
 
@@ -17,9 +18,15 @@ TmainForm::TmainForm()
     FormCreate();
 }
 
+TmainForm::~TmainForm()
+{
+    procwin::TaskBarListRelease();
+}
+
 void TmainForm::FormCreate()
 {
     procwin::Wow64Init();
+    procwin::TaskBarListCreate();
     SetWindowTextW(Handle(), reinterpret_cast<const wchar_t *>((u"KV2-" + startup::Task().ProgramPath).c_str()));
 }
 

@@ -15,6 +15,7 @@ class TmainForm : public gui::Window
   public:
     // Creates the hidden controller window and runs FormCreate.
     TmainForm();
+    ~TmainForm() override;
 
     // Called by the icon panel while it is created: loads the panel's options.
     void PanelFormCreate();

@@ -1,8 +1,8 @@
 #include "procwin/win/Wow64.h"
 
-#include <windows.h>
+#include "common/win/SystemLibrary.h"
 
-#include <iterator>
+#include <windows.h>
 
 namespace procwin
 {
@@ -57,20 +57,11 @@ void Wow64Init()
     if (!g_isWow64)
         return;
 
-    // Loaded by full path from the system folder, never by a search that could find a planted copy.
-    wchar_t path[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-    static constexpr wchar_t kKernelName[] = L"\\Kernel32.dll";
-    if (length == 0 || length + std::size(kKernelName) > MAX_PATH)
-        return;
-    lstrcatW(path, kKernelName);
-    const HMODULE library = LoadLibraryW(path);
-    if (library == nullptr)
-        return;
-    g_disableRedirection = Lookup<DisableRedirectionFunction>(library, "Wow64DisableWow64FsRedirection");
-    g_revertRedirection = Lookup<RevertRedirectionFunction>(library, "Wow64RevertWow64FsRedirection");
-    // Kernel32 stays mapped in every process, so the bound functions remain valid.
-    FreeLibrary(library);
+    // Kernel32 stays mapped in every process, so the functions stay valid after the library object
+    // lets its reference go.
+    const common::win::SystemLibrary kernel32(L"Kernel32.dll");
+    g_disableRedirection = kernel32.Find<DisableRedirectionFunction>("Wow64DisableWow64FsRedirection");
+    g_revertRedirection = kernel32.Find<RevertRedirectionFunction>("Wow64RevertWow64FsRedirection");
 }
 
 bool IsWow64()

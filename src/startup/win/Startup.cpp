@@ -19,6 +19,8 @@
 
 #include <windows.h>
 
+#include <objbase.h>
+
 #include <optional>
 
 namespace startup
@@ -76,6 +78,8 @@ int RunProgram()
     // run side by side, each managing its own target.
     common::win::UniqueHandle mutex(CreateMutexW(nullptr, FALSE, kMutexName));
 
+    // The shell's taskbar-list object is a COM object of this thread's apartment.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     std::optional<Forms> forms;
     try
     {
@@ -88,6 +92,8 @@ int RunProgram()
     }
     application.Run();
     forms.reset();
+    if (SUCCEEDED(com))
+        CoUninitialize();
     ReleaseMutex(mutex.Get());
     return 0;
 }
