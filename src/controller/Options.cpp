@@ -1,0 +1,1 @@
+#include "controller/Options.h"

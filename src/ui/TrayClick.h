@@ -1,0 +1,2 @@
+// (written by the tray-icon work)
+#pragma once
