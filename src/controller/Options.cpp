@@ -1,1 +1,183 @@
 #include "controller/Options.h"
+
+#include "common/Text.h"
+
+namespace controller
+{
+
+using common::IniDocument;
+
+OptionLocation OptionLocationFor(const startup::TaskDefinition &task)
+{
+    if (task.TaskFileGiven)
+        return {task.TaskFilePath, kTaskOptionSection};
+    return {task.TaskFilePath, common::ToLower(task.ProgramPath)};
+}
+
+std::optional<std::int32_t> ReadIntValue(std::u16string_view text) noexcept
+{
+    if (text.size() >= 3 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X'))
+    {
+        const std::u16string_view digits = text.substr(2);
+        if (digits.size() > 8)
+            return std::nullopt;
+        std::uint32_t value = 0;
+        for (char16_t c : digits)
+        {
+            unsigned digit = 0;
+            if (c >= u'0' && c <= u'9')
+                digit = c - u'0';
+            else if (c >= u'a' && c <= u'f')
+                digit = c - u'a' + 10;
+            else if (c >= u'A' && c <= u'F')
+                digit = c - u'A' + 10;
+            else
+                return std::nullopt;
+            value = value << 4 | digit;
+        }
+        return static_cast<std::int32_t>(value);
+    }
+    return common::ParseInt32(text);
+}
+
+namespace
+{
+
+// Reading and writing one key; the value in `options` is the default and the result.
+class OptionReader
+{
+  public:
+    OptionReader(const IniDocument &file, std::u16string_view section) : m_file(file), m_section(section)
+    {
+    }
+    void Read(std::u16string_view key, std::int32_t &value) const
+    {
+        if (const std::u16string *text = m_file.Find(m_section, key))
+            value = ReadIntValue(*text).value_or(value);
+    }
+    void Read(std::u16string_view key, bool &value) const
+    {
+        if (const std::u16string *text = m_file.Find(m_section, key))
+            if (const auto number = ReadIntValue(*text))
+                value = *number != 0;
+    }
+    void Read(std::u16string_view key, std::u16string &value) const
+    {
+        if (const std::u16string *text = m_file.Find(m_section, key))
+            value = *text;
+    }
+
+  private:
+    const IniDocument &m_file;
+    std::u16string_view m_section;
+};
+
+class OptionWriter
+{
+  public:
+    OptionWriter(IniDocument &file, std::u16string_view section) : m_file(file), m_section(section)
+    {
+    }
+    void Write(std::u16string_view key, std::int32_t value)
+    {
+        m_file.Set(m_section, key, common::Utf8ToUtf16(std::to_string(value)));
+    }
+    void Write(std::u16string_view key, bool value)
+    {
+        m_file.Set(m_section, key, value ? u"1" : u"0");
+    }
+    void Write(std::u16string_view key, const std::u16string &value)
+    {
+        m_file.Set(m_section, key, value);
+    }
+
+  private:
+    IniDocument &m_file;
+    std::u16string_view m_section;
+};
+
+// The keys in the order in which they are written. One list serves reading and writing, so that the
+// two can never disagree about a key's name or type.
+template <typename Visitor, typename Options> void VisitControllerKeys(Visitor &&visit, Options &o)
+{
+    visit(u"Minimize", o.Minimize);
+    visit(u"Live", o.Live);
+    visit(u"Click", o.Click);
+    visit(u"PositionSize", o.PositionSize);
+    visit(u"X", o.X);
+    visit(u"Y", o.Y);
+    visit(u"W", o.W);
+    visit(u"H", o.H);
+    visit(u"Caption", o.Caption);
+    visit(u"Edit", o.Edit);
+    visit(u"TransValue", o.TransValue);
+    visit(u"WExecute", o.WExecute);
+    visit(u"NonTaskBar", o.NonTaskBar);
+    visit(u"MostTop", o.MostTop);
+    visit(u"WheelKey1", o.WheelKey1);
+    visit(u"WheelButton1", o.WheelButton1);
+    visit(u"WheelKey2", o.WheelKey2);
+    visit(u"WheelButton2", o.WheelButton2);
+    visit(u"Display", o.Display);
+}
+
+template <typename Visitor, typename Options> void VisitPanelKeys(Visitor &&visit, Options &o)
+{
+    visit(u"IconPanel_Left", o.IconPanelLeft);
+    visit(u"IconPanel_Top", o.IconPanelTop);
+    visit(u"IconPanel_Size", o.IconPanelSize);
+    visit(u"IconPanel_MostTop", o.IconPanelMostTop);
+    visit(u"IconPanel_Hint", o.IconPanelHint);
+    visit(u"IconPanel_Trans", o.IconPanelTrans);
+}
+
+constexpr std::int32_t kDisplayModes = 3;
+constexpr std::int32_t kPanelSizes = 7;
+
+} // namespace
+
+void LoadControllerOptions(const IniDocument &file, std::u16string_view section, TrayOptions &options)
+{
+    const OptionReader reader(file, section);
+    VisitControllerKeys([&](std::u16string_view key, auto &value) { reader.Read(key, value); }, options);
+    // The mode indexes a menu of three items; anything else falls back to the tray icon.
+    if (options.Display < 0 || options.Display >= kDisplayModes)
+        options.Display = TrayOptions().Display;
+}
+
+void LoadPanelOptions(const IniDocument &file, std::u16string_view section, TrayOptions &options)
+{
+    const OptionReader reader(file, section);
+    VisitPanelKeys([&](std::u16string_view key, auto &value) { reader.Read(key, value); }, options);
+    if (options.IconPanelSize < 0 || options.IconPanelSize >= kPanelSizes)
+        options.IconPanelSize = TrayOptions().IconPanelSize;
+}
+
+void SaveOptions(IniDocument &file, std::u16string_view section, const TrayOptions &options, bool withPanel)
+{
+    OptionWriter writer(file, section);
+    const auto write = [&](std::u16string_view key, const auto &value) { writer.Write(key, value); };
+    VisitControllerKeys(write, options);
+    if (withPanel)
+        VisitPanelKeys(write, options);
+}
+
+void LoadPickerPlacement(const IniDocument &file, PickerPlacement &placement)
+{
+    const OptionReader reader(file, kPickerSection);
+    reader.Read(u"Top", placement.Top);
+    reader.Read(u"Left", placement.Left);
+    reader.Read(u"Height", placement.Height);
+    reader.Read(u"Width", placement.Width);
+}
+
+void SavePickerPlacement(IniDocument &file, const PickerPlacement &placement)
+{
+    OptionWriter writer(file, kPickerSection);
+    writer.Write(u"Top", placement.Top);
+    writer.Write(u"Left", placement.Left);
+    writer.Write(u"Height", placement.Height);
+    writer.Write(u"Width", placement.Width);
+}
+
+} // namespace controller

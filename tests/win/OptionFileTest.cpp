@@ -1,1 +1,134 @@
-// (to be written)
+// Settings files on disk: shared by several processes, rewritten atomically, task files kept intact.
+#include "WinTestSupport.h"
+
+#include "controller/Options.h"
+#include "controller/win/OptionFile.h"
+#include "common/win/FileSystem.h"
+#include "common/win/TextFile.h"
+#include "common/win/WinError.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace wintest;
+using namespace std::chrono_literals;
+using common::IniDocument;
+
+namespace
+{
+
+std::u16string Saver()
+{
+    return BinFolder() + u"\\KV2OptionSaver.exe";
+}
+
+std::u16string Number(int n)
+{
+    return common::Utf8ToUtf16(std::to_string(n));
+}
+
+// True when every key of the section holds the same value; that value, or -1 for a torn section.
+int SectionCounter(const IniDocument &file, std::u16string_view section, int keys)
+{
+    const std::u16string first = file.Get(section, u"K0", u"");
+    for (int k = 1; k < keys; ++k)
+        if (file.Get(section, u"K" + Number(k), u"?") != first)
+            return -1;
+    return first.empty() ? -1 : common::ParseInt32(first).value_or(-1);
+}
+
+} // namespace
+
+TEST(OptionFile, AnsiTaskFileIsRewrittenAsUnicodeWithEverySectionIntact)
+{
+    TempFolder temp;
+    const std::u16string task = temp / u"editor.KV2";
+    // Code page 932 text: "[Program]" with a Japanese path, comments and an unknown section.
+    WriteBytes(task, "; comment\r\n[Program]\r\nName=C:\\\x83\x76\x83\x8D\\a.exe\r\nOption=/x\r\n"
+                     "[Window]\r\nStyle=max\r\n[Custom]\r\nKey=Value\r\n[Icon]\r\nNumber=2\r\n[HotKey]\r\n"
+                     "Show=Ctrl+K\r\n[Execute]\r\nYesNo=No\r\n");
+    controller::TrayOptions options;
+    options.TransValue = 50;
+    ASSERT_TRUE(controller::UpdateIniFile(
+        task, [&](IniDocument &file) { controller::SaveOptions(file, controller::kTaskOptionSection, options, true); }));
+
+    const std::string bytes = ReadBytes(task);
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
+    const IniDocument file = controller::LoadIniFile(task);
+    EXPECT_EQ(file.Get(u"Program", u"Name", u""), u"C:\\プロ\\a.exe");
+    EXPECT_EQ(file.Get(u"Program", u"Option", u""), u"/x");
+    EXPECT_EQ(file.Get(u"Window", u"Style", u""), u"max");
+    EXPECT_EQ(file.Get(u"Custom", u"Key", u""), u"Value");
+    EXPECT_EQ(file.Get(u"Icon", u"Number", u""), u"2");
+    EXPECT_EQ(file.Get(u"HotKey", u"Show", u""), u"Ctrl+K");
+    EXPECT_EQ(file.Get(u"Execute", u"YesNo", u""), u"No");
+    EXPECT_EQ(file.Get(u"Tray Option", u"TransValue", u""), u"50");
+    ASSERT_EQ(file.Sections().size(), 7u);
+    EXPECT_EQ(file.Sections()[6].entries.size(), 25u);
+}
+
+TEST(OptionFile, UnreadableOrHeldFilesAreNotOverwritten)
+{
+    TempFolder temp;
+    const std::u16string big = temp / u"exe.ini";
+    WriteBytes(big, std::string(common::win::kTextFileSizeLimit + 10, 'x'));
+    EXPECT_THROW(controller::UpdateIniFile(big, [](IniDocument &file) { file.Set(u"a", u"b", u"c"); }),
+                 common::win::WinError);
+    EXPECT_EQ(ReadBytes(big).size(), common::win::kTextFileSizeLimit + 10);
+
+    const std::u16string held = temp / u"held.KV2";
+    WriteBytes(held, Utf16File("[Program]\r\nName=x\r\n"));
+    Process holder(BinFolder() + u"\\KV2Target.exe", u"--hold-file \"" + held + u"\"");
+    ASSERT_TRUE(WaitUntil([&] { return common::win::FileExistsReady(held + u".held"); }, 20s));
+    EXPECT_THROW(controller::UpdateIniFile(held, [](IniDocument &file) { file.Set(u"a", u"b", u"c"); }),
+                 common::win::WinError); // it cannot even be read while held without sharing
+}
+
+TEST(OptionFile, ConcurrentSavesOfDifferentSectionsLoseNothing)
+{
+    TempFolder temp;
+    const std::u16string shared = temp / u"exe.ini";
+    WriteBytes(shared, Utf16File("[c:\\other\\program.exe]\r\nMinimize=0\r\n"));
+    constexpr int kProcesses = 4;
+    constexpr int kSaves = 40;
+    std::vector<std::unique_ptr<Process>> savers;
+    for (int p = 0; p < kProcesses; ++p)
+        savers.push_back(std::make_unique<Process>(
+            Saver(), u"\"" + shared + u"\" \"c:\\programs\\tool" + Number(p) + u".exe\" " + Number(kSaves)));
+    for (auto &saver : savers)
+        EXPECT_EQ(saver->WaitForExit(120s), 0u);
+
+    const IniDocument file = controller::LoadIniFile(shared);
+    EXPECT_EQ(file.Get(u"c:\\other\\program.exe", u"Minimize", u""), u"0");
+    for (int p = 0; p < kProcesses; ++p)
+        EXPECT_EQ(SectionCounter(file, u"c:\\programs\\tool" + Number(p) + u".exe", 25), kSaves - 1) << p;
+}
+
+TEST(OptionFile, SaveInterruptedAtAnyPointLeavesTheOldOrTheNewFile)
+{
+    TempFolder temp;
+    const std::u16string shared = temp / u"exe.ini";
+    WriteBytes(shared, Utf16File("[keep]\r\nK=1\r\n"));
+    // Large sections make each write take long enough to be cut in the middle.
+    constexpr int kKeys = 3000;
+    int lastSeen = -1;
+    for (int round = 0; round < 6; ++round)
+    {
+        Process saver(Saver(), u"\"" + shared + u"\" victim 100000 " + Number(kKeys));
+        Sleep(150 + 97 * round);
+        TerminateProcess(saver.Handle(), 9);
+        saver.WaitForExit(10s);
+
+        const IniDocument file = controller::LoadIniFile(shared);
+        EXPECT_EQ(file.Get(u"keep", u"K", u""), u"1") << round;
+        if (file.HasSection(u"victim"))
+        {
+            const int counter = SectionCounter(file, u"victim", kKeys);
+            EXPECT_GE(counter, 0) << "a torn section in round " << round;
+            lastSeen = counter;
+        }
+    }
+    EXPECT_GE(lastSeen, 0) << "no save got through at all";
+}
