@@ -18,6 +18,24 @@ constexpr ShortCut kShiftBit = 0x2000;
 constexpr ShortCut kCtrlBit = 0x4000;
 constexpr ShortCut kAltBit = 0x8000;
 
+// The virtual-key codes that the fixed name table and the key capture single out (the Win32 side
+// checks them against the VK_ constants).
+constexpr unsigned kKeyBack = 0x08;
+constexpr unsigned kKeyTab = 0x09;
+constexpr unsigned kKeyReturn = 0x0D;
+constexpr unsigned kKeyShift = 0x10;
+constexpr unsigned kKeyControl = 0x11;
+constexpr unsigned kKeyMenu = 0x12; // Alt
+constexpr unsigned kKeyEscape = 0x1B;
+constexpr unsigned kKeySpace = 0x20;
+constexpr unsigned kKeyDown = 0x28; // the last of Space, PgUp, PgDn, End, Home, Left, Up, Right, Down
+constexpr unsigned kKeyInsert = 0x2D;
+constexpr unsigned kKeyDelete = 0x2E;
+constexpr unsigned kKeyNumpad0 = 0x60;
+constexpr unsigned kKeyNumpad9 = 0x69;
+constexpr unsigned kKeyF1 = 0x70;
+constexpr unsigned kKeyF24 = 0x87;
+
 struct ShiftState
 {
     bool shift = false;

@@ -1,19 +1,267 @@
 #include "ui/win/KeyForm.h"
 
+#include "common/win/WinError.h"
+#include "common/win/WinText.h"
+#include "gui/Application.h"
+
 namespace ui
 {
 
 namespace
 {
+
 constexpr wchar_t kKeyFormClassName[] = L"TKeyForm";
+constexpr int kEditKeyId = 100;
+
+// The design, in pixels at 96 DPI: an edit across the top and two buttons at the bottom right.
+constexpr int kClientWidth = 262;
+constexpr int kEditHeight = 21;
+constexpr int kButtonWidth = 81;
+constexpr int kButtonHeight = 30;
+constexpr int kDesignDpi = 96;
+
+constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST;
+
+HFONT CreateMenuFont()
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+        return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    return CreateFontIndirectW(&metrics.lfMenuFont);
 }
 
-TKeyForm::TKeyForm()
+int ScreenDpi()
 {
+    HDC dc = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return dpi > 0 ? dpi : kDesignDpi;
+}
+
+ShiftState CurrentShiftState()
+{
+    // The state as of the key message being handled, not the physical keyboard's now.
+    return {.shift = GetKeyState(VK_SHIFT) < 0,
+            .ctrl = GetKeyState(VK_CONTROL) < 0,
+            .alt = GetKeyState(VK_MENU) < 0};
+}
+
+std::u16string ControlText(HWND control)
+{
+    const int length = GetWindowTextLengthW(control);
+    std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(control, buffer.data(), length + 1);
+    return common::win::U(buffer.data(), static_cast<size_t>(copied));
+}
+
+} // namespace
+
+TKeyForm::TKeyForm() : m_font(CreateMenuFont())
+{
+    const int dpi = ScreenDpi();
+    const auto scale = [dpi](int pixels) { return MulDiv(pixels, dpi, kDesignDpi); };
+    RECT frame{0, 0, scale(kClientWidth), scale(kEditHeight) + scale(kButtonHeight)};
+    AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
     Create({.className = kKeyFormClassName,
             .caption = u"キーの設定",
-            .style = WS_POPUP | WS_CAPTION | WS_SYSMENU,
-            .place = {0, 0, 0, 0}});
+            .style = kFormStyle,
+            .exStyle = kFormExStyle,
+            .place = {0, 0, frame.right - frame.left, frame.bottom - frame.top}});
+    try
+    {
+        const int width = scale(kClientWidth);
+        const int buttonWidth = scale(kButtonWidth);
+        const int buttonTop = scale(kEditHeight);
+        const int bottom = buttonTop + scale(kButtonHeight);
+        m_editKey = CreateChild(L"EDIT", u"", ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
+                                {0, 0, width, buttonTop}, kEditKeyId);
+        m_btnOK = CreateChild(L"BUTTON", u"OK", BS_PUSHBUTTON, 0,
+                              {width - 2 * buttonWidth, buttonTop, width - buttonWidth, bottom}, IDOK);
+        m_btnCancel = CreateChild(L"BUTTON", u"キャンセル", BS_PUSHBUTTON, 0,
+                                  {width - buttonWidth, buttonTop, width, bottom}, IDCANCEL);
+        FormCreate();
+    }
+    catch (...)
+    {
+        DestroyWindow(Handle());
+        throw;
+    }
+}
+
+TKeyForm::~TKeyForm()
+{
+    // Destroy the children while the font and this object's members still exist.
+    if (Handle() != nullptr)
+        DestroyWindow(Handle());
+}
+
+HWND TKeyForm::CreateChild(const wchar_t *className, const std::u16string &text, DWORD style, DWORD exStyle,
+                           RECT place, int id)
+{
+    HWND child = CreateWindowExW(exStyle, className, common::win::W(text), WS_CHILD | WS_VISIBLE | style,
+                                 place.left, place.top, place.right - place.left, place.bottom - place.top,
+                                 Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 GetModuleHandleW(nullptr), nullptr);
+    if (child == nullptr)
+        throw common::win::WinError("CreateWindowExW");
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
+    return child;
+}
+
+void TKeyForm::FormCreate()
+{
+    SetWindowLongPtrW(m_editKey, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    m_editKeyDefaultProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(m_editKey, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TKeyForm::EditKeyProcedure)));
+}
+
+int TKeyForm::ShowModal(HWND owner)
+{
+    if (m_shown)
+        return kResultCancel;
+    RECT frame{};
+    GetWindowRect(Handle(), &frame);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    SetWindowPos(Handle(), HWND_TOPMOST, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+
+    const bool ownerWasEnabled = owner != nullptr && IsWindowEnabled(owner);
+    if (ownerWasEnabled)
+        EnableWindow(owner, FALSE);
+    m_modalResult = 0;
+    m_shown = true;
+    FormShow();
+    ShowWindow(Handle(), SW_SHOW);
+    SetForegroundWindow(Handle());
+    SetFocus(m_editKey);
+
+    // No IsDialogMessageW: every key, Tab, Enter and Esc included, goes to the edit's capture.
+    MSG message;
+    while (m_modalResult == 0)
+    {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0)
+        {
+            PostQuitMessage(static_cast<int>(message.wParam)); // leave the quit to the outer loop
+            m_modalResult = kResultCancel;
+            break;
+        }
+        if (got == -1)
+        {
+            m_modalResult = kResultCancel;
+            break;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    // Enable the owner before the dialog goes, so that activation returns to it.
+    if (ownerWasEnabled)
+        EnableWindow(owner, TRUE);
+    ShowWindow(Handle(), SW_HIDE);
+    m_shown = false;
+    return m_modalResult;
+}
+
+std::u16string TKeyForm::KeyText() const
+{
+    return ControlText(m_editKey);
+}
+
+void TKeyForm::FormShow()
+{
+    SetWindowTextW(m_editKey, L"");
+    EnableWindow(m_btnOK, FALSE);
+}
+
+void TKeyForm::EditKeyKeyDown(unsigned keyCode)
+{
+    const std::u16string text = CaptureKeyText(keyCode, CurrentShiftState(), m_keyNames);
+    SetWindowTextW(m_editKey, common::win::W(text));
+    const auto end = static_cast<WPARAM>(text.size());
+    SendMessageW(m_editKey, EM_SETSEL, end, static_cast<LPARAM>(end));
+}
+
+void TKeyForm::EditKeyChange()
+{
+    EnableWindow(m_btnOK, GetWindowTextLengthW(m_editKey) > 0);
+}
+
+void TKeyForm::EndModal(int result)
+{
+    if (!m_shown || m_modalResult != 0)
+        return;
+    m_modalResult = result;
+    // Wakes the modal loop when the close came in a message sent from another thread, which
+    // GetMessageW handles without returning.
+    PostMessageW(Handle(), WM_NULL, 0, 0);
+}
+
+LRESULT TKeyForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kEditKeyId && HIWORD(wParam) == EN_CHANGE)
+            EditKeyChange();
+        else if (LOWORD(wParam) == IDOK && HIWORD(wParam) == BN_CLICKED && IsWindowEnabled(m_btnOK))
+            EndModal(kResultOK);
+        else if (LOWORD(wParam) == IDCANCEL && HIWORD(wParam) == BN_CLICKED)
+            EndModal(kResultCancel);
+        return 0;
+    case WM_ACTIVATE:
+        // Clicking a button takes the focus; coming back to the dialog gives it to the edit again.
+        if (LOWORD(wParam) != WA_INACTIVE && m_editKey != nullptr)
+        {
+            SetFocus(m_editKey);
+            return 0;
+        }
+        break;
+    case WM_CLOSE:
+        // The dialog is reused: closing only ends the modal loop.
+        EndModal(kResultCancel);
+        return 0;
+    default:
+        break;
+    }
+    return Window::OnMessage(message, wParam, lParam);
+}
+
+LRESULT CALLBACK TKeyForm::EditKeyProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    auto *self = reinterpret_cast<TKeyForm *>(GetWindowLongPtrW(edit, GWLP_USERDATA));
+    if (self == nullptr)
+        return DefWindowProcW(edit, message, wParam, lParam);
+    try
+    {
+        switch (message)
+        {
+        case WM_GETDLGCODE:
+            return DLGC_WANTALLKEYS |
+                   CallWindowProcW(self->m_editKeyDefaultProcedure, edit, message, wParam, lParam);
+        // Key-downs with Alt held arrive as WM_SYSKEYDOWN.
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            self->EditKeyKeyDown(static_cast<unsigned>(wParam));
+            return 0;
+        // The key-down handled the key: neither the characters TranslateMessage made of it nor the
+        // release of Alt or F10 (which would open the system menu) may act.
+        case WM_CHAR:
+        case WM_SYSCHAR:
+        case WM_SYSKEYUP:
+            return 0;
+        default:
+            break;
+        }
+    }
+    catch (...)
+    {
+        gui::Application::Instance().ParkException(std::current_exception());
+        return 0;
+    }
+    return CallWindowProcW(self->m_editKeyDefaultProcedure, edit, message, wParam, lParam);
 }
 
 } // namespace ui

@@ -1,7 +1,12 @@
-// The key setting dialog ("キーの設定").
+// The key setting dialog ("キーの設定"): the user presses a key combination and the dialog shows it as
+// shortcut text such as "Shift+Ctrl+F5".
 #pragma once
 
+#include "common/win/Unique.h"
 #include "gui/Window.h"
+#include "ui/win/KeyNames.h"
+
+#include <string>
 
 namespace ui
 {
@@ -9,7 +14,45 @@ namespace ui
 class TKeyForm : public gui::Window
 {
   public:
+    static constexpr int kResultOK = IDOK;         // 1
+    static constexpr int kResultCancel = IDCANCEL; // 2
+
+    // Creates the hidden dialog once; ShowModal reuses it. Raises WinError when a window cannot be
+    // created.
     TKeyForm();
+    ~TKeyForm() override;
+
+    // Shows the dialog centred on the screen with an empty edit and runs a message loop until the user
+    // closes it; `owner` (may be null, not owned) is disabled meanwhile. Answers kResultOK when the user
+    // confirmed a combination (KeyText() then holds it and is never empty), kResultCancel for Cancel,
+    // closing, a WM_QUIT (posted again for the outer loop) or a call while the dialog is already shown.
+    int ShowModal(HWND owner);
+
+    // The edit's text: the last captured combination, or empty.
+    std::u16string KeyText() const;
+
+  protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  private:
+    void FormCreate();
+    void FormShow();
+    void EditKeyKeyDown(unsigned keyCode);
+    void EditKeyChange();
+    void EndModal(int result);
+    HWND CreateChild(const wchar_t *className, const std::u16string &text, DWORD style, DWORD exStyle,
+                     RECT place, int id);
+    static LRESULT CALLBACK EditKeyProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+
+    common::win::UniqueGdiObject m_font;
+    LayoutKeyNames m_keyNames;
+    // Children: destroyed with the dialog.
+    HWND m_editKey = nullptr;
+    HWND m_btnOK = nullptr;
+    HWND m_btnCancel = nullptr;
+    WNDPROC m_editKeyDefaultProcedure = nullptr;
+    bool m_shown = false;
+    int m_modalResult = 0;
 };
 
 } // namespace ui
