@@ -1,1 +1,267 @@
 #include "ui/win/CoolTrayIcon.h"
+
+#include "gui/Window.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <map>
+#include <string_view>
+#include <utility>
+
+namespace ui
+{
+
+static_assert(sizeof(void *) != 4 || kTrayRecordSize == 936, "the 32-bit Unicode version 2 record");
+static_assert(kTrayRecordSize == offsetof(NOTIFYICONDATAW, dwInfoFlags) + sizeof(DWORD));
+
+namespace
+{
+
+// The shell shows at most this many characters of a version 2 tip (szTip holds 128 with the NUL).
+constexpr size_t kTipLength = 126;
+constexpr size_t kTipCapacity = sizeof(NOTIFYICONDATAW::szTip) / sizeof(wchar_t);
+static_assert(kTipLength < kTipCapacity);
+
+// Never reused in a process, so that a notification for a deleted icon reaches no other one.
+UINT lastIconId = 0;
+
+// The tip text cut to kTipLength characters, without leaving half of a surrogate pair at the end.
+void FillTip(wchar_t (&tip)[kTipCapacity], std::u16string_view text)
+{
+    size_t length = std::min(text.size(), kTipLength);
+    if (length < text.size() && length > 0 && text[length - 1] >= 0xD800 && text[length - 1] <= 0xDBFF)
+        --length;
+    std::fill(std::begin(tip), std::end(tip), L'\0');
+    std::copy_n(text.begin(), length, tip);
+}
+
+} // namespace
+
+// The hidden top-level window that the shell reports to for every tray icon of the process. Shared
+// by the icons through their references; destroyed with the last one.
+class TTrayIconHandler : public gui::Window
+{
+  public:
+    TTrayIconHandler() : m_taskbarCreated(RegisterWindowMessageW(L"TaskbarCreated"))
+    {
+        // WS_POPUP and never shown: a top-level window without a taskbar button or a frame.
+        CreateParams params{};
+        params.className = L"KV2TrayIconHandler";
+        params.style = WS_POPUP;
+        params.place = {0, 0, 0, 0};
+        Create(params);
+    }
+
+    // The window of the process, created on first use.
+    static std::shared_ptr<TTrayIconHandler> Acquire()
+    {
+        std::shared_ptr<TTrayIconHandler> handler = s_shared.lock();
+        if (!handler)
+        {
+            handler = std::make_shared<TTrayIconHandler>();
+            s_shared = handler;
+        }
+        return handler;
+    }
+
+    UINT Register(TCoolTrayIcon &icon)
+    {
+        const UINT id = ++lastIconId;
+        m_icons.emplace(id, &icon);
+        return id;
+    }
+    void Unregister(UINT id) noexcept
+    {
+        m_icons.erase(id);
+    }
+
+  protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == kTrayCallbackMessage)
+        {
+            // The icon's events may destroy it and with it this window: nothing of either is used
+            // after it.
+            if (TCoolTrayIcon *icon = Find(static_cast<UINT>(wParam)))
+                icon->OnMouse(LOWORD(lParam));
+            return 0;
+        }
+        if (message == m_taskbarCreated && m_taskbarCreated != 0)
+        {
+            // Adding an icon talks to the shell, which may let other messages in: look each icon up
+            // again rather than hold on to an iterator.
+            std::vector<UINT> ids;
+            for (const auto &entry : m_icons)
+                ids.push_back(entry.first);
+            for (UINT id : ids)
+                if (TCoolTrayIcon *icon = Find(id))
+                    icon->OnTaskbarCreated();
+            return 0;
+        }
+        switch (message)
+        {
+        case WM_DESTROY:
+        case WM_CLOSE:
+        case WM_QUERYENDSESSION:
+        case WM_QUIT:
+        case WM_ENDSESSION:
+        case WM_NCDESTROY:
+            // Lets the session end, and keeps the window alive until its last icon releases it.
+            return 1;
+        default:
+            return Window::OnMessage(message, wParam, lParam);
+        }
+    }
+
+  private:
+    TCoolTrayIcon *Find(UINT id) const
+    {
+        const auto found = m_icons.find(id);
+        return found == m_icons.end() ? nullptr : found->second;
+    }
+
+    static inline std::weak_ptr<TTrayIconHandler> s_shared;
+    const UINT m_taskbarCreated;
+    std::map<UINT, TCoolTrayIcon *> m_icons;
+};
+
+TCoolTrayIcon::TCoolTrayIcon()
+    : m_handler(TTrayIconHandler::Acquire()), m_clickTimer(GetDoubleClickTime(), [this] { OnClickTimer(); })
+{
+    m_data.cbSize = kTrayRecordSize;
+    m_data.hWnd = m_handler->Handle();
+    m_data.uID = m_handler->Register(*this);
+    m_data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_data.uCallbackMessage = kTrayCallbackMessage;
+}
+
+TCoolTrayIcon::~TCoolTrayIcon()
+{
+    Notify(NIM_DELETE);
+    m_handler->Unregister(m_data.uID);
+}
+
+void TCoolTrayIcon::SetIcon(HICON icon)
+{
+    m_icon.Reset(icon == nullptr ? nullptr : CopyIcon(icon));
+    Notify(NIM_MODIFY);
+}
+
+void TCoolTrayIcon::SetIconList(std::vector<HICON> icons)
+{
+    m_iconList = std::move(icons);
+    SetIconIndex(0);
+}
+
+void TCoolTrayIcon::SetIconIndex(int index)
+{
+    if (m_iconList.empty())
+    {
+        m_iconIndex = 0;
+    }
+    else
+    {
+        m_iconIndex = std::clamp(index, 0, static_cast<int>(m_iconList.size()) - 1);
+        m_icon.Reset(CopyIcon(m_iconList[static_cast<size_t>(m_iconIndex)]));
+    }
+    Notify(NIM_MODIFY);
+}
+
+void TCoolTrayIcon::SetHint(std::u16string hint)
+{
+    m_hint = std::move(hint);
+    Notify(NIM_MODIFY);
+}
+
+void TCoolTrayIcon::SetShowHint(bool showHint)
+{
+    m_showHint = showHint;
+    Notify(NIM_MODIFY);
+}
+
+bool TCoolTrayIcon::SetIconVisible(bool visible)
+{
+    m_visible = visible;
+    return Notify(visible ? NIM_ADD : NIM_DELETE);
+}
+
+bool TCoolTrayIcon::Notify(DWORD command)
+{
+    m_data.hIcon = m_icon.Get();
+    FillTip(m_data.szTip, m_showHint ? std::u16string_view(m_hint) : std::u16string_view());
+    return Shell_NotifyIconW(command, &m_data) != FALSE;
+}
+
+void TCoolTrayIcon::OnTaskbarCreated()
+{
+    if (m_visible)
+        Notify(NIM_ADD);
+}
+
+void TCoolTrayIcon::OnMouse(UINT mouseMessage)
+{
+    if (!m_enabled)
+        return;
+    switch (mouseMessage)
+    {
+    case WM_LBUTTONDOWN:
+        Perform(m_click.LButtonDown(static_cast<bool>(m_onDblClick)));
+        break;
+    case WM_LBUTTONUP:
+        Perform(m_click.LButtonUp(m_clickTimer.Running()));
+        break;
+    case WM_LBUTTONDBLCLK:
+        Perform(m_click.LButtonDblClk());
+        break;
+    case WM_RBUTTONDOWN:
+        PopupAtCursor();
+        break;
+    default:
+        break;
+    }
+}
+
+void TCoolTrayIcon::OnClickTimer()
+{
+    Perform(m_click.TimerElapsed());
+}
+
+void TCoolTrayIcon::Perform(const TrayClickActions &actions)
+{
+    if (actions.startTimer)
+    {
+        m_clickTimer.SetInterval(GetDoubleClickTime());
+        m_clickTimer.Start();
+    }
+    if (actions.stopTimer)
+        m_clickTimer.Stop();
+    // Copies: an event may destroy the icon and its handlers while it runs.
+    const Event onClick = actions.raiseClick ? m_onClick : Event();
+    const Event onDblClick = actions.raiseDblClick ? m_onDblClick : Event();
+    if (onClick)
+        onClick();
+    if (onDblClick)
+        onDblClick();
+}
+
+void TCoolTrayIcon::PopupAtCursor()
+{
+    if (m_menu == nullptr)
+        return;
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    // The menu runs its own message loop, in which the icon may be destroyed: only copies are used
+    // after it.
+    const HWND window = m_data.hWnd;
+    const HWND commandWindow = m_commandWindow;
+    // Without the foreground the menu would not close when the user clicks elsewhere; the WM_NULL
+    // afterwards lets a second menu open at once (the shell's documented work-around).
+    SetForegroundWindow(window);
+    const UINT command = static_cast<UINT>(
+        TrackPopupMenu(m_menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, window, nullptr));
+    PostMessageW(window, WM_NULL, 0, 0);
+    if (command != 0 && commandWindow != nullptr)
+        PostMessageW(commandWindow, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+}
+
+} // namespace ui

@@ -1,1 +1,161 @@
+// An icon in the notification area, with tip text, click and double-click events and a pop-up menu.
 #pragma once
+
+#include "common/win/Unique.h"
+#include "ui/TrayClick.h"
+#include "ui/win/SimpleTimer.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ui
+{
+
+class TTrayIconHandler;
+
+// The message the shell sends to the handler window for mouse activity on an icon; lParam holds the
+// mouse message, wParam the icon's uID.
+constexpr UINT kTrayCallbackMessage = 0x800;
+
+// The notification record is sent up to and including dwInfoFlags (the Unicode version 2 layout):
+// the balloon and GUID fields after it are never used.
+constexpr DWORD kTrayRecordSize = NOTIFYICONDATAW_V2_SIZE;
+
+// All icons of the process share one hidden top-level window (never shown, created with the first
+// icon and destroyed with the last) as the shell's callback window. It is top-level and not
+// message-only because the shell announces its restart ("TaskbarCreated") by a broadcast, which only
+// top-level windows receive; on it every icon meant to be visible is added again.
+//
+// The shell's results are not checked: an icon that could not be added (no notification area yet)
+// comes back with the next "TaskbarCreated". Use an icon on the thread that created it; its events run
+// from that thread's message loop, and an error escaping them goes to
+// gui::Application::ParkException. An event may destroy the icon.
+class TCoolTrayIcon
+{
+  public:
+    using Event = std::function<void()>;
+
+    // Not visible, enabled, no picture, no tip. Raises common::win::WinError when the handler window
+    // cannot be created.
+    TCoolTrayIcon();
+    // Removes the icon from the notification area and releases the handler window.
+    ~TCoolTrayIcon();
+    TCoolTrayIcon(const TCoolTrayIcon &) = delete;
+    TCoolTrayIcon &operator=(const TCoolTrayIcon &) = delete;
+
+    // The record as last sent to the shell: hWnd is the handler window, uID fixed and unique in the
+    // process, szTip the tip actually shown.
+    const NOTIFYICONDATAW &Data() const noexcept
+    {
+        return m_data;
+    }
+
+    // The picture: a copy owned by the tray icon, destroyed when replaced and with the icon; the
+    // caller keeps its own handle. Null shows no picture. Updates the shell.
+    HICON Icon() const noexcept
+    {
+        return m_icon.Get();
+    }
+    void SetIcon(HICON icon);
+
+    // Icons to pick the picture from by index; not owned: they must stay valid until the list is
+    // replaced (an empty list drops it). Setting a list picks entry 0.
+    void SetIconList(std::vector<HICON> icons);
+    int IconIndex() const noexcept
+    {
+        return m_iconIndex;
+    }
+    // Copies entry `index` of the list into the picture, an index beyond the list giving the last
+    // entry; without a list the index is 0 and the picture stays. Updates the shell.
+    void SetIconIndex(int index);
+
+    // The tip text; the shell shows its first 126 characters. Updates the shell.
+    const std::u16string &Hint() const noexcept
+    {
+        return m_hint;
+    }
+    void SetHint(std::u16string hint);
+    // False shows an empty tip whatever the hint. True at creation. Updates the shell.
+    bool ShowHint() const noexcept
+    {
+        return m_showHint;
+    }
+    void SetShowHint(bool showHint);
+
+    // True adds the icon to the notification area, false deletes it; the shell is asked each time.
+    // Answers the shell's result. False at creation.
+    bool IconVisible() const noexcept
+    {
+        return m_visible;
+    }
+    bool SetIconVisible(bool visible);
+
+    // While false every mouse notification is ignored: no click, double click or menu; picture and tip
+    // still change. True at creation.
+    bool Enabled() const noexcept
+    {
+        return m_enabled;
+    }
+    void SetEnabled(bool enabled) noexcept
+    {
+        m_enabled = enabled;
+    }
+
+    // The pop-up menu opened at the cursor on a right-button press, and the window that receives the
+    // chosen item as a posted WM_COMMAND (wParam = item id, lParam 0), after the menu has closed.
+    // Neither is owned; the menu must be a pop-up menu and stay valid while it is set. A null menu
+    // opens nothing.
+    void SetPopupMenu(HMENU menu, HWND commandWindow) noexcept
+    {
+        m_menu = menu;
+        m_commandWindow = commandWindow;
+    }
+    // Opens the menu at the cursor now, when there is one; the handler window is made the foreground
+    // window first, so that a click elsewhere closes the menu.
+    void PopupAtCursor();
+
+    // With only OnClick assigned a click runs it at the release, and the second press of a double
+    // click does not run it again. With OnDblClick assigned a click runs OnClick only once the
+    // double-click time has passed without a second press; a double click runs OnDblClick once.
+    void SetOnClick(Event onClick)
+    {
+        m_onClick = std::move(onClick);
+    }
+    void SetOnDblClick(Event onDblClick)
+    {
+        m_onDblClick = std::move(onDblClick);
+    }
+
+  private:
+    friend class TTrayIconHandler;
+    bool Notify(DWORD command);
+    void OnMouse(UINT mouseMessage);
+    void OnTaskbarCreated();
+    void OnClickTimer();
+    // Carries out the timer actions and then raises the events; the icon may be gone afterwards.
+    void Perform(const TrayClickActions &actions);
+
+    std::shared_ptr<TTrayIconHandler> m_handler;
+    NOTIFYICONDATAW m_data{};
+    common::win::UniqueIcon m_icon;
+    std::vector<HICON> m_iconList; // not owned
+    int m_iconIndex = 0;
+    std::u16string m_hint;
+    bool m_showHint = true;
+    bool m_visible = false;
+    bool m_enabled = true;
+    HMENU m_menu = nullptr;         // not owned
+    HWND m_commandWindow = nullptr; // not owned
+    Event m_onClick;
+    Event m_onDblClick;
+    TrayClick m_click;
+    TSimpleTimer m_clickTimer;
+};
+
+} // namespace ui

@@ -1,1 +1,80 @@
 #include "ui/win/HookHotKey.h"
+
+namespace ui
+{
+
+namespace
+{
+
+constexpr UINT kModAlt = 1;
+constexpr UINT kModControl = 2;
+constexpr UINT kModShift = 4;
+static_assert(kModAlt == MOD_ALT && kModControl == MOD_CONTROL && kModShift == MOD_SHIFT);
+
+} // namespace
+
+THookHotKey::THookHotKey(HWND owner) : m_owner(owner)
+{
+    CreateParams params{};
+    params.className = L"KV2HookHotKey";
+    params.style = 0;
+    params.owner = HWND_MESSAGE;
+    Create(params);
+}
+
+THookHotKey::~THookHotKey()
+{
+    for (int index : m_registered)
+        UnregisterHotKey(Handle(), index);
+}
+
+bool THookHotKey::Add(int index, ShortCut value)
+{
+    unsigned keyCode = 0;
+    ShiftState shift;
+    ShortCutToKey(value, keyCode, shift);
+    const UINT modifiers =
+        (shift.alt ? kModAlt : 0) | (shift.ctrl ? kModControl : 0) | (shift.shift ? kModShift : 0);
+    if (!RegisterHotKey(Handle(), index, modifiers, keyCode))
+        return false;
+    m_registered.insert(index);
+    return true;
+}
+
+bool THookHotKey::Delete(int index)
+{
+    if (!UnregisterHotKey(Handle(), index))
+        return false;
+    m_registered.erase(index);
+    return true;
+}
+
+bool THookHotKey::Change(int index, ShortCut value)
+{
+    const bool deleted = Delete(index);
+    const bool added = Add(index, value);
+    return deleted && added;
+}
+
+bool THookHotKey::Apply(int index, ShortCut value, bool on)
+{
+    return on ? Change(index, value) : Delete(index);
+}
+
+LRESULT THookHotKey::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_HOTKEY)
+        return Window::OnMessage(message, wParam, lParam);
+    if (m_onHotKey)
+    {
+        if (m_activate && m_owner != nullptr)
+            SetForegroundWindow(m_owner);
+        // A copy: the event may destroy this object while it runs. What it throws is parked with the
+        // application by the window procedure.
+        const HotKeyEvent onHotKey = m_onHotKey;
+        onHotKey(static_cast<int>(wParam));
+    }
+    return 0;
+}
+
+} // namespace ui
