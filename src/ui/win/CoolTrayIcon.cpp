@@ -1,6 +1,6 @@
 #include "ui/win/CoolTrayIcon.h"
 
-#include "gui/Window.h"
+#include "gui/SharedWindow.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -22,9 +22,6 @@ constexpr size_t kTipLength = 126;
 constexpr size_t kTipCapacity = sizeof(NOTIFYICONDATAW::szTip) / sizeof(wchar_t);
 static_assert(kTipLength < kTipCapacity);
 
-// Never reused in a process, so that a notification for a deleted icon reaches no other one.
-UINT lastIconId = 0;
-
 // The tip text cut to kTipLength characters, without leaving half of a surrogate pair at the end.
 void FillTip(wchar_t (&tip)[kTipCapacity], std::u16string_view text)
 {
@@ -39,7 +36,7 @@ void FillTip(wchar_t (&tip)[kTipCapacity], std::u16string_view text)
 
 // The hidden top-level window that the shell reports to for every tray icon of the process. Shared
 // by the icons through their references; destroyed with the last one.
-class TTrayIconHandler : public gui::Window
+class TTrayIconHandler : public gui::SharedWindow<TTrayIconHandler, TCoolTrayIcon, UINT>
 {
   public:
     TTrayIconHandler() : m_taskbarCreated(RegisterWindowMessageW(L"TaskbarCreated"))
@@ -50,29 +47,6 @@ class TTrayIconHandler : public gui::Window
         params.style = WS_POPUP;
         params.place = {0, 0, 0, 0};
         Create(params);
-    }
-
-    // The window of the process, created on first use.
-    static std::shared_ptr<TTrayIconHandler> Acquire()
-    {
-        std::shared_ptr<TTrayIconHandler> handler = s_shared.lock();
-        if (!handler)
-        {
-            handler = std::make_shared<TTrayIconHandler>();
-            s_shared = handler;
-        }
-        return handler;
-    }
-
-    UINT Register(TCoolTrayIcon &icon)
-    {
-        const UINT id = ++lastIconId;
-        m_icons.emplace(id, &icon);
-        return id;
-    }
-    void Unregister(UINT id) noexcept
-    {
-        m_icons.erase(id);
     }
 
   protected:
@@ -91,7 +65,7 @@ class TTrayIconHandler : public gui::Window
             // Adding an icon talks to the shell, which may let other messages in: look each icon up
             // again rather than hold on to an iterator.
             std::vector<UINT> ids;
-            for (const auto &entry : m_icons)
+            for (const auto &entry : Clients())
                 ids.push_back(entry.first);
             for (UINT id : ids)
                 if (TCoolTrayIcon *icon = Find(id))
@@ -114,15 +88,7 @@ class TTrayIconHandler : public gui::Window
     }
 
   private:
-    TCoolTrayIcon *Find(UINT id) const
-    {
-        const auto found = m_icons.find(id);
-        return found == m_icons.end() ? nullptr : found->second;
-    }
-
-    static inline std::weak_ptr<TTrayIconHandler> s_shared;
     const UINT m_taskbarCreated;
-    std::map<UINT, TCoolTrayIcon *> m_icons;
 };
 
 TCoolTrayIcon::TCoolTrayIcon()

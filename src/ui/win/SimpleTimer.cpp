@@ -1,6 +1,6 @@
 #include "ui/win/SimpleTimer.h"
 
-#include "gui/Window.h"
+#include "gui/SharedWindow.h"
 
 #include <unordered_map>
 #include <utility>
@@ -11,15 +11,13 @@ namespace ui
 namespace
 {
 
-// Identities are never reused in a process, so a late tick can never reach another timer.
-UINT_PTR lastIdentity = 0;
 int runningTimers = 0;
 
 } // namespace
 
 // The hidden message-only window of the process that receives the ticks of every TSimpleTimer. The
 // timers share it through their references; it is destroyed with the last timer.
-class TSimpleTimerHandler : public gui::Window
+class TSimpleTimerHandler : public gui::SharedWindow<TSimpleTimerHandler, TSimpleTimer, UINT_PTR>
 {
   public:
     TSimpleTimerHandler()
@@ -31,44 +29,17 @@ class TSimpleTimerHandler : public gui::Window
         Create(params);
     }
 
-    // The window of the process, created on first use.
-    static std::shared_ptr<TSimpleTimerHandler> Acquire()
-    {
-        std::shared_ptr<TSimpleTimerHandler> handler = s_shared.lock();
-        if (!handler)
-        {
-            handler = std::make_shared<TSimpleTimerHandler>();
-            s_shared = handler;
-        }
-        return handler;
-    }
-
-    UINT_PTR Register(TSimpleTimer &timer)
-    {
-        const UINT_PTR identity = ++lastIdentity;
-        m_timers.emplace(identity, &timer);
-        return identity;
-    }
-    void Unregister(UINT_PTR identity) noexcept
-    {
-        m_timers.erase(identity);
-    }
-
   protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override
     {
         if (message != WM_TIMER)
             return Window::OnMessage(message, wParam, lParam);
-        const auto found = m_timers.find(static_cast<UINT_PTR>(wParam));
         // The tick may destroy the timer and with it this window: nothing of either is used after it.
-        if (found != m_timers.end())
-            found->second->Tick();
+        if (TSimpleTimer *timer = Find(static_cast<UINT_PTR>(wParam)))
+            timer->Tick();
         return 0;
     }
 
-  private:
-    static inline std::weak_ptr<TSimpleTimerHandler> s_shared;
-    std::unordered_map<UINT_PTR, TSimpleTimer *> m_timers;
 };
 
 TSimpleTimer::TSimpleTimer(unsigned interval, TimerEvent onTimer)

@@ -1,0 +1,60 @@
+// A hidden window that all instances of one component in the process share, to which each instance is
+// registered under an identity that is never reused (so a late message for a gone instance reaches no
+// other). The window lives while some instance holds a reference to it.
+#pragma once
+
+#include "gui/Window.h"
+
+#include <map>
+#include <memory>
+
+namespace gui
+{
+
+template <typename Derived, typename Client, typename Identity> class SharedWindow : public Window
+{
+  public:
+    // The process's window, created on first use.
+    static std::shared_ptr<Derived> Acquire()
+    {
+        std::shared_ptr<Derived> window = s_shared.lock();
+        if (!window)
+        {
+            window = std::make_shared<Derived>();
+            s_shared = window;
+        }
+        return window;
+    }
+
+    Identity Register(Client &client)
+    {
+        const Identity identity = ++s_lastIdentity;
+        m_clients.emplace(identity, &client);
+        return identity;
+    }
+
+    void Unregister(Identity identity) noexcept
+    {
+        m_clients.erase(identity);
+    }
+
+  protected:
+    // The registered instance, or nullptr.
+    Client *Find(Identity identity) const
+    {
+        const auto found = m_clients.find(identity);
+        return found == m_clients.end() ? nullptr : found->second;
+    }
+
+    const std::map<Identity, Client *> &Clients() const noexcept
+    {
+        return m_clients;
+    }
+
+  private:
+    static inline std::weak_ptr<Derived> s_shared;
+    static inline Identity s_lastIdentity = 0;
+    std::map<Identity, Client *> m_clients;
+};
+
+} // namespace gui
