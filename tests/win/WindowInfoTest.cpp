@@ -23,7 +23,7 @@ class RunningTarget
     {
         m_window = WaitForWindow(m_process.Id(), className, title, 20s);
         // Found as soon as it exists; shown a moment later.
-        WaitUntil([&] { return m_window == nullptr || IsWindowVisible(m_window); }, 10s);
+        WaitUntil([&] { return m_window == nullptr || IsWindowVisible(m_window); }, 20s);
     }
     HWND Window() const
     {
@@ -119,7 +119,7 @@ TEST(GetWndRect, MinimizedWindowIsParkedAndReportsFailure)
 {
     RunningTarget target(u"--show 7");
     ASSERT_NE(target.Window(), nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return IsIconic(target.Window()) != FALSE; }, 10s));
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(target.Window()) != FALSE; }, 20s));
     EXPECT_EQ(procwin::GetWndRect(target.Window()), std::nullopt);
     EXPECT_EQ(procwin::GetWndBounds(target.Window()), std::nullopt);
     procwin::CenterIfOffScreen(target.Window()); // left alone
