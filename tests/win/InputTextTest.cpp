@@ -13,12 +13,14 @@ namespace
 
 constexpr char16_t kCaption[] = u"KV2 - テスト入力";
 
-// Plays the user on another thread: waits for the dialog, then runs `act` on it.
+// Plays the user on another thread: waits for the dialog, then runs `act` on it. When the dialog
+// never shows, the test's own message loop is ended instead, so that a fault fails the test rather
+// than hanging it.
 class DialogUser
 {
   public:
     explicit DialogUser(std::function<void(HWND dialog)> act)
-        : m_thread([this, act = std::move(act)] {
+        : m_testThread(GetCurrentThreadId()), m_thread([this, act = std::move(act)] {
               HWND dialog = nullptr;
               WaitUntil(
                   [&] {
@@ -28,15 +30,23 @@ class DialogUser
                   std::chrono::seconds(20));
               if (dialog != nullptr)
                   act(dialog);
+              else
+              {
+                  m_missed = true;
+                  PostThreadMessageW(m_testThread, WM_QUIT, 0, 0);
+              }
           })
     {
     }
     ~DialogUser()
     {
         m_thread.join();
+        EXPECT_FALSE(m_missed) << "the dialog never showed";
     }
 
   private:
+    const DWORD m_testThread;
+    bool m_missed = false;
     std::thread m_thread;
 };
 

@@ -1,19 +1,468 @@
 #include "procwin/win/IRunFindForm.h"
 
+#include "common/Text.h"
+#include "common/win/WinError.h"
+#include "common/win/WinText.h"
+#include "controller/Options.h"
+#include "controller/win/OptionFile.h"
+#include "gui/Application.h"
+#include "procwin/ProcessIdentity.h"
+#include "procwin/win/WindowInfo.h"
+#include "procwin/win/Wow64.h"
+#include "startup/ProcessState.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
 namespace procwin
 {
 
 namespace
 {
+
+using common::win::W;
+
 constexpr wchar_t kIRunFindFormClassName[] = L"TIRunFindForm";
+constexpr char16_t kCaption[] = u"実行中のプログラム";
+constexpr wchar_t kHint[] = L"ダブルクリックまたは[Enter]で確定\r\n[Esc]で閉じる";
+constexpr int kListBoxId = 100;
+constexpr UINT_PTR kListBoxSubclassId = 1;
+
+// The design, in pixels at 96 DPI.
+constexpr int kDesignDpi = 96;
+constexpr int kClientWidth = 342;
+constexpr int kClientHeight = 252;
+constexpr int kMinWidth = 300; // outer size
+constexpr int kMinHeight = 200;
+
+constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
+constexpr DWORD kFormExStyle = WS_EX_TOOLWINDOW;
+
+// Closing waits for another program that may be writing the settings file: this many attempts to
+// open it without sharing, this far apart.
+constexpr int kOpenAttempts = 5;
+constexpr DWORD kOpenRetryMilliseconds = 500;
+
+constexpr wchar_t kCharEnter = 13;
+constexpr wchar_t kCharEscape = 27;
+
+HFONT CreateMenuFont()
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+        return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    return CreateFontIndirectW(&metrics.lfMenuFont);
 }
 
-TIRunFindForm::TIRunFindForm()
+int ScreenDpi()
 {
+    HDC dc = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return dpi > 0 ? dpi : kDesignDpi;
+}
+
+// A window handle as the list of handles keeps it: its 32 significant bits as an unsigned decimal
+// number, which TextToHandle reads back.
+std::u16string HandleText(HWND window)
+{
+    return common::Utf8ToUtf16(std::to_string(HandleToULong(window)));
+}
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM windows) noexcept
+{
+    try
+    {
+        reinterpret_cast<std::vector<HWND> *>(windows)->push_back(window);
+        return TRUE;
+    }
+    catch (...)
+    {
+        return FALSE; // out of memory: nothing more can be kept
+    }
+}
+
+// Every top-level window, in the system's order; never stops early.
+std::vector<HWND> TopLevelWindows()
+{
+    std::vector<HWND> windows;
+    windows.reserve(512);
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+// Dispatches the messages waiting in this thread's queue. Answers false when it met WM_QUIT, which is
+// posted again for the outer loop.
+bool RunPendingMessages()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+    {
+        if (message.message == WM_QUIT)
+        {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return false;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return true;
+}
+
+// Waits `milliseconds` while this thread's messages run. Answers false when a WM_QUIT cut it short.
+bool WaitRunningMessages(DWORD milliseconds)
+{
+    const ULONGLONG deadline = GetTickCount64() + milliseconds;
+    while (RunPendingMessages())
+    {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline)
+            return true;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+    }
+    return false;
+}
+
+// True when nobody else has the file open: it can be opened without sharing. A file that does not
+// exist yet has no writer to wait for, so the first close does not wait in vain.
+bool CanOpenExclusively(const std::u16string &path)
+{
+    const common::win::UniqueFile file(
+        CreateFileW(W(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(file) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+} // namespace
+
+TIRunFindForm::TIRunFindForm() : TIRunFindForm(startup::Paths().SettingsFilePath)
+{
+}
+
+TIRunFindForm::TIRunFindForm(std::u16string settingsFilePath)
+    : m_settingsFilePath(std::move(settingsFilePath)), m_dpi(ScreenDpi()), m_font(CreateMenuFont())
+{
+    RECT frame{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
+    AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
     Create({.className = kIRunFindFormClassName,
-            .caption = u"実行中のプログラム",
-            .style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
-            .place = {0, 0, 0, 0}});
+            .caption = kCaption,
+            .style = kFormStyle,
+            .exStyle = kFormExStyle,
+            .place = {0, 0, frame.right - frame.left, frame.bottom - frame.top}});
+    try
+    {
+        CreateControls();
+        FormCreate();
+    }
+    catch (...)
+    {
+        DestroyWindow(Handle());
+        throw;
+    }
+}
+
+TIRunFindForm::~TIRunFindForm()
+{
+    // Destroy the children while the font and this object's members still exist.
+    if (Handle() != nullptr)
+        DestroyWindow(Handle());
+}
+
+int TIRunFindForm::Scale(int designPixels) const
+{
+    return MulDiv(designPixels, m_dpi, kDesignDpi);
+}
+
+void TIRunFindForm::CreateControls()
+{
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    m_listBox = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY |
+                                    LBS_NOINTEGRALHEIGHT,
+                                0, 0, client.right, client.bottom, Handle(),
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListBoxId)), instance, nullptr);
+    if (m_listBox == nullptr)
+        throw common::win::WinError("CreateWindowExW");
+    SendMessageW(m_listBox, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
+    // The form sees Enter and Escape before the list does.
+    if (!SetWindowSubclass(m_listBox, ListBoxProcedure, kListBoxSubclassId,
+                           reinterpret_cast<DWORD_PTR>(this)))
+        throw common::win::WinError("SetWindowSubclass");
+
+    const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&classes);
+    m_hint = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
+                             instance, nullptr);
+    if (m_hint == nullptr)
+        throw common::win::WinError("CreateWindowExW");
+}
+
+void TIRunFindForm::FormCreate()
+{
+    // Each value defaults to the design placement; a stored size below the minimum is raised to it, as
+    // sizing by hand is (WM_GETMINMAXINFO).
+    RECT frame{};
+    GetWindowRect(Handle(), &frame);
+    controller::PickerPlacement placement{.Top = frame.top,
+                                          .Left = frame.left,
+                                          .Height = frame.bottom - frame.top,
+                                          .Width = frame.right - frame.left};
+    if (!m_settingsFilePath.empty())
+    {
+        try
+        {
+            controller::LoadPickerPlacement(controller::LoadIniFile(m_settingsFilePath), placement);
+        }
+        catch (...)
+        {
+            gui::Application::Instance().ParkException(std::current_exception());
+        }
+    }
+    SetWindowPos(Handle(), nullptr, placement.Left, placement.Top,
+                 std::max(placement.Width, Scale(kMinWidth)), std::max(placement.Height, Scale(kMinHeight)),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    CenterIfOffScreen(Handle());
+
+    // A record size that versions 5 and 6 of the common controls both accept.
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(m_listBox);
+    tool.lpszText = const_cast<wchar_t *>(kHint);
+    if (!SendMessageW(m_hint, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)))
+        throw common::win::WinError("TTM_ADDTOOLW", ERROR_INVALID_PARAMETER);
+    // A maximum width makes the tip break its lines at CR LF.
+    SendMessageW(m_hint, TTM_SETMAXTIPWIDTH, 0, Scale(kClientWidth));
+}
+
+void TIRunFindForm::FormShow()
+{
+    SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
+    struct DefaultCursorAfterwards
+    {
+        ~DefaultCursorAfterwards()
+        {
+            SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+        }
+    } restore;
+    Proc_FindApp();
+}
+
+void TIRunFindForm::Proc_FindApp()
+{
+    SendMessageW(m_listBox, LB_RESETCONTENT, 0, 0);
+    m_listBoxH.clear();
+    {
+        // The executables of 64-bit programs are examined under their real names.
+        const Wow64Redirection redirection;
+        for (HWND window : TopLevelWindows())
+        {
+            // Windows with a parent or an owner are parts of another window.
+            if (RootWnd(window) != window)
+                continue;
+            // Invisible and untitled windows give no path and so never match.
+            const WndInfo info = GetWndInfo(window);
+            if (info.exePath.empty() || common::ToLower(FileNameOf(info.exePath)) != MTargetExe)
+                continue;
+            // The list's exact search ignores case: one entry per title, the front-most window's.
+            if (SendMessageW(m_listBox, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                             reinterpret_cast<LPARAM>(W(info.title))) != LB_ERR)
+                continue;
+            m_listBoxH.push_back(HandleText(window));
+            SendMessageW(m_listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(info.title)));
+        }
+    }
+    FitListBoxExtent(m_listBox);
+}
+
+int TIRunFindForm::ShowModal(HWND owner)
+{
+    if (m_shown)
+        return kResultCancel;
+    const bool ownerWasEnabled = owner != nullptr && IsWindowEnabled(owner);
+    if (ownerWasEnabled)
+        EnableWindow(owner, FALSE);
+    m_modalResult = 0;
+    m_shown = true;
+    try
+    {
+        FormShow();
+    }
+    catch (...)
+    {
+        gui::Application::Instance().ParkException(std::current_exception());
+    }
+    ShowWindow(Handle(), SW_SHOW);
+    SetForegroundWindow(Handle());
+    SetFocus(m_listBox);
+
+    // No IsDialogMessageW: Enter and Escape reach the form's key handling as characters.
+    MSG message;
+    while (m_modalResult == 0)
+    {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0)
+        {
+            PostQuitMessage(static_cast<int>(message.wParam)); // leave the quit to the outer loop
+            m_modalResult = kResultCancel;
+            break;
+        }
+        if (got == -1)
+        {
+            m_modalResult = kResultCancel;
+            break;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    // Enable the owner before the form goes, so that activation returns to it.
+    if (ownerWasEnabled)
+        EnableWindow(owner, TRUE);
+    ShowWindow(Handle(), SW_HIDE);
+    m_shown = false;
+    return m_modalResult;
+}
+
+bool TIRunFindForm::FormKeyPress(wchar_t key)
+{
+    if (key == kCharEscape)
+        EndModal(kResultCancel);
+    else if (key == kCharEnter)
+        ListBoxDblClick();
+    else
+        return false;
+    return true;
+}
+
+void TIRunFindForm::ListBoxDblClick()
+{
+    const LRESULT index = SendMessageW(m_listBox, LB_GETCURSEL, 0, 0);
+    if (index < 0)
+        return;
+    const auto line = static_cast<size_t>(index);
+    MTargetHandle = line < m_listBoxH.size()
+                        ? static_cast<HWND>(LongToHandle(common::TextToHandle(m_listBoxH[line])))
+                        : nullptr;
+    EndModal(kResultOK);
+}
+
+void TIRunFindForm::EndModal(int result)
+{
+    // Messages run while the close query waits; a second close meanwhile is the same close.
+    if (!m_shown || m_closing || m_modalResult != 0)
+        return;
+    m_closing = true;
+    FormCloseQuery();
+    m_closing = false;
+    m_modalResult = result;
+    // Wakes the modal loop when the close came in a message sent from another thread, which
+    // GetMessageW handles without returning.
+    PostMessageW(Handle(), WM_NULL, 0, 0);
+}
+
+void TIRunFindForm::FormCloseQuery()
+{
+    if (m_settingsFilePath.empty())
+        return;
+    WaitForSettingsFile();
+    SavePlacement();
+}
+
+void TIRunFindForm::WaitForSettingsFile()
+{
+    for (int attempt = 0; attempt < kOpenAttempts; ++attempt)
+    {
+        if (CanOpenExclusively(m_settingsFilePath))
+        {
+            RunPendingMessages();
+            return;
+        }
+        if (!WaitRunningMessages(kOpenRetryMilliseconds))
+            return; // the program is ending: no more waiting
+    }
+}
+
+void TIRunFindForm::SavePlacement()
+{
+    RECT frame{};
+    GetWindowRect(Handle(), &frame);
+    const controller::PickerPlacement placement{.Top = frame.top,
+                                                .Left = frame.left,
+                                                .Height = frame.bottom - frame.top,
+                                                .Width = frame.right - frame.left};
+    try
+    {
+        if (!controller::UpdateIniFile(m_settingsFilePath, [&](common::IniDocument &file) {
+                controller::SavePickerPlacement(file, placement);
+            }))
+            throw common::win::WinError("UpdateIniFile", ERROR_SHARING_VIOLATION);
+    }
+    catch (...)
+    {
+        gui::Application::Instance().ParkException(std::current_exception());
+    }
+}
+
+LRESULT TIRunFindForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_SIZE:
+        if (m_listBox != nullptr)
+            MoveWindow(m_listBox, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        return 0;
+    case WM_GETMINMAXINFO:
+        reinterpret_cast<MINMAXINFO *>(lParam)->ptMinTrackSize = {Scale(kMinWidth), Scale(kMinHeight)};
+        return 0;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kListBoxId && HIWORD(wParam) == LBN_DBLCLK)
+            ListBoxDblClick();
+        return 0;
+    case WM_CHAR:
+        if (FormKeyPress(static_cast<wchar_t>(wParam)))
+            return 0;
+        break;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE && m_listBox != nullptr)
+        {
+            SetFocus(m_listBox);
+            return 0;
+        }
+        break;
+    case WM_CLOSE:
+        // The form is reused: closing only ends the modal loop.
+        EndModal(kResultCancel);
+        return 0;
+    default:
+        break;
+    }
+    return Window::OnMessage(message, wParam, lParam);
+}
+
+LRESULT CALLBACK TIRunFindForm::ListBoxProcedure(HWND listBox, UINT message, WPARAM wParam, LPARAM lParam,
+                                                 UINT_PTR, DWORD_PTR self) noexcept
+{
+    try
+    {
+        if (message == WM_CHAR &&
+            reinterpret_cast<TIRunFindForm *>(self)->FormKeyPress(static_cast<wchar_t>(wParam)))
+            return 0;
+    }
+    catch (...)
+    {
+        gui::Application::Instance().ParkException(std::current_exception());
+        return 0;
+    }
+    if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(listBox, ListBoxProcedure, kListBoxSubclassId);
+    return DefSubclassProc(listBox, message, wParam, lParam);
 }
 
 } // namespace procwin
