@@ -13,9 +13,11 @@ if(CMAKE_CROSSCOMPILING)
     set_tests_properties(${KV2_ARCH}.wine.stop PROPERTIES FIXTURES_CLEANUP ${KV2_WINE_FIXTURE} TIMEOUT 120)
 endif()
 
-# One ctest test per GoogleTest suite of a test program.
+# One ctest test per GoogleTest suite of a test program. The suites of one session take turns: many
+# show windows where others press real keys and buttons or need the foreground, and the desktop is
+# shared. (Native tests and the other processor's session still run alongside.)
 function(kv2_windows_tests target)
-    cmake_parse_arguments(ARG "" "LOCK" "SUITES" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SUITES" ${ARGN})
     foreach(suite ${ARG_SUITES})
         add_test(NAME ${KV2_ARCH}.${suite} COMMAND ${target} --gtest_filter=${suite}.* --gtest_brief=1)
         # Exit code 77: a 32-bit program on a machine whose Wine runs 64-bit programs only.
@@ -24,8 +26,6 @@ function(kv2_windows_tests target)
         if(CMAKE_CROSSCOMPILING)
             set_tests_properties(${KV2_ARCH}.${suite} PROPERTIES FIXTURES_REQUIRED ${KV2_WINE_FIXTURE})
         endif()
-        if(ARG_LOCK)
-            set_tests_properties(${KV2_ARCH}.${suite} PROPERTIES RESOURCE_LOCK ${ARG_LOCK})
-        endif()
+        set_tests_properties(${KV2_ARCH}.${suite} PROPERTIES RESOURCE_LOCK wine_desktop_${KV2_ARCH})
     endforeach()
 endfunction()
