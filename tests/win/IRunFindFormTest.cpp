@@ -158,6 +158,14 @@ void DoubleClickItem(HWND listBox, LRESULT index)
     SendMessageW(listBox, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
     POINT middle{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
     ClientToScreen(listBox, &middle);
+    // Real clicks land on whatever is on top: make sure that is the list, not a target's window.
+    const HWND form = GetAncestor(listBox, GA_ROOT);
+    WaitUntil(
+        [&] {
+            SetForegroundWindow(form);
+            return WindowFromPoint(middle) == listBox;
+        },
+        std::chrono::seconds(5));
     SetCursorPos(middle.x, middle.y);
     INPUT clicks[4] = {};
     for (int i = 0; i < 4; ++i)
