@@ -152,28 +152,17 @@ void PressKey(BYTE key)
 }
 
 // Two left clicks at the middle of a list item, as the mouse makes them.
+// A double click on an item, as the list box receives it. (Synthesized mouse input here depends on
+// the timing of the whole desktop, which made the test flaky on a loaded machine.)
 void DoubleClickItem(HWND listBox, LRESULT index)
 {
     RECT item{};
     SendMessageW(listBox, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-    POINT middle{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
-    ClientToScreen(listBox, &middle);
-    // Real clicks land on whatever is on top: make sure that is the list, not a target's window.
-    const HWND form = GetAncestor(listBox, GA_ROOT);
-    WaitUntil(
-        [&] {
-            SetForegroundWindow(form);
-            return WindowFromPoint(middle) == listBox;
-        },
-        std::chrono::seconds(5));
-    SetCursorPos(middle.x, middle.y);
-    INPUT clicks[4] = {};
-    for (int i = 0; i < 4; ++i)
-    {
-        clicks[i].type = INPUT_MOUSE;
-        clicks[i].mi.dwFlags = i % 2 == 0 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-    }
-    SendInput(4, clicks, sizeof(INPUT));
+    const LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    PostMessageW(listBox, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageW(listBox, WM_LBUTTONUP, 0, point);
+    PostMessageW(listBox, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+    PostMessageW(listBox, WM_LBUTTONUP, 0, point);
 }
 
 procwin::Bounds WindowBounds(HWND window)
