@@ -6,6 +6,7 @@
 #include "controller/Options.h"
 #include "controller/win/OptionFile.h"
 #include "gui/Application.h"
+#include "gui/Modal.h"
 #include "procwin/ProcessIdentity.h"
 #include "procwin/win/WindowInfo.h"
 #include "procwin/win/Wow64.h"
@@ -286,45 +287,26 @@ int TIRunFindForm::ShowModal(HWND owner)
 {
     if (m_shown)
         return kResultCancel;
-    const bool ownerWasEnabled = owner != nullptr && IsWindowEnabled(owner);
-    if (ownerWasEnabled)
-        EnableWindow(owner, FALSE);
-    m_modalResult = 0;
-    m_shown = true;
-    try
     {
-        FormShow();
-    }
-    catch (...)
-    {
-        gui::Application::Instance().ParkException(std::current_exception());
-    }
-    ShowWindow(Handle(), SW_SHOW);
-    SetForegroundWindow(Handle());
-    SetFocus(m_listBox);
+        const gui::DisabledOwner disabled(owner);
+        m_modalResult = 0;
+        m_shown = true;
+        try
+        {
+            FormShow();
+        }
+        catch (...)
+        {
+            gui::Application::Instance().ParkException(std::current_exception());
+        }
+        ShowWindow(Handle(), SW_SHOW);
+        SetForegroundWindow(Handle());
+        SetFocus(m_listBox);
 
-    // No IsDialogMessageW: Enter and Escape reach the form's key handling as characters.
-    MSG message;
-    while (m_modalResult == 0)
-    {
-        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-        if (got == 0)
-        {
-            PostQuitMessage(static_cast<int>(message.wParam)); // leave the quit to the outer loop
+        // No IsDialogMessageW: Enter and Escape reach the form's key handling as characters.
+        if (!gui::RunMessagesUntil([this] { return m_modalResult != 0; }))
             m_modalResult = kResultCancel;
-            break;
-        }
-        if (got == -1)
-        {
-            m_modalResult = kResultCancel;
-            break;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
     }
-    // Enable the owner before the form goes, so that activation returns to it.
-    if (ownerWasEnabled)
-        EnableWindow(owner, TRUE);
     ShowWindow(Handle(), SW_HIDE);
     m_shown = false;
     return m_modalResult;

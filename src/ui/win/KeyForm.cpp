@@ -3,6 +3,7 @@
 #include "common/win/WinError.h"
 #include "common/win/WinText.h"
 #include "gui/Application.h"
+#include "gui/Modal.h"
 
 namespace ui
 {
@@ -128,38 +129,19 @@ int TKeyForm::ShowModal(HWND owner)
     SetWindowPos(Handle(), HWND_TOPMOST, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
 
-    const bool ownerWasEnabled = owner != nullptr && IsWindowEnabled(owner);
-    if (ownerWasEnabled)
-        EnableWindow(owner, FALSE);
-    m_modalResult = 0;
-    m_shown = true;
-    FormShow();
-    ShowWindow(Handle(), SW_SHOW);
-    SetForegroundWindow(Handle());
-    SetFocus(m_editKey);
-
-    // No IsDialogMessageW: every key, Tab, Enter and Esc included, goes to the edit's capture.
-    MSG message;
-    while (m_modalResult == 0)
     {
-        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-        if (got == 0)
-        {
-            PostQuitMessage(static_cast<int>(message.wParam)); // leave the quit to the outer loop
+        const gui::DisabledOwner disabled(owner);
+        m_modalResult = 0;
+        m_shown = true;
+        FormShow();
+        ShowWindow(Handle(), SW_SHOW);
+        SetForegroundWindow(Handle());
+        SetFocus(m_editKey);
+
+        // No IsDialogMessageW: every key, Tab, Enter and Esc included, goes to the edit's capture.
+        if (!gui::RunMessagesUntil([this] { return m_modalResult != 0; }))
             m_modalResult = kResultCancel;
-            break;
-        }
-        if (got == -1)
-        {
-            m_modalResult = kResultCancel;
-            break;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
     }
-    // Enable the owner before the dialog goes, so that activation returns to it.
-    if (ownerWasEnabled)
-        EnableWindow(owner, TRUE);
     ShowWindow(Handle(), SW_HIDE);
     m_shown = false;
     return m_modalResult;
