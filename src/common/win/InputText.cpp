@@ -1,5 +1,6 @@
 #include "common/win/InputText.h"
 
+#include "common/win/SystemFonts.h"
 #include "common/win/Unique.h"
 #include "common/win/WinError.h"
 #include "common/win/WinText.h"
@@ -73,15 +74,6 @@ void RegisterInputTextClass()
         throw WinError("RegisterClassExW");
 }
 
-HFONT CreateDialogFont()
-{
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
-        return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    return CreateFontIndirectW(&metrics.lfMessageFont);
-}
-
 // Dialog base units of a font: the average width of the 52 Latin letters and the text height.
 SIZE DialogUnits(HFONT font)
 {
@@ -125,7 +117,7 @@ HWND CreateChild(HWND parent, const wchar_t *className, const std::u16string &te
 bool InputText(const std::u16string &caption, const std::u16string &prompt, std::u16string &text)
 {
     RegisterInputTextClass();
-    UniqueGdiObject font(CreateDialogFont());
+    UniqueGdiObject font(CreateSystemFont(SystemFont::Message));
     const HFONT dialogFont = static_cast<HFONT>(font.Get());
     const SIZE units = DialogUnits(dialogFont);
     const auto x = [&](int n) { return MulDiv(n, units.cx, 4); };

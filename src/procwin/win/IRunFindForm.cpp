@@ -1,5 +1,6 @@
 #include "procwin/win/IRunFindForm.h"
 
+#include "common/win/SystemFonts.h"
 #include "common/Text.h"
 #include "common/win/WinError.h"
 #include "common/win/WinText.h"
@@ -33,7 +34,6 @@ constexpr int kListBoxId = 100;
 constexpr UINT_PTR kListBoxSubclassId = 1;
 
 // The design, in pixels at 96 DPI.
-constexpr int kDesignDpi = 96;
 constexpr int kClientWidth = 342;
 constexpr int kClientHeight = 252;
 constexpr int kMinWidth = 300; // outer size
@@ -49,23 +49,6 @@ constexpr DWORD kOpenRetryMilliseconds = 500;
 
 constexpr wchar_t kCharEnter = 13;
 constexpr wchar_t kCharEscape = 27;
-
-HFONT CreateMenuFont()
-{
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
-        return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    return CreateFontIndirectW(&metrics.lfMenuFont);
-}
-
-int ScreenDpi()
-{
-    HDC dc = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    return dpi > 0 ? dpi : kDesignDpi;
-}
 
 // A window handle as the list of handles keeps it: its 32 significant bits as an unsigned decimal
 // number, which TextToHandle reads back.
@@ -144,7 +127,8 @@ TIRunFindForm::TIRunFindForm() : TIRunFindForm(startup::Paths().SettingsFilePath
 }
 
 TIRunFindForm::TIRunFindForm(std::u16string settingsFilePath)
-    : m_settingsFilePath(std::move(settingsFilePath)), m_dpi(ScreenDpi()), m_font(CreateMenuFont())
+    : m_settingsFilePath(std::move(settingsFilePath)), m_dpi(common::win::ScreenDpi()),
+      m_font(common::win::CreateSystemFont(common::win::SystemFont::Menu))
 {
     RECT frame{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
     AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
@@ -174,7 +158,7 @@ TIRunFindForm::~TIRunFindForm()
 
 int TIRunFindForm::Scale(int designPixels) const
 {
-    return MulDiv(designPixels, m_dpi, kDesignDpi);
+    return MulDiv(designPixels, m_dpi, common::win::kDesignDpi);
 }
 
 void TIRunFindForm::CreateControls()

@@ -1,5 +1,6 @@
 #include "ui/win/KeyForm.h"
 
+#include "common/win/SystemFonts.h"
 #include "common/win/WinError.h"
 #include "common/win/WinText.h"
 #include "gui/Application.h"
@@ -19,27 +20,9 @@ constexpr int kClientWidth = 262;
 constexpr int kEditHeight = 21;
 constexpr int kButtonWidth = 81;
 constexpr int kButtonHeight = 30;
-constexpr int kDesignDpi = 96;
 
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST;
-
-HFONT CreateMenuFont()
-{
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
-        return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    return CreateFontIndirectW(&metrics.lfMenuFont);
-}
-
-int ScreenDpi()
-{
-    HDC dc = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    return dpi > 0 ? dpi : kDesignDpi;
-}
 
 ShiftState CurrentShiftState()
 {
@@ -59,10 +42,10 @@ std::u16string ControlText(HWND control)
 
 } // namespace
 
-TKeyForm::TKeyForm() : m_font(CreateMenuFont())
+TKeyForm::TKeyForm() : m_font(common::win::CreateSystemFont(common::win::SystemFont::Menu))
 {
-    const int dpi = ScreenDpi();
-    const auto scale = [dpi](int pixels) { return MulDiv(pixels, dpi, kDesignDpi); };
+    const int dpi = common::win::ScreenDpi();
+    const auto scale = [dpi](int pixels) { return MulDiv(pixels, dpi, common::win::kDesignDpi); };
     RECT frame{0, 0, scale(kClientWidth), scale(kEditHeight) + scale(kButtonHeight)};
     AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
     Create({.className = kKeyFormClassName,
