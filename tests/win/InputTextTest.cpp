@@ -14,7 +14,7 @@ namespace
 constexpr char16_t kCaption[] = u"KV2 - テスト入力";
 
 // Plays the user on another thread: waits for the dialog, then runs `act` on it. When the dialog
-// never shows, the test's own message loop is ended instead, so that a fault fails the test rather
+// never shows or never goes, the test's own message loop is ended instead, so that a fault fails the test rather
 // than hanging it.
 class DialogUser
 {
@@ -28,11 +28,17 @@ class DialogUser
                       return dialog != nullptr && IsWindowVisible(dialog);
                   },
                   std::chrono::seconds(20));
-              if (dialog != nullptr)
-                  act(dialog);
-              else
+              if (dialog == nullptr)
               {
                   m_missed = true;
+                  PostThreadMessageW(m_testThread, WM_QUIT, 0, 0);
+                  return;
+              }
+              act(dialog);
+              // The answer must end the dialog's loop, also when it came in a message sent from here.
+              if (!WaitUntil([&] { return !IsWindow(dialog); }, std::chrono::seconds(10)))
+              {
+                  m_stuck = true;
                   PostThreadMessageW(m_testThread, WM_QUIT, 0, 0);
               }
           })
@@ -42,11 +48,13 @@ class DialogUser
     {
         m_thread.join();
         EXPECT_FALSE(m_missed) << "the dialog never showed";
+        EXPECT_FALSE(m_stuck) << "the dialog stayed after its answer";
     }
 
   private:
     const DWORD m_testThread;
     bool m_missed = false;
+    bool m_stuck = false;
     std::thread m_thread;
 };
 

@@ -24,6 +24,14 @@ struct DialogState
     std::u16string text;
 };
 
+void Finish(HWND window, DialogState &state)
+{
+    state.done = true;
+    // Wakes the modal loop when the answer came in a message sent from another thread, which
+    // GetMessageW handles without returning.
+    PostMessageW(window, WM_NULL, 0, 0);
+}
+
 LRESULT CALLBACK InputTextProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
     auto *state = reinterpret_cast<DialogState *>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -44,13 +52,13 @@ LRESULT CALLBACK InputTextProc(HWND window, UINT message, WPARAM wParam, LPARAM 
                 state->text = U(buffer.data(), static_cast<size_t>(copied));
                 state->confirmed = true;
             }
-            state->done = true;
+            Finish(window, *state);
             return 0;
         }
         break;
     case WM_CLOSE:
         if (state != nullptr)
-            state->done = true;
+            Finish(window, *state);
         return 0;
     default:
         break;
