@@ -2,3 +2,4 @@
 #pragma once
 
 #define IDI_KV2 1
+#define IDI_KV2_WAIT 2

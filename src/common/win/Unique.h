@@ -141,11 +141,26 @@ struct GdiObjectTraits
     }
 };
 
+// A menu and, with it, every submenu attached to it.
+struct MenuTraits
+{
+    using Handle = HMENU;
+    static Handle Invalid() noexcept
+    {
+        return nullptr;
+    }
+    static void Close(Handle h) noexcept
+    {
+        DestroyMenu(h);
+    }
+};
+
 using UniqueHandle = Unique<KernelHandleTraits>;
 using UniqueFile = Unique<FileHandleTraits>;
 using UniqueFind = Unique<FindHandleTraits>;
 using UniqueIcon = Unique<IconTraits>;
 using UniqueModule = Unique<ModuleTraits>;
 using UniqueGdiObject = Unique<GdiObjectTraits>;
+using UniqueMenu = Unique<MenuTraits>;
 
 } // namespace common::win

@@ -1,14 +1,187 @@
 #include "controller/win/MainForm.h"
 
+#include "common/Text.h"
+#include "common/win/FileSystem.h"
+#include "common/win/InputText.h"
+#include "common/win/Shell.h"
+#include "common/win/WinText.h"
+#include "controller/HandOver.h"
+#include "controller/MenuModel.h"
+#include "controller/win/ErrorLog.h"
+#include "controller/win/OptionFile.h"
 #include "gui/Application.h"
+#include "procwin/ProcessIdentity.h"
+#include "procwin/WheelGesture.h"
+#include "procwin/win/AppExecute.h"
+#include "procwin/win/Hook.h"
+#include "procwin/win/IRunFindForm.h"
 #include "procwin/win/WindowEffects.h"
+#include "procwin/win/WindowInfo.h"
 #include "procwin/win/Wow64.h"
+#include "resources/resource.h"
+#include "startup/Build.h"
+#include "startup/CommandLine.h"
 #include "startup/ProcessState.h"
+#include "ui/ShortcutText.h"
+#include "ui/win/KeyForm.h"
+#include "ui/win/KeyNames.h"
+
+#include <algorithm>
+#include <optional>
 
 namespace controller
 {
 
+using common::win::U;
+using common::win::W;
+
+namespace
+{
+
+constexpr UINT kQuestionStyle = MB_YESNO | MB_ICONQUESTION;                       // 0x24
+constexpr UINT kErrorStyle = MB_OK | MB_ICONHAND | MB_SYSTEMMODAL;                 // 0x1010
+constexpr UINT kTerminateQuestionStyle = MB_YESNO | MB_ICONSTOP | MB_SYSTEMMODAL; // 0x1014
+
+// Ticks of a wait: one minute of the monitor.
+constexpr int kWaitTicks = 60000 / kMonitorInterval;
+// The same minute by the clock, with a little room so that the ticks decide while the monitor runs.
+constexpr ULONGLONG kWaitLimit = 61000;
+// Sleep between two passes of a wait: a window is noticed within this time of appearing.
+constexpr DWORD kPassInterval = 20;
+// How long a duplicate start waits for the running instance to take the hand-over.
+constexpr UINT kHandOverTimeout = 5000;
+// A session end that never follows its query still ends the program after this time.
+constexpr unsigned kSessionEndLimit = 30000;
+
+// Posted to itself by the controller: the hand-over of a duplicate start, handled after the sender has
+// been answered.
+constexpr UINT WM_HANDOVER = WM_APP + 1;
+
+// The auto-check items: their mark flips before their handler runs.
+constexpr UINT kAutoCheckItems[] = {kPPMAX,       kPPCaption,    kPPMostTop,    kPPNonTaskBar, kPPWheelKeyEnabled1,
+                                    kPPWheelKeyEnabled2, kPPMinimize, kPPLive, kPPClickClick, kPPPosSize, kPPWExec};
+
+std::u16string ProgramFileNameLower(const std::u16string &path)
+{
+    return common::ToLower(std::u16string(procwin::FileNameOf(path)));
+}
+
+std::u16string WholeTitle(HWND window)
+{
+    const int length = GetWindowTextLengthW(window);
+    std::wstring buffer(static_cast<size_t>(std::max(length, 0)) + 1, L'\0');
+    const int copied = GetWindowTextW(window, buffer.data(), length + 1);
+    return U(buffer.data(), static_cast<size_t>(std::max(copied, 0)));
+}
+
+DWORD ProcessIdOf(HWND window)
+{
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    return processId;
+}
+
+bool HasThickFrame(HWND window)
+{
+    return (GetWindowLongW(window, GWL_STYLE) & WS_THICKFRAME) != 0;
+}
+
+void ShowIfSet(HWND window, int command)
+{
+    if (window != nullptr)
+        ShowWindow(window, command);
+}
+
+// Shows a target hidden in the tray again when KV2 ends on a fault no handler caught: the user must
+// never lose a window because KV2 crashed. Runs in a damaged process, so it only asks the system.
+LONG WINAPI RestoreHiddenTarget(EXCEPTION_POINTERS *) noexcept
+{
+    const HWND target = procwin::TargetWnd();
+    if (target != nullptr && IsWindow(target) && !IsWindowVisible(target))
+    {
+        ShowWindowAsync(target, SW_RESTORE);
+        const HWND sub = procwin::TargetSubWnd();
+        if (sub != nullptr && IsWindow(sub))
+            ShowWindowAsync(sub, SW_RESTORE);
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+std::vector<gui::PopupMenu::Item> MenuItems()
+{
+    using Item = gui::PopupMenu::Item;
+    std::vector<Item> items;
+    const auto add = [&](UINT id, const char16_t *caption, int level = 0) -> Item & {
+        items.push_back(Item{.id = id, .caption = caption, .level = level});
+        return items.back();
+    };
+    add(kPPAct, u"起動/表示");
+    add(kPPPriority, u"基本優先度").submenu = true;
+    items.back().enabled = false;
+    const char16_t *priorities[] = {u"通常", u"低", u"高", u"通常以下", u"通常以上"};
+    for (int tag = 0; tag < 5; ++tag)
+    {
+        Item &item = add(kPPPriority0 + static_cast<UINT>(tag), priorities[tag], 1);
+        item.radio = true;
+        item.checked = tag == 0;
+    }
+    add(kPPTrans, u"半透明").submenu = true;
+    items.back().enabled = false;
+    for (int tag = kTransItemCount; tag >= 1; --tag)
+    {
+        Item &item = add(kPPTrans10 - 1 + static_cast<UINT>(tag), u"", 1);
+        item.caption = TransCaption(tag);
+        item.radio = true;
+    }
+    add(kPPMAX, u"タイトルバー無しで最大化").enabled = false;
+    add(kPPTitle, u"タイトルバー").submenu = true;
+    add(kPPCaption, u"固定", 1);
+    add(kPPEdit, u"編集", 1);
+    add(kPPDefault, u"デフォルト", 1);
+    add(kPPMostTop, u"最前面");
+    add(kPPNonTaskBar, u"タスクバーに表示しない");
+    add(kPPWheelClick, u"ホイールクリック").submenu = true;
+    add(kPPWheelKeyEnabled1, u"シングルクリック　有効", 1);
+    add(kPPWheelKeyEdit1, u"シングルクリック　キー", 1);
+    add(0, u"-", 1);
+    add(kPPWheelKeyEnabled2, u"ダブルクリック　有効", 1);
+    add(kPPWheelKeyEdit2, u"ダブルクリック　キー", 1);
+    add(0, u"-", 1);
+    add(kPPMouseHookReset, u"マウスフックリセット", 1);
+    add(kPPMinimize, u"最小化").checked = true;
+    add(kPPLive, u"常駐").checked = true;
+    add(kPPClickClick, u"ダブルクリック").checked = true;
+    add(kPPPosSize, u"位置、大きさ").checked = true;
+    add(kPPWExec, u"二重起動禁止");
+    add(0, u"-");
+    add(kPPKV2File, u"編集");
+    add(kPPDisplay, u"トレイアイコン/アイコンウィンドウ").submenu = true;
+    const char16_t *displays[] = {u"トレイアイコン", u"アイコンウィンドウ", u"トレイアイコン/アイコンウィンドウ"};
+    for (int tag = 0; tag < 3; ++tag)
+    {
+        Item &item = add(kPPDisplay0 + static_cast<UINT>(tag), displays[tag], 1);
+        item.radio = true;
+        item.checked = tag == 0;
+    }
+    add(0, u"-");
+    add(kPPExit, u"閉じる").enabled = false;
+    add(kPPReStart, u"再起動").enabled = false;
+    add(kPPTERMINATE, u"強制終了").enabled = false;
+    add(kPPModify, u"修正");
+    add(0, u"-");
+    add(kPPKV2Close, u"を閉じる");
+    add(kPPClose, u"終了");
+    return items;
+}
+
+} // namespace
+
 TmainForm::TmainForm()
+    : m_menu(MenuItems()), m_timer(kMonitorInterval, [this] { TimerTimer(); }),
+      m_timerClose(1000, [this] {
+          m_timerClose.SetEnabled(false);
+          gui::Application::Instance().Terminate();
+      })
 {
     // A hidden top-level window without owner: it never shows and has no taskbar button.
     Create({.className = kMainFormClassName,
@@ -20,29 +193,990 @@ TmainForm::TmainForm()
 
 TmainForm::~TmainForm()
 {
-    procwin::TaskBarListRelease();
+    FormDestroy();
+    if (Handle() != nullptr)
+        DestroyWindow(Handle());
+}
+
+void TmainForm::SetCompanions(procwin::TIRunFindForm *picker, ui::TKeyForm *keyForm, IconPanel *panel) noexcept
+{
+    m_picker = picker;
+    m_keyForm = keyForm;
+    m_panel = panel;
 }
 
 void TmainForm::FormCreate()
 {
+    const startup::TaskDefinition &task = startup::Task();
+    gui::Application &application = gui::Application::Instance();
+    // Errors escaping any handler are recorded, never shown.
+    application.SetExceptionHandler([](std::exception_ptr error) {
+        const std::u16string message = ErrorMessage(error);
+        if (!message.empty())
+            AppendErrorLog(startup::Paths().ErrorLogPath, message);
+    });
+    SetUnhandledExceptionFilter(RestoreHiddenTarget);
+
     procwin::Wow64Init();
     procwin::TaskBarListCreate();
-    SetWindowTextW(Handle(), reinterpret_cast<const wchar_t *>((u"KV2-" + startup::Task().ProgramPath).c_str()));
+    m_menu.SetCaption(kPPKV2Close, application.Title() + u"を閉じる");
+    m_menu.SetEnabled(kPPTrans, procwin::IsWin2000OrLater());
+    m_menu.SetEnabled(kPPKV2File, task.TaskFileGiven);
+    LoadOptions();
+
+    if (!(Checked(kPPWExec) && HandOver()))
+    {
+        SetWindowTextW(Handle(), W(u"KV2-" + task.ProgramPath));
+        m_waitingIcon.Reset(static_cast<HICON>(
+            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KV2_WAIT), IMAGE_ICON,
+                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
+        m_targetIcon.Reset(common::win::GetAssociatedIcon(task.IconFile, static_cast<std::uint16_t>(task.IconIndex)));
+        m_trayIcon.SetIconList({m_waitingIcon.Get(), m_targetIcon.Get()});
+        m_trayIcon.SetIconIndex(1);
+        m_trayIcon.SetHint(task.CommandLine);
+        m_trayIcon.SetPopupMenu(m_menu.Handle(), Handle());
+        m_trayIcon.SetEnabled(true);
+        m_trayIcon.SetIconVisible(MPPDisplayC == 0 || MPPDisplayC == 2);
+        WireClicks();
+        m_timer.SetInterval(kMonitorInterval);
+        m_timer.SetEnabled(true);
+        FExecExe = true;
+    }
+
+    m_hookHotKey = std::make_unique<ui::THookHotKey>(Handle());
+    m_hookHotKey->SetOnHotKey([this](int index) { HookHotKeyHotKey(index); });
+    if (!task.HotKeyText.empty())
+        m_hookHotKey->Add(1, ui::TextToShortCut(task.HotKeyText, ui::LayoutKeyNames()));
+
+    if (!procwin::IsWinEventHookInstalled())
+        procwin::WinEventHookStart({.onMinimizeStart = [this](HWND window) { Proc_Min(window); },
+                                    .onMinimizeEnd = [this](HWND window) { Proc_MinEnd(window); },
+                                    .onError = [](std::exception_ptr error) {
+                                        gui::Application::Instance().ParkException(error);
+                                    }});
 }
 
-void TmainForm::PanelFormCreate()
+// Hands the start over to an instance that already manages the same program; false when there is none.
+bool TmainForm::HandOver()
 {
+    const HWND other = FindWindowW(kMainFormClassName, W(u"KV2-" + startup::Task().ProgramPath));
+    if (other == nullptr || other == Handle())
+        return false;
+    const std::vector<std::u16string> arguments = startup::SplitCommandLine(U(GetCommandLineW()));
+    const std::u16string payload = HandOverPayload(arguments.size() > 1 ? arguments[1] : std::u16string());
+    COPYDATASTRUCT data{};
+    data.dwData = arguments.empty() ? 0 : arguments.size() - 1;
+    data.cbData = static_cast<DWORD>(payload.size() * sizeof(char16_t));
+    data.lpData = const_cast<char16_t *>(payload.data());
+    // The running instance brings its target forward: it may take the foreground from this start.
+    AllowSetForegroundWindow(ProcessIdOf(other));
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(other, WM_COPYDATA, reinterpret_cast<WPARAM>(Handle()), reinterpret_cast<LPARAM>(&data),
+                        SMTO_ABORTIFHUNG, kHandOverTimeout, &result);
+    m_timerClose.SetEnabled(true);
+    return true;
+}
+
+void TmainForm::FormDestroy() noexcept
+{
+    procwin::TaskBarListRelease();
+    if (m_hookHotKey && !startup::Task().HotKeyText.empty())
+        m_hookHotKey->Delete(1);
+    if (procwin::IsWinEventHookInstalled())
+        procwin::WinEventHookStop();
+    if (procwin::IsMouseHookInstalled())
+        procwin::MouseHookStop();
+}
+
+void TmainForm::LoadOptions()
+{
+    const OptionLocation location = OptionLocationFor(startup::Task());
+    TrayOptions options;
+    try
+    {
+        const common::IniDocument file = LoadIniFile(location.file);
+        LoadControllerOptions(file, location.section, options);
+        LoadPanelOptions(file, location.section, m_panelOptions);
+    }
+    catch (...)
+    {
+        // An unreadable option file leaves the defaults; the error is recorded.
+        gui::Application::Instance().ParkException(std::current_exception());
+    }
+    m_menu.SetChecked(kPPMinimize, options.Minimize);
+    m_menu.SetChecked(kPPLive, options.Live);
+    m_menu.SetChecked(kPPClickClick, options.Click);
+    m_menu.SetChecked(kPPPosSize, options.PositionSize);
+    MX = options.X;
+    MY = options.Y;
+    MW = options.W;
+    MH = options.H;
+    m_menu.SetChecked(kPPCaption, options.Caption);
+    MCap = options.Edit;
+    MTrans = std::clamp(options.TransValue, 10, 100);
+    m_menu.SetChecked(kPPWExec, options.WExecute);
+    m_menu.SetChecked(kPPNonTaskBar, options.NonTaskBar);
+    m_menu.SetChecked(kPPMostTop, options.MostTop);
+    MWheelkey1 = options.WheelKey1;
+    m_menu.SetChecked(kPPWheelKeyEnabled1, options.WheelButton1);
+    MWheelkey2 = options.WheelKey2;
+    m_menu.SetChecked(kPPWheelKeyEnabled2, options.WheelButton2);
+    MPPDisplayC = options.Display;
+    m_menu.CheckRadio(kPPDisplay0, kPPDisplay2, kPPDisplay0 + static_cast<UINT>(MPPDisplayC));
+}
+
+void TmainForm::PanelFormCreate(IconPanel &panel)
+{
+    panel.ApplyPanelOptions(m_panelOptions);
+}
+
+void TmainForm::SaveOptions()
+{
+    TrayOptions options = m_panelOptions;
+    if (m_panel != nullptr)
+        m_panel->ReadPanelOptions(options);
+    options.Minimize = Checked(kPPMinimize);
+    options.Live = Checked(kPPLive);
+    options.Click = Checked(kPPClickClick);
+    options.PositionSize = Checked(kPPPosSize);
+    options.X = MX;
+    options.Y = MY;
+    options.W = MW;
+    options.H = MH;
+    options.Caption = Checked(kPPCaption);
+    options.Edit = MCap;
+    options.TransValue = MTrans;
+    options.WExecute = Checked(kPPWExec);
+    options.NonTaskBar = Checked(kPPNonTaskBar);
+    options.MostTop = Checked(kPPMostTop);
+    options.WheelKey1 = MWheelkey1;
+    options.WheelButton1 = Checked(kPPWheelKeyEnabled1);
+    options.WheelKey2 = MWheelkey2;
+    options.WheelButton2 = Checked(kPPWheelKeyEnabled2);
+    options.Display = MPPDisplayC;
+    const OptionLocation location = OptionLocationFor(startup::Task());
+    UpdateIniFile(location.file, [&](common::IniDocument &file) {
+        controller::SaveOptions(file, location.section, options, !startup::kElevatedBuild);
+    });
+}
+
+void TmainForm::SaveOptionsQuietly() noexcept
+{
+    try
+    {
+        SaveOptions();
+    }
+    catch (...)
+    {
+        gui::Application::Instance().ParkException(std::current_exception());
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Start and attachment
+
+void TmainForm::FirstStart()
+{
+    const startup::TaskDefinition &task = startup::Task();
+    bool adopted = false;
+    if (m_picker != nullptr)
+    {
+        m_picker->MTargetExe = ProgramFileNameLower(task.ProgramPath);
+        m_picker->MTargetHandle = nullptr;
+        m_picker->Proc_FindApp();
+        if (!m_picker->ListBoxH().empty() &&
+            Question(task.ProgramPath + u"の\r\n実行を検出しました。\r\n処理対象を修正しますか？", kQuestionStyle) ==
+                IDYES)
+        {
+            PPModifyClick();
+            adopted = true;
+        }
+    }
+    if (task.NoExecute)
+    {
+        m_menu.SetChecked(kPPLive, true);
+        return;
+    }
+    if (!adopted && StartTarget())
+        ShowWindow(procwin::TargetWnd(), task.ShowCommand);
+}
+
+bool TmainForm::StartTarget()
+{
+    startup::TaskDefinition &task = startup::Task();
+    m_menu.SetEnabled(kPPModify, false);
+    FExecStop = false;
+    procwin::SetTargetWnd(nullptr);
+    procwin::SetTargetSubWnd(nullptr);
+    MPID = 0;
+    m_starting = true;
+    m_trayIcon.SetIconIndex(0);
+    if (m_panel != nullptr)
+        m_panel->ShowWaitingPicture(true);
+    // Every way out, the launch error included, shows the target's icon again.
+    struct Restore
+    {
+        TmainForm &form;
+        ~Restore()
+        {
+            form.m_starting = false;
+            form.m_trayIcon.SetIconIndex(1);
+            if (form.m_panel != nullptr)
+                form.m_panel->ShowWaitingPicture(false);
+            form.m_menu.SetEnabled(kPPModify, true);
+        }
+    } restore{*this};
+
+    const procwin::Bounds remembered{MX, MY, MW, MH};
+    const bool usePlace = Checked(kPPPosSize) && MW != 0 && MH != 0 && !procwin::IsOffScreen(remembered) &&
+                          task.ShowCommand == startup::kShowDefault;
+    {
+        procwin::Wow64Redirection redirectionOff;
+        procwin::ExecuteApp(task.CommandLine, task.WorkDir, task.PriorityClass,
+                            usePlace ? std::optional<procwin::Bounds>(remembered) : std::nullopt);
+    }
+
+    std::u16string foundPath;
+    const HWND launched = procwin::TargetWnd();
+    const procwin::WndInfo info = launched != nullptr ? procwin::GetWndInfo(launched) : procwin::WndInfo{};
+    if (launched == nullptr || info.className.empty())
+        SearchTargetWindow(foundPath);
+    else
+        foundPath = info.exePath;
+
+    const HWND target = procwin::TargetWnd();
+    if (target == nullptr || m_closed)
+    {
+        if (FExecStop)
+            CloseController();
+        else if (!m_closed)
+            Question(task.ProgramPath + u"の\r\n起動に失敗しました。", kErrorStyle);
+        return false;
+    }
+
+    if (task.TaskFileGiven && common::ToLower(task.ProgramPath) != common::ToLower(foundPath))
+        AskProgramChange(foundPath);
+    if (usePlace && !IsIconic(target) && !IsZoomed(target))
+    {
+        const std::optional<procwin::Bounds> now = procwin::GetWndBounds(target);
+        if (now && !(*now == remembered))
+            MoveWindow(target, MX, MY, MW, MH, TRUE);
+    }
+    MCapB = WholeTitle(target);
+    if (MTrans < 100)
+        procwin::SetTrans(target, MTrans);
+    if (Checked(kPPNonTaskBar))
+        procwin::TaskBarButtonHide(target);
+    if (Checked(kPPMostTop))
+        procwin::SetTopMost(target, true);
+    MPID = ProcessIdOf(target);
+    if (procwin::TargetSubWnd() != nullptr && !IsWindowVisible(procwin::TargetSubWnd()))
+        procwin::SetTargetSubWnd(nullptr);
+    return true;
+}
+
+// The fall-back search when the launch found no usable window: a visible, unowned, captioned window of
+// the same program that was not running before, the last of a pass in the system's order.
+HWND TmainForm::SearchTargetWindow(std::u16string &foundPath)
+{
+    const std::u16string programName = ProgramFileNameLower(startup::Task().ProgramPath);
+    const std::vector<std::u16string> before =
+        m_picker != nullptr ? m_picker->ListBoxH() : std::vector<std::u16string>();
+    Wait(
+        [&] {
+            HWND found = nullptr;
+            for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window != nullptr;
+                 window = GetWindow(window, GW_HWNDNEXT))
+            {
+                if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr)
+                    continue;
+                procwin::WndInfo info;
+                {
+                    procwin::Wow64Redirection redirectionOff;
+                    info = procwin::GetWndInfo(window);
+                }
+                if (info.className.empty() || ProgramFileNameLower(info.exePath) != programName)
+                    continue;
+                const std::u16string handleText =
+                    common::Utf8ToUtf16(std::to_string(reinterpret_cast<std::uintptr_t>(window)));
+                if (std::find(before.begin(), before.end(), handleText) != before.end())
+                    continue;
+                found = window;
+                foundPath = info.exePath;
+            }
+            if (found != nullptr)
+                procwin::SetTargetWnd(found);
+            return found != nullptr;
+        },
+        true);
+    return procwin::TargetWnd();
+}
+
+void TmainForm::AskProgramChange(const std::u16string &foundPath)
+{
+    startup::TaskDefinition &task = startup::Task();
+    if (Question(u"プログラムを\r\n" + task.ProgramPath + u"から\r\n" + foundPath + u"に\r\n変更しますか？",
+                 kQuestionStyle) != IDYES)
+        return;
+    task.ProgramPath = foundPath;
+    UpdateIniFile(task.TaskFilePath,
+                  [&](common::IniDocument &file) { file.Set(u"Program", u"Name", task.ProgramPath); });
+    task.CommandLine =
+        task.ProgramOption.empty() ? task.ProgramPath : task.ProgramPath + u" " + task.ProgramOption;
+    m_trayIcon.SetHint(task.CommandLine);
+    if (m_panel != nullptr)
+        m_panel->SetPictureHint(m_trayIcon.Hint());
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Monitor
+
+void TmainForm::TimerTimer()
+{
+    if (FExecExe)
+    {
+        FExecExe = false;
+        FirstStart();
+    }
+    if (MWaitC > 0)
+        --MWaitC;
+    if (IsWindow(procwin::TargetWnd()))
+        TimerRunning();
+    else
+        TimerAbsent();
+}
+
+void TmainForm::TimerRunning()
+{
+    const HWND target = procwin::TargetWnd();
+    wchar_t title[kTipTitleLength + 1] = {};
+    GetWindowTextW(target, title, static_cast<int>(kTipTitleLength + 1));
+    if (m_panel != nullptr)
+        m_panel->Proc_PanelHint(U(title));
+    SetTip(RunningTip(startup::Task().HotKeyText, U(title)));
+    SetTargetItemsEnabled(true);
+    if (!m_menu.Enabled(kPPMAX) && HasThickFrame(target))
+        m_menu.SetEnabled(kPPMAX, true);
+    if (!IsIconic(target) && !IsZoomed(target))
+    {
+        if (const std::optional<procwin::Bounds> bounds = procwin::GetWndBounds(target))
+        {
+            MX = bounds->left;
+            MY = bounds->top;
+            MW = bounds->width;
+            MH = bounds->height;
+        }
+    }
+    if (Checked(kPPCaption) && WholeTitle(target) != MCap)
+        SetWindowTextW(target, W(MCap));
+    // No minimize event arrives for some windows (and none at all under some systems): a target found
+    // minimized on screen goes to the tray all the same.
+    if (Checked(kPPMinimize) && IsIconic(target) && IsWindowVisible(target))
+        Proc_Min(target);
+    KeepMouseHook();
+}
+
+void TmainForm::KeepMouseHook()
+{
+    if (GetForegroundWindow() == procwin::TargetWnd())
+    {
+        if (!WheelFeatureActive())
+            return;
+        procwin::SetWheelGestures(Checked(kPPWheelKeyEnabled1) && !MWheelkey1.empty(),
+                                  Checked(kPPWheelKeyEnabled2) && !MWheelkey2.empty());
+        if (!procwin::IsMouseHookInstalled())
+        {
+            if (procwin::MouseHookStart(Handle()))
+                MHookResetC = procwin::MouseHookResetCount(kMonitorInterval);
+        }
+        else if (--MHookResetC < 0)
+        {
+            procwin::MouseHookStop();
+        }
+    }
+    else if (procwin::IsMouseHookInstalled())
+    {
+        procwin::MouseHookStop();
+    }
+}
+
+void TmainForm::TimerAbsent()
+{
+    SetTip(AbsentTip(startup::Task().HotKeyText, startup::Task().CommandLine));
+    SetTargetItemsEnabled(false);
+    if (m_menu.Enabled(kPPMAX))
+    {
+        m_menu.SetEnabled(kPPMAX, false);
+        m_menu.SetChecked(kPPMAX, false);
+    }
+    if (!Checked(kPPLive) || startup::Task().ProgramPath.empty())
+    {
+        CloseController();
+        return;
+    }
+    if (procwin::IsMouseHookInstalled())
+        procwin::MouseHookStop();
+}
+
+// The shell hears of the tip only when it changed.
+void TmainForm::SetTip(const std::u16string &tip)
+{
+    if (m_trayIcon.Hint() != tip)
+        m_trayIcon.SetHint(tip);
+    if (m_panel != nullptr)
+        m_panel->SetPictureHint(tip);
+}
+
+void TmainForm::SetTargetItemsEnabled(bool enabled)
+{
+    for (UINT id : {kPPTERMINATE, kPPExit, kPPReStart, kPPPriority, kPPTrans})
+        if (m_menu.Enabled(id) != enabled)
+            m_menu.SetEnabled(id, enabled);
+}
+
+bool TmainForm::WheelFeatureActive() const noexcept
+{
+    return (Checked(kPPWheelKeyEnabled1) && !MWheelkey1.empty()) ||
+           (Checked(kPPWheelKeyEnabled2) && !MWheelkey2.empty());
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Activation, minimize to tray
+
+void TmainForm::ActivateTarget()
+{
+    const HWND target = procwin::TargetWnd();
+    if (IsWindow(target))
+    {
+        if (!IsWindowVisible(target))
+        {
+            ShowWindow(target, SW_RESTORE);
+            ShowIfSet(procwin::TargetSubWnd(), SW_RESTORE);
+        }
+        if (MTrans < 100)
+            procwin::SetTrans(target, MTrans);
+        if (Checked(kPPNonTaskBar))
+            procwin::TaskBarButtonHide(target);
+        if (Checked(kPPMostTop))
+            procwin::SetTopMost(target, true);
+        procwin::ForceForeground(target);
+        return;
+    }
+    // A start in progress is not started again from within its own wait.
+    if (m_starting || m_closed)
+        return;
+    if (StartTarget())
+        ShowWindow(procwin::TargetWnd(), startup::Task().ShowCommand);
+}
+
+void TmainForm::TrayIconClick()
+{
+    ActivateTarget();
+}
+
+void TmainForm::TrayIconDblClick()
+{
+    ActivateTarget();
+}
+
+void TmainForm::HookHotKeyHotKey(int index)
+{
+    if (index == 1)
+        ActivateTarget();
+}
+
+void TmainForm::Proc_Min(HWND m)
+{
+    const HWND target = procwin::TargetWnd();
+    if (Checked(kPPMinimize))
+    {
+        if (target == nullptr || (m != target && m != procwin::TargetSubWnd()))
+            return;
+        const HWND sub = procwin::TargetSubWnd();
+        if (sub != nullptr && IsWindowVisible(sub))
+            ShowWindow(sub, SW_HIDE);
+        if (IsWindowVisible(target))
+            ShowWindow(target, SW_HIDE);
+    }
+    else if (Checked(kPPNonTaskBar))
+    {
+        procwin::TaskBarButtonShow(target);
+    }
+}
+
+void TmainForm::Proc_MinEnd(HWND)
+{
+    if (!Checked(kPPMinimize) && Checked(kPPNonTaskBar))
+        procwin::TaskBarButtonHide(procwin::TargetWnd());
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Waits, close, restart, terminate
+
+void TmainForm::Wait(const std::function<bool()> &pass, bool endsWithController)
+{
+    MWaitC = kWaitTicks;
+    const ULONGLONG deadline = GetTickCount64() + kWaitLimit;
+    std::optional<int> quit;
+    while (!pass() && MWaitC > 0 && !FExecStop && GetTickCount64() < deadline && !(endsWithController && m_closed))
+    {
+        // Sleeps until a message arrives or the pass interval is over, then lets every message run.
+        MsgWaitForMultipleObjectsEx(0, nullptr, kPassInterval, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        {
+            if (message.message == WM_QUIT)
+            {
+                // The program is ending: the wait still ends on its own terms, the quit comes after it.
+                quit = static_cast<int>(message.wParam);
+                continue;
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    MWaitC = 0;
+    if (quit)
+        PostQuitMessage(*quit);
+}
+
+void TmainForm::CloseWait()
+{
+    procwin::CloseTargetWnd();
+    const DWORD processId = MPID;
+    Wait(
+        [processId] {
+            for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window != nullptr;
+                 window = GetWindow(window, GW_HWNDNEXT))
+                if (ProcessIdOf(window) == processId)
+                    return false;
+            return true;
+        },
+        false);
+}
+
+bool TmainForm::AskForceTerminate()
+{
+    return Question(startup::Task().ProgramPath + u"を\r\n終了出来ません。\r\n強制終了しますか？",
+                    kTerminateQuestionStyle) == IDYES;
+}
+
+void TmainForm::ForceTerminate()
+{
+    common::win::UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, MPID));
+    if (process)
+        TerminateProcess(process.Get(), 0);
+}
+
+void TmainForm::PPExitClick()
+{
+    if (!IsWindow(procwin::TargetWnd()))
+        return;
+    CloseWait();
+    if (IsWindow(procwin::TargetWnd()) && AskForceTerminate())
+        ForceTerminate();
+}
+
+void TmainForm::PPReStartClick()
+{
+    if (IsWindow(procwin::TargetWnd()))
+    {
+        CloseWait();
+        if (IsWindow(procwin::TargetWnd()))
+        {
+            if (AskForceTerminate())
+                ForceTerminate();
+            return;
+        }
+    }
+    if (m_starting || m_closed)
+        return;
+    if (StartTarget())
+    {
+        ShowWindow(procwin::TargetWnd(), startup::Task().ShowCommand);
+        if (MTrans < 100)
+            procwin::SetTrans(procwin::TargetWnd(), MTrans);
+    }
+}
+
+void TmainForm::PPCloseClick()
+{
+    if (procwin::TargetWnd() == nullptr)
+        FExecStop = true;
+    if (IsWindow(procwin::TargetWnd()))
+        procwin::CloseTargetWnd();
+    CloseController();
+}
+
+// Closing the controller ends the program: the close query runs once, then the message loop ends.
+void TmainForm::CloseController()
+{
+    if (m_closed)
+        return;
+    FormCloseQuery();
+    if (!m_sessionEnding)
+        gui::Application::Instance().Terminate();
+}
+
+void TmainForm::FormCloseQuery()
+{
+    m_closed = true;
+    const HWND target = procwin::TargetWnd();
+    if (IsWindow(target) && !IsWindowVisible(target))
+    {
+        ShowWindow(target, SW_RESTORE);
+        ShowIfSet(procwin::TargetSubWnd(), SW_RESTORE);
+    }
+    SaveOptionsQuietly();
+    if (m_panel != nullptr)
+        m_panel->ClosePanel();
+    m_timer.SetEnabled(false);
+    m_trayIcon.SetEnabled(false);
+    m_trayIcon.SetIconVisible(false);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Menu
+
+void TmainForm::OnCommand(UINT id)
+{
+    // A command for an item the menu shows disabled is not the user's: ignore it.
+    if (!m_menu.Enabled(id))
+        return;
+    if (std::find(std::begin(kAutoCheckItems), std::end(kAutoCheckItems), id) != std::end(kAutoCheckItems))
+        m_menu.SetChecked(id, !m_menu.Checked(id));
+    if (id >= kPPPriority0 && id <= kPPPriority4)
+        return PPrioritySubClick(static_cast<int>(id - kPPPriority0));
+    if (id >= kPPTrans10 && id <= kPPTrans100)
+        return PPTansSubClick(static_cast<int>(id - kPPTrans10 + 1));
+    if (id >= kPPDisplay0 && id <= kPPDisplay2)
+        return PPDisplayClick(static_cast<int>(id - kPPDisplay0));
+    switch (id)
+    {
+    case kPPAct:
+        return ActivateTarget();
+    case kPPMAX:
+        return PPMAXClick();
+    case kPPCaption:
+    case kPPLive:
+    case kPPPosSize:
+    case kPPWExec:
+        return SaveOptions();
+    case kPPEdit:
+        return PPEditClick();
+    case kPPDefault:
+        return PPDefaultClick();
+    case kPPMostTop:
+        return PPMostTopClick();
+    case kPPNonTaskBar:
+        return PPNonTaskBarClick();
+    case kPPWheelKeyEnabled1:
+    case kPPWheelKeyEnabled2:
+        return PPWheelKeyEnabledClick();
+    case kPPWheelKeyEdit1:
+        return PPWheelKeyEditClick(1);
+    case kPPWheelKeyEdit2:
+        return PPWheelKeyEditClick(2);
+    case kPPMouseHookReset:
+        return PPMouseHookResetClick();
+    case kPPMinimize:
+        return PPMinimizeClick();
+    case kPPClickClick:
+        return PPClickClickClick();
+    case kPPKV2File:
+        return PPKV2FileClick();
+    case kPPExit:
+        return PPExitClick();
+    case kPPReStart:
+        return PPReStartClick();
+    case kPPTERMINATE:
+        return ForceTerminate();
+    case kPPModify:
+        return PPModifyClick();
+    case kPPKV2Close:
+        return CloseController();
+    case kPPClose:
+        return PPCloseClick();
+    default:
+        return;
+    }
+}
+
+void TmainForm::PPMenuPopup()
+{
+    m_menu.SetCaption(kPPWheelKeyEdit1, WheelKeyCaption(u"シングルクリック　キー", MWheelkey1));
+    m_menu.SetCaption(kPPWheelKeyEdit2, WheelKeyCaption(u"ダブルクリック　キー", MWheelkey2));
+    m_menu.SetEnabled(kPPMouseHookReset, WheelFeatureActive());
+}
+
+void TmainForm::PPPriorityClick()
+{
+    if (const std::optional<int> tag = PriorityTagOfClass(procwin::GetWndPriority(procwin::TargetWnd())))
+        m_menu.CheckRadio(kPPPriority0, kPPPriority4, kPPPriority0 + static_cast<UINT>(*tag));
+}
+
+void TmainForm::PPrioritySubClick(int tag)
+{
+    m_menu.CheckRadio(kPPPriority0, kPPPriority4, kPPPriority0 + static_cast<UINT>(tag));
+    const DWORD priorityClass = PriorityClassOfTag(tag);
+    if (priorityClass != procwin::GetWndPriority(procwin::TargetWnd()))
+        procwin::SetWndPriority(procwin::TargetWnd(), priorityClass);
+}
+
+void TmainForm::PPTransClick()
+{
+    if (!procwin::IsWinXPOrLater())
+        return;
+    const int tag = TransTagOfPercent(procwin::GetTrans(procwin::TargetWnd()));
+    m_menu.CheckRadio(kPPTrans10, kPPTrans100, kPPTrans10 - 1 + static_cast<UINT>(tag));
+}
+
+void TmainForm::PPTansSubClick(int tag)
+{
+    MTrans = TransPercentOfTag(tag);
+    procwin::SetTrans(procwin::TargetWnd(), MTrans);
+    SaveOptions();
+}
+
+void TmainForm::PPMAXClick()
+{
+    const HWND target = procwin::TargetWnd();
+    if (!HasThickFrame(target))
+        return;
+    procwin::SetCaptionless(target, Checked(kPPMAX));
+    SaveOptions();
+}
+
+void TmainForm::PPEditClick()
+{
+    SetClicksEnabled(false);
+    struct Reenable
+    {
+        TmainForm &form;
+        ~Reenable()
+        {
+            form.SetClicksEnabled(true);
+        }
+    } reenable{*this};
+    std::u16string text = MCap;
+    if (text.empty())
+        text = IsWindow(procwin::TargetWnd()) ? WholeTitle(procwin::TargetWnd()) : MCapB;
+    if (common::win::InputText(u"KV2 - タイトルバーの編集", u"キャプションを入力してください。", text))
+        MCap = text;
+    SaveOptions();
+}
+
+void TmainForm::PPDefaultClick()
+{
+    MCap = MCapB;
+    SaveOptions();
+}
+
+void TmainForm::PPMostTopClick()
+{
+    if (IsWindow(procwin::TargetWnd()))
+        procwin::SetTopMost(procwin::TargetWnd(), Checked(kPPMostTop));
+    SaveOptions();
+}
+
+void TmainForm::PPNonTaskBarClick()
+{
+    const HWND target = procwin::TargetWnd();
+    if (IsWindow(target))
+    {
+        if (!Checked(kPPNonTaskBar))
+            procwin::TaskBarButtonShow(target);
+        else if (!IsIconic(target))
+            procwin::TaskBarButtonHide(target);
+    }
+    SaveOptions();
+}
+
+void TmainForm::PPWheelKeyEnabledClick()
+{
+    if (!Checked(kPPWheelKeyEnabled1) && !Checked(kPPWheelKeyEnabled2) && procwin::IsMouseHookInstalled())
+        procwin::MouseHookStop();
+    SaveOptions();
+}
+
+void TmainForm::PPWheelKeyEditClick(int index)
+{
+    if (m_keyForm != nullptr && m_keyForm->ShowModal(Handle()) == ui::TKeyForm::kResultOK)
+        (index == 1 ? MWheelkey1 : MWheelkey2) = m_keyForm->KeyText();
+    SaveOptions();
+}
+
+void TmainForm::PPMouseHookResetClick()
+{
+    if (procwin::IsMouseHookInstalled())
+        procwin::MouseHookStop();
+}
+
+void TmainForm::PPMinimizeClick()
+{
+    const HWND target = procwin::TargetWnd();
+    if (IsWindow(target) && Checked(kPPMinimize) && IsIconic(target))
+        Proc_Min(target);
+    if (!Checked(kPPMinimize) && IsWindow(target) && !IsWindowVisible(target))
+    {
+        ShowWindow(target, SW_MINIMIZE);
+        ShowIfSet(procwin::TargetSubWnd(), SW_MINIMIZE);
+    }
+    SaveOptions();
+}
+
+void TmainForm::PPClickClickClick()
+{
+    WireClicks();
+    SaveOptions();
+    if (m_panel != nullptr)
+        m_panel->Proc_ImageWClick(Checked(kPPClickClick));
+}
+
+void TmainForm::WireClicks()
+{
+    if (Checked(kPPClickClick))
+    {
+        m_trayIcon.SetOnClick({});
+        m_trayIcon.SetOnDblClick([this] { TrayIconDblClick(); });
+    }
+    else
+    {
+        m_trayIcon.SetOnClick([this] { TrayIconClick(); });
+        m_trayIcon.SetOnDblClick({});
+    }
+}
+
+void TmainForm::SetClicksEnabled(bool enabled)
+{
+    m_trayIcon.SetEnabled(enabled && !m_closed);
+    if (m_panel != nullptr)
+        m_panel->SetPictureEnabled(enabled);
+}
+
+void TmainForm::PPKV2FileClick()
+{
+    const std::u16string folder = common::win::ProgramFolder() + u"\\";
+    const std::u16string editor = folder + u"KV2C.exe";
+    const std::u16string &file = startup::Task().TaskFilePath;
+    if (!common::win::FileExistsReady(editor) || !common::win::FileExistsReady(file) ||
+        !common::win::DirectoryExistsReady(folder))
+        return;
+    const auto quoted = [](const std::u16string &text) { return u"\"" + text + u"\""; };
+    common::win::ShellOpen(Handle(), quoted(editor), quoted(file), quoted(folder), SW_SHOWDEFAULT);
+}
+
+void TmainForm::PPDisplayClick(int tag)
+{
+    m_menu.CheckRadio(kPPDisplay0, kPPDisplay2, kPPDisplay0 + static_cast<UINT>(tag));
+    MPPDisplayC = tag;
+    m_trayIcon.SetIconVisible(tag == 0 || tag == 2);
+    if (m_panel != nullptr)
+        m_panel->SetPanelVisible(tag == 1 || tag == 2);
+}
+
+void TmainForm::PPModifyClick()
+{
+    if (m_picker == nullptr)
+        return;
+    SetClicksEnabled(false);
+    struct Reenable
+    {
+        TmainForm &form;
+        ~Reenable()
+        {
+            form.SetClicksEnabled(true);
+        }
+    } reenable{*this};
+    m_picker->MTargetExe = ProgramFileNameLower(startup::Task().ProgramPath);
+    m_picker->MTargetHandle = nullptr;
+    m_picker->ShowModal(Handle());
+    const HWND chosen = m_picker->MTargetHandle;
+    if (chosen == nullptr)
+        return;
+    const bool changed = chosen != procwin::TargetWnd();
+    procwin::SetTargetWnd(chosen);
+    MPID = ProcessIdOf(chosen);
+    if (changed)
+        ActivateTarget();
+    if (IsIconic(chosen))
+        Proc_Min(chosen);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Messages
+
+int TmainForm::Question(const std::u16string &text, UINT style)
+{
+    return MessageBoxW(Handle(), W(text), W(std::u16string(startup::kMessageCaption)), style);
+}
+
+bool TmainForm::WMCopyData(HWND, const COPYDATASTRUCT *data)
+{
+    // Any process may send this: the payload is read within its stated size only.
+    if (data == nullptr)
+        return false;
+    const std::optional<std::u16string> argument = ReadHandOver(data->lpData, data->cbData);
+    if (!argument || argument->empty() || startup::Task().NoExecute)
+        return false;
+    // Answered at once; the activation (which may start the target and wait) runs afterwards.
+    PostMessageW(Handle(), WM_HANDOVER, 0, 0);
+    return false;
+}
+
+void TmainForm::WMWheelKey(int index)
+{
+    procwin::ResetWheelGesture();
+    procwin::SendWheelKey(index == 1 ? MWheelkey1 : MWheelkey2);
 }
 
 LRESULT TmainForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message)
     {
-    case WM_CLOSE:
-        DestroyWindow(Handle());
+    case WM_COMMAND:
+        if (HIWORD(wParam) == 0 && lParam == 0)
+            OnCommand(LOWORD(wParam));
         return 0;
-    case WM_DESTROY:
+    case WM_INITMENUPOPUP: {
+        const HMENU menu = reinterpret_cast<HMENU>(wParam);
+        if (menu == m_menu.Handle())
+            PPMenuPopup();
+        else if (menu == m_menu.Submenu(kPPPriority))
+            PPPriorityClick();
+        else if (menu == m_menu.Submenu(kPPTrans))
+            PPTransClick();
+        return 0;
+    }
+    case WM_COPYDATA:
+        WMCopyData(reinterpret_cast<HWND>(wParam), reinterpret_cast<const COPYDATASTRUCT *>(lParam));
+        return 0;
+    case WM_HANDOVER:
+        ActivateTarget();
+        return 0;
+    case procwin::WM_WHEELKEY1:
+        WMWheelKey(1);
+        return 0;
+    case procwin::WM_WHEELKEY2:
+        WMWheelKey(2);
+        return 0;
+    case WM_QUERYENDSESSION:
+        // The program ends with the session; the target is closed when the end is confirmed.
+        m_sessionEnding = true;
+        CloseController();
+        m_timerClose.SetInterval(kSessionEndLimit);
+        m_timerClose.SetEnabled(true);
+        return TRUE;
+    case WM_ENDSESSION:
+        PPExitClick();
         gui::Application::Instance().Terminate();
+        return 0;
+    case WM_ACTIVATEAPP:
+        if (wParam == FALSE && m_panel != nullptr)
+            m_panel->KeepOnTop();
+        return 0;
+    case WM_CLOSE:
+        CloseController();
         return 0;
     default:
         return Window::OnMessage(message, wParam, lParam);

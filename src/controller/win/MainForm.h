@@ -1,8 +1,31 @@
 // The controller: the hidden main window that owns the target's state for the life of the program.
 // Other instances find it by its class name and its caption "KV2-" + the program path.
+//
+// Everything runs on the user-interface thread, driven by the monitor timer (every 500 ms), the tray
+// icon and its menu, hot key 1, the icon panel and the system hooks. The waits (the window search after
+// a launch, the close wait) are nested message loops: ticks and commands run inside them.
 #pragma once
 
+#include "common/win/Unique.h"
+#include "controller/Options.h"
+#include "gui/PopupMenu.h"
 #include "gui/Window.h"
+#include "ui/win/CoolTrayIcon.h"
+#include "ui/win/HookHotKey.h"
+#include "ui/win/SimpleTimer.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace procwin
+{
+class TIRunFindForm;
+}
+namespace ui
+{
+class TKeyForm;
+}
 
 namespace controller
 {
@@ -10,21 +33,163 @@ namespace controller
 // Looked up by other KV2 instances (FindWindowW), so it never changes.
 constexpr wchar_t kMainFormClassName[] = L"TmainForm";
 
+// The monitor's interval in milliseconds; waits last 60000 / kMonitorInterval ticks.
+constexpr unsigned kMonitorInterval = 500;
+
+// What the controller asks of the icon panel (the normal build only; the controller works without).
+class IconPanel
+{
+  public:
+    virtual ~IconPanel() = default;
+    // The waiting picture while a start is in progress, the target's icon otherwise.
+    virtual void ShowWaitingPicture(bool waiting) = 0;
+    // The tip of the panel's picture (the same text as the tray tip).
+    virtual void SetPictureHint(const std::u16string &hint) = 0;
+    // The target's current title, shown in the panel's hint window when it changed.
+    virtual void Proc_PanelHint(const std::u16string &title) = 0;
+    // While false the picture ignores clicks.
+    virtual void SetPictureEnabled(bool enabled) = 0;
+    // Picture clicks: a double click activates (true) or a single click (false).
+    virtual void Proc_ImageWClick(bool doubleClick) = 0;
+    virtual bool PanelVisible() const = 0;
+    virtual void SetPanelVisible(bool visible) = 0;
+    // The panel's own options (placement, size, its three check marks), read back for saving.
+    virtual void ApplyPanelOptions(const TrayOptions &options) = 0;
+    virtual void ReadPanelOptions(TrayOptions &options) const = 0;
+    // Keeps the panel in the topmost band when its topmost item is checked.
+    virtual void KeepOnTop() = 0;
+    virtual void ClosePanel() = 0;
+};
+
 class TmainForm : public gui::Window
 {
   public:
-    // Creates the hidden controller window and runs FormCreate.
+    // Creates the hidden controller window and runs FormCreate. Raises WinError when one of its own
+    // objects cannot be created.
     TmainForm();
     ~TmainForm() override;
 
-    // Called by the icon panel while it is created: loads the panel's options.
-    void PanelFormCreate();
+    // The forms created after the controller; not owned, they outlive its use of them. The panel may
+    // be null (the elevated build has none).
+    void SetCompanions(procwin::TIRunFindForm *picker, ui::TKeyForm *keyForm, IconPanel *panel) noexcept;
+
+    // Called by the icon panel while it is created: loads the panel's options and hands them over.
+    void PanelFormCreate(IconPanel &panel);
+
+    // The menu shared by the tray icon and the icon panel; its commands go to this window.
+    HMENU PPMenu() const noexcept
+    {
+        return m_menu.Handle();
+    }
+
+    // Brings the target forward, or starts it when it is not running.
+    void ActivateTarget();
+    // The tray icon's and the panel picture's click and double click.
+    void TrayIconClick();
+    void TrayIconDblClick();
+
+    // Minimize start of `m` (any window of another process) and minimize end.
+    void Proc_Min(HWND m);
+    void Proc_MinEnd(HWND m);
 
   protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
     void FormCreate();
+    void FormDestroy() noexcept;
+    void BuildMenu();
+    void LoadOptions();
+    void SaveOptions();
+    void SaveOptionsQuietly() noexcept;
+    bool HandOver();
+
+    void FirstStart();
+    bool StartTarget();
+    HWND SearchTargetWindow(std::u16string &foundPath);
+    void AskProgramChange(const std::u16string &foundPath);
+
+    void TimerTimer();
+    void TimerRunning();
+    void TimerAbsent();
+    void KeepMouseHook();
+    void SetTip(const std::u16string &tip);
+    void SetTargetItemsEnabled(bool enabled);
+
+    // Runs `pass` until it answers true, the wait count has run out, the stop request is set or the
+    // wait has lasted longer than its 60 s; messages run between passes without spinning.
+    // `endsWithController`: the wait also ends once the controller has closed.
+    void Wait(const std::function<bool()> &pass, bool endsWithController);
+    void CloseWait();
+    bool AskForceTerminate();
+    void ForceTerminate();
+    void CloseController();
+    void FormCloseQuery();
+
+    void OnCommand(UINT id);
+    void PPMenuPopup();
+    void PPPriorityClick();
+    void PPrioritySubClick(int tag);
+    void PPTransClick();
+    void PPTansSubClick(int tag);
+    void PPMAXClick();
+    void PPEditClick();
+    void PPDefaultClick();
+    void PPMostTopClick();
+    void PPNonTaskBarClick();
+    void PPWheelKeyEnabledClick();
+    void PPWheelKeyEditClick(int index);
+    void PPMouseHookResetClick();
+    void PPMinimizeClick();
+    void PPClickClickClick();
+    void PPKV2FileClick();
+    void PPDisplayClick(int tag);
+    void PPExitClick();
+    void PPReStartClick();
+    void PPModifyClick();
+    void PPCloseClick();
+    void WireClicks();
+    void SetClicksEnabled(bool enabled);
+
+    bool WMCopyData(HWND sender, const COPYDATASTRUCT *data);
+    void WMWheelKey(int index);
+    bool Checked(UINT id) const noexcept
+    {
+        return m_menu.Checked(id);
+    }
+    bool WheelFeatureActive() const noexcept;
+    int Question(const std::u16string &text, UINT style);
+    void HookHotKeyHotKey(int index);
+
+    gui::PopupMenu m_menu;
+    ui::TCoolTrayIcon m_trayIcon;
+    common::win::UniqueIcon m_waitingIcon; // image 0
+    common::win::UniqueIcon m_targetIcon;  // image 1
+    ui::TSimpleTimer m_timer;
+    ui::TSimpleTimer m_timerClose;
+    std::unique_ptr<ui::THookHotKey> m_hookHotKey;
+
+    procwin::TIRunFindForm *m_picker = nullptr; // not owned
+    ui::TKeyForm *m_keyForm = nullptr;          // not owned
+    IconPanel *m_panel = nullptr;               // not owned
+
+    TrayOptions m_panelOptions; // the panel's keys as loaded, saved back when there is no panel
+    bool FExecExe = false;
+    int MTrans = 100;
+    int MWaitC = 0;
+    DWORD MPID = 0;
+    std::u16string MCap;
+    std::u16string MCapB;
+    bool FExecStop = false;
+    int MX = 0, MY = 0, MW = 0, MH = 0;
+    int MPPDisplayC = 0;
+    int MHookResetC = 0;
+    std::u16string MWheelkey1;
+    std::u16string MWheelkey2;
+
+    bool m_starting = false; // StartTarget runs
+    bool m_closed = false;   // the close query has run
+    bool m_sessionEnding = false;
 };
 
 } // namespace controller

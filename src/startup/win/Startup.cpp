@@ -84,6 +84,11 @@ int RunProgram()
     try
     {
         forms.emplace();
+#ifdef KV2_ELEVATED
+        forms->mainForm.SetCompanions(&forms->runFindForm, &forms->keyForm, nullptr);
+#else
+        forms->mainForm.SetCompanions(&forms->runFindForm, &forms->keyForm, &forms->panelForm);
+#endif
     }
     catch (const std::exception &error)
     {

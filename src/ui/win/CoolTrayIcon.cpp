@@ -218,8 +218,9 @@ void TCoolTrayIcon::PopupAtCursor()
     GetCursorPos(&cursor);
     // The menu runs its own message loop, in which the icon may be destroyed: only copies are used
     // after it.
-    const HWND window = m_data.hWnd;
+    // The command window owns the menu while it is open, so it also hears of its submenus opening.
     const HWND commandWindow = m_commandWindow;
+    const HWND window = commandWindow != nullptr ? commandWindow : m_data.hWnd;
     // Without the foreground the menu would not close when the user clicks elsewhere; the WM_NULL
     // afterwards lets a second menu open at once (the shell's documented work-around).
     SetForegroundWindow(window);

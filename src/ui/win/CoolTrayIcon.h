@@ -108,8 +108,8 @@ class TCoolTrayIcon
     }
 
     // The pop-up menu opened at the cursor on a right-button press, and the window that receives the
-    // chosen item as a posted WM_COMMAND (wParam = item id, lParam 0), after the menu has closed.
-    // Neither is owned; the menu must be a pop-up menu and stay valid while it is set. A null menu
+    // chosen item as a posted WM_COMMAND (wParam = item id, lParam 0), after the menu has closed; that
+    // window owns the menu while it is open (WM_INITMENUPOPUP goes to it). Neither is owned; the menu must be a pop-up menu and stay valid while it is set. A null menu
     // opens nothing.
     void SetPopupMenu(HMENU menu, HWND commandWindow) noexcept
     {

@@ -1,0 +1,79 @@
+#include "controller/MenuModel.h"
+
+#include "common/Text.h"
+
+#include <algorithm>
+#include <array>
+
+namespace controller
+{
+
+namespace
+{
+
+constexpr std::array<std::uint32_t, 5> kPriorityClasses = {
+    0x20,   // NORMAL_PRIORITY_CLASS
+    0x40,   // IDLE_PRIORITY_CLASS
+    0x80,   // HIGH_PRIORITY_CLASS
+    0x4000, // BELOW_NORMAL_PRIORITY_CLASS
+    0x8000, // ABOVE_NORMAL_PRIORITY_CLASS
+};
+
+} // namespace
+
+std::uint32_t PriorityClassOfTag(int tag) noexcept
+{
+    if (tag < 0 || tag >= static_cast<int>(kPriorityClasses.size()))
+        return 0;
+    return kPriorityClasses[static_cast<size_t>(tag)];
+}
+
+std::optional<int> PriorityTagOfClass(std::uint32_t priorityClass) noexcept
+{
+    const auto found = std::find(kPriorityClasses.begin(), kPriorityClasses.end(), priorityClass);
+    if (found == kPriorityClasses.end())
+        return std::nullopt;
+    return static_cast<int>(found - kPriorityClasses.begin());
+}
+
+std::u16string TransCaption(int tag)
+{
+    return common::Utf8ToUtf16(std::to_string(TransPercentOfTag(tag))) + u"%";
+}
+
+int TransTagOfPercent(int percent) noexcept
+{
+    const int tens = percent / 10;
+    const int units = percent % 10 < 5 ? 0 : 5;
+    const int cut = tens * 10 + units;
+    return std::clamp(cut / 5 - 1, 1, kTransItemCount);
+}
+
+std::u16string RunningTip(std::u16string_view hotKeyText, std::u16string_view title)
+{
+    std::u16string tip = u"実行中\r\n";
+    tip += hotKeyText;
+    tip += u"\r\n";
+    tip += title.substr(0, kTipTitleLength);
+    return tip;
+}
+
+std::u16string AbsentTip(std::u16string_view hotKeyText, std::u16string_view commandLine)
+{
+    std::u16string tip = u"起動していません\r\n";
+    tip += hotKeyText;
+    tip += u"\r\n";
+    tip += commandLine;
+    return tip;
+}
+
+std::u16string WheelKeyCaption(std::u16string_view label, std::u16string_view keyText)
+{
+    std::u16string caption(label);
+    caption += u" [";
+    caption += keyText;
+    caption += u"]";
+    return caption;
+}
+
+} // namespace controller

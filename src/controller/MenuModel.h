@@ -1,0 +1,91 @@
+// The controller's pop-up menu as data: the command identifiers of its items, the priority and
+// translucency tables behind its submenus, and the tray tip texts the monitor shows.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace controller
+{
+
+// Command identifiers of the menu items (WM_COMMAND wParam). Fixed: the items are also reachable by
+// posting these commands to the controller window.
+enum MenuCommand : unsigned
+{
+    kPPAct = 100,
+    kPPPriority = 110,  // submenu
+    kPPPriority0 = 111, // "通常"; PPPriority0 + tag
+    kPPPriority4 = 115,
+    kPPTrans = 120,  // submenu
+    kPPTrans10 = 121, // tag 1; the item of percent (tag + 1) * 5 is kPPTrans10 - 1 + tag
+    kPPTrans100 = 139, // tag 19
+    kPPMAX = 140,
+    kPPTitle = 141, // submenu
+    kPPCaption = 142,
+    kPPEdit = 143,
+    kPPDefault = 144,
+    kPPMostTop = 145,
+    kPPNonTaskBar = 146,
+    kPPWheelClick = 147, // submenu
+    kPPWheelKeyEnabled1 = 148,
+    kPPWheelKeyEdit1 = 149,
+    kPPWheelKeyEnabled2 = 150,
+    kPPWheelKeyEdit2 = 151,
+    kPPMouseHookReset = 152,
+    kPPMinimize = 153,
+    kPPLive = 154,
+    kPPClickClick = 155,
+    kPPPosSize = 156,
+    kPPWExec = 157,
+    kPPKV2File = 158,
+    kPPDisplay = 159,  // submenu
+    kPPDisplay0 = 160, // PPDisplay0 + tag
+    kPPDisplay2 = 162,
+    kPPExit = 170,
+    kPPReStart = 171,
+    kPPTERMINATE = 172,
+    kPPModify = 173,
+    kPPKV2Close = 174,
+    kPPClose = 175,
+};
+
+// Number of translucency items: 10% to 100% in steps of 5.
+constexpr int kTransItemCount = 19;
+
+// The priority class of a priority item's tag (0 "通常", 1 "低", 2 "高", 3 "通常以下", 4 "通常以上");
+// 0 for any other tag.
+std::uint32_t PriorityClassOfTag(int tag) noexcept;
+
+// The tag of the priority item showing `priorityClass`; empty for a class the menu does not offer
+// (real-time, or 0 when the process could not be asked).
+std::optional<int> PriorityTagOfClass(std::uint32_t priorityClass) noexcept;
+
+// The percent of a translucency item's tag (1 to 19): 10 to 100.
+constexpr int TransPercentOfTag(int tag) noexcept
+{
+    return tag * 5 + 5;
+}
+
+// The caption of a translucency item, "##0%": "10%" to "100%".
+std::u16string TransCaption(int tag);
+
+// The tag of the translucency item marked for a window read back at `percent`: the percent cut down
+// to a multiple of 5, kept within the 10% and 100% items.
+int TransTagOfPercent(int percent) noexcept;
+
+// The longest title the tip takes from the target window (a 260-character buffer with its NUL).
+constexpr size_t kTipTitleLength = 259;
+
+// The tray tip while the target runs: "実行中", the hot key's text and the window title on three lines;
+// the title cut to kTipTitleLength characters.
+std::u16string RunningTip(std::u16string_view hotKeyText, std::u16string_view title);
+
+// The tray tip while no target runs: "起動していません", the hot key's text and the command line.
+std::u16string AbsentTip(std::u16string_view hotKeyText, std::u16string_view commandLine);
+
+// Caption of a wheel key item: `label` and the key text in brackets ("シングルクリック　キー [F5]").
+std::u16string WheelKeyCaption(std::u16string_view label, std::u16string_view keyText);
+
+} // namespace controller
