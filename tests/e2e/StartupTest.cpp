@@ -1,6 +1,6 @@
 // Whole-program start-up: KV2.exe is started as a user would start it, and what it shows, makes
 // and leaves running is looked at from outside.
-#include "../win/WinTestSupport.h"
+#include "Kv2Scenario.h"
 
 #include "common/Text.h"
 #include "common/win/FileSystem.h"
@@ -10,78 +10,21 @@
 #include <shlobj.h>
 
 using namespace wintest;
+using namespace e2e;
 using namespace std::chrono_literals;
 
 namespace
 {
 
-const std::u16string kMessageCaption = u"KV2 / Orvane";
 const std::u16string kRefusal = u"オプションが不正です。\r\n終了します。";
-
-std::u16string Kv2()
-{
-    return BinFolder() + u"\\KV2.exe";
-}
-
-std::u16string TargetProgram()
-{
-    return BinFolder() + u"\\KV2Target.exe";
-}
-
-std::u16string Quoted(const std::u16string &text)
-{
-    return u"\"" + text + u"\"";
-}
-
-std::u16string RoamingAppData()
-{
-    wchar_t path[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
-    return U(path);
-}
-
-struct MessageBoxContent
-{
-    std::u16string text;
-    bool hasIcon = false;
-    std::vector<int> buttons; // control ids of the visible buttons
-};
-
-// What a message box shows, read from its visible child controls (the control ids of the text and
-// the icon differ between systems).
-MessageBoxContent ReadMessageBox(HWND box)
-{
-    MessageBoxContent content;
-    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
-    {
-        if (!IsWindowVisible(child))
-            continue;
-        wchar_t className[32] = {};
-        GetClassNameW(child, className, 32);
-        const LONG style = GetWindowLongW(child, GWL_STYLE);
-        if (lstrcmpiW(className, L"Button") == 0)
-            content.buttons.push_back(GetDlgCtrlID(child));
-        else if (lstrcmpiW(className, L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON)
-            content.hasIcon = true;
-        else if (lstrcmpiW(className, L"Static") == 0 && !WindowText(child).empty())
-            content.text = WindowText(child);
-    }
-    return content;
-}
 
 // Expects the refusal message box from the process, dismisses it and expects exit code 0.
 void ExpectRefusal(Process &kv2, const std::string &context)
 {
-    HWND box = WaitForWindow(kv2.Id(), L"#32770", kMessageCaption, 20s);
-    ASSERT_NE(box, nullptr) << context;
-    // The box exists before its controls are laid out and shown.
-    MessageBoxContent content;
-    WaitUntil(
-        [&] {
-            content = ReadMessageBox(box);
-            return IsWindowVisible(box) && content.hasIcon && !content.buttons.empty() && !content.text.empty();
-        },
-        10s);
+    HWND box = nullptr;
+    const std::optional<MessageBoxContent> shown = WaitForMessageBox(kv2.Id(), box, 20s);
+    ASSERT_TRUE(shown.has_value()) << context;
+    const MessageBoxContent &content = *shown;
     EXPECT_EQ(content.text, kRefusal) << context;
     // System-modal: the box stays above every other window. A stop icon and only an OK button.
     EXPECT_TRUE(GetWindowLongW(box, GWL_EXSTYLE) & WS_EX_TOPMOST) << context;
@@ -91,22 +34,19 @@ void ExpectRefusal(Process &kv2, const std::string &context)
     EXPECT_EQ(kv2.WaitForExit(20s), 0u) << context;
 }
 
-// The hidden controller window of a running KV2 that manages `program`.
-HWND WaitForController(Process &kv2, const std::u16string &program)
-{
-    return WaitForWindow(kv2.Id(), L"TmainForm", u"KV2-" + program, 20s);
-}
-
 void ExpectNothingVisible(Process &kv2)
 {
     for (HWND window : ProcessWindows(kv2.Id()))
         EXPECT_FALSE(IsWindowVisible(window)) << common::Utf16ToUtf8(WindowText(window));
 }
 
+// Closing KV2 leaves its target running: the target is ended too, so that the next start does not
+// find it running.
 void CloseAndExpectCleanEnd(Process &kv2, HWND controller)
 {
     PostMessageW(controller, WM_CLOSE, 0, 0);
     EXPECT_EQ(kv2.WaitForExit(20s), 0u);
+    EndProcessesNamed(u"KV2Target.exe");
 }
 
 } // namespace
@@ -170,6 +110,7 @@ TEST(Startup, DamagedTaskFilesAreRefusedWithoutCrashOrHang)
 
 TEST(Startup, TaskFileRunsHiddenWithItsMessageLoop)
 {
+    EndProcessesNamed(u"KV2Target.exe");
     TempFolder temp;
     // ANSI (code page 932) task file in a folder with Japanese letters, extension in lower case.
     const std::u16string folder = temp / u"タスク";
@@ -193,6 +134,7 @@ TEST(Startup, TaskFileRunsHiddenWithItsMessageLoop)
 
 TEST(Startup, OptionsDescribeTheTargetDirectly)
 {
+    EndProcessesNamed(u"KV2Target.exe");
     Process kv2(Kv2(), u"/e:" + Quoted(TargetProgram()) + u" /w:max /p:HIGH /o:\"--title x\"");
     HWND controller = WaitForController(kv2, TargetProgram());
     ASSERT_NE(controller, nullptr);

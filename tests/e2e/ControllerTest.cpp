@@ -1,0 +1,437 @@
+// The controller beside a real target: start and attachment, the monitor, the menu commands and the
+// lifecycle flows, driven through the controller's own messages.
+#include "Kv2Scenario.h"
+
+#include "common/IniDocument.h"
+#include "common/win/TextFile.h"
+#include "controller/MenuModel.h"
+
+#include <gtest/gtest.h>
+
+using namespace e2e;
+using namespace wintest;
+using namespace controller;
+
+namespace
+{
+
+int TransPercent(HWND window)
+{
+    if ((GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED) == 0)
+        return 100;
+    BYTE alpha = 255;
+    DWORD flags = 0;
+    if (!GetLayeredWindowAttributes(window, nullptr, &alpha, &flags) || (flags & LWA_ALPHA) == 0)
+        return 100;
+    return (alpha * 100 + 127) / 255;
+}
+
+bool IsTopMost(HWND window)
+{
+    return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+bool ProcessEnded(DWORD processId, std::chrono::milliseconds timeout)
+{
+    common::win::UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+    if (!process)
+        return true;
+    return WaitForSingleObject(process.Get(), static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+}
+
+std::u16string ErrorLog()
+{
+    return DataFolder() + u"Error.log";
+}
+
+} // namespace
+
+TEST(Controller, AttachesTheTargetWithItsOptions)
+{
+    Scenario scenario("[Tray Option]\r\nTransValue=50\r\nMostTop=1\r\nPositionSize=1\r\n"
+                      "X=40\r\nY=30\r\nW=420\r\nH=310\r\n");
+    scenario.Start();
+    HWND target = scenario.WaitForTarget();
+    ASSERT_NE(target, nullptr);
+    EXPECT_NEAR(TransPercent(target), 50, 1);
+    EXPECT_TRUE(IsTopMost(target));
+    RECT place{};
+    GetWindowRect(target, &place);
+    EXPECT_EQ(place.left, 40);
+    EXPECT_EQ(place.top, 30);
+    EXPECT_EQ(place.right - place.left, 420);
+    EXPECT_EQ(place.bottom - place.top, 310);
+
+    // A move by the user is remembered on the next tick and saved when KV2 closes; the target stays.
+    MoveWindow(target, 60, 50, 400, 300, TRUE);
+    WaitUntil([] { return false; }, 1200ms);
+    PostMessageW(scenario.Controller(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(scenario.Kv2Process().WaitForExit(20s), 0u);
+    EXPECT_TRUE(IsWindow(target));
+    EXPECT_EQ(scenario.Option(u"X"), u"60");
+    EXPECT_EQ(scenario.Option(u"Y"), u"50");
+    EXPECT_EQ(scenario.Option(u"W"), u"400");
+    EXPECT_EQ(scenario.Option(u"TransValue"), u"50");
+}
+
+TEST(Controller, StartsByOptionsAndKeepsTheOptionsInTheSharedFile)
+{
+    EndProcessesNamed(u"KV2Target.exe");
+    const std::u16string title = u"KV2 Options Target";
+    Process kv2(Kv2(), u"/e:" + Quoted(TargetProgram()) + u" /o:\"--title \\\"" + title + u"\\\"\"");
+    HWND controller = WaitForController(kv2, TargetProgram());
+    ASSERT_NE(controller, nullptr);
+    HWND target = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (target = FindWindowW(L"KV2TargetWindow", nullptr)) != nullptr; }, 20s));
+    WaitUntil([] { return false; }, 1200ms);
+    PostMessageW(controller, WM_COMMAND, kPPMostTop, 0);
+    EXPECT_TRUE(WaitUntil([&] { return IsTopMost(target); }, 5s));
+    PostMessageW(controller, WM_CLOSE, 0, 0);
+    EXPECT_EQ(kv2.WaitForExit(20s), 0u);
+    common::win::StringList lines;
+    common::win::LoadTextFile(lines, DataFolder() + u"exe.ini", common::TextEncoding::Ansi);
+    const common::IniDocument file = common::IniDocument::Parse(common::JoinLines(lines));
+    EXPECT_EQ(file.Get(common::ToLower(TargetProgram()), u"MostTop", u""), u"1");
+    EndProcessesNamed(u"KV2Target.exe");
+}
+
+TEST(Controller, ResidentModeDecidesWhetherKv2OutlivesItsTarget)
+{
+    {
+        Scenario scenario("[Tray Option]\r\nLive=0\r\n", "--exit-after 2500");
+        scenario.Start();
+        ASSERT_NE(scenario.WaitForTarget(), nullptr);
+        // The target ends by itself: KV2 follows within a tick and saves its options.
+        EXPECT_EQ(scenario.Kv2Process().WaitForExit(10s), 0u);
+        EXPECT_EQ(scenario.Option(u"Live"), u"0");
+        EXPECT_NE(scenario.Option(u"W"), u"0");
+    }
+    {
+        Scenario scenario("[Tray Option]\r\nLive=1\r\n", "--exit-after 2500");
+        scenario.Start();
+        HWND first = scenario.WaitForTarget();
+        ASSERT_NE(first, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(first); }, 10s));
+        EXPECT_EQ(scenario.Kv2Process().WaitForExit(2s), static_cast<DWORD>(STILL_ACTIVE));
+        // "起動/表示" starts it again.
+        scenario.Command(kPPAct);
+        HWND second = scenario.WaitForTarget();
+        EXPECT_NE(second, nullptr);
+        EXPECT_NE(second, first);
+    }
+}
+
+TEST(Controller, SecondStartHandsOverOnlyWithNoDoubleStart)
+{
+    {
+        Scenario scenario("[Tray Option]\r\nWExecute=1\r\n");
+        scenario.Start();
+        HWND target = scenario.WaitForTarget();
+        ASSERT_NE(target, nullptr);
+        Process second(Kv2(), Quoted(scenario.TaskFile()));
+        // Hands over and ends about a second later, without a controller of its own.
+        EXPECT_EQ(second.WaitForExit(10s), 0u);
+        EXPECT_EQ(scenario.Kv2Process().WaitForExit(0ms), static_cast<DWORD>(STILL_ACTIVE));
+        EXPECT_EQ(GetForegroundWindow(), target);
+        int targets = 0;
+        for (HWND window = FindWindowW(L"KV2TargetWindow", W(scenario.Title())); window != nullptr;
+             window = FindWindowExW(nullptr, window, L"KV2TargetWindow", W(scenario.Title())))
+            ++targets;
+        EXPECT_EQ(targets, 1);
+    }
+    {
+        Scenario scenario("[Tray Option]\r\nWExecute=0\r\n");
+        scenario.Start();
+        ASSERT_NE(scenario.WaitForTarget(), nullptr);
+        Process second(Kv2(), Quoted(scenario.TaskFile()));
+        // The second instance finds the running copy and asks whether to manage it: no, start another.
+        HWND box = nullptr;
+        const auto question = WaitForMessageBox(second.Id(), box, 20s);
+        ASSERT_TRUE(question.has_value());
+        EXPECT_EQ(question->text,
+                  TargetProgram() + u"の\r\n実行を検出しました。\r\n処理対象を修正しますか？");
+        EXPECT_EQ(question->buttons, (std::vector<int>{IDYES, IDNO}));
+        PostMessageW(box, WM_COMMAND, IDNO, 0);
+        int targets = 0;
+        WaitUntil(
+            [&] {
+                targets = 0;
+                for (HWND window = FindWindowW(L"KV2TargetWindow", W(scenario.Title())); window != nullptr;
+                     window = FindWindowExW(nullptr, window, L"KV2TargetWindow", W(scenario.Title())))
+                    targets += IsWindowVisible(window) ? 1 : 0;
+                return targets == 2;
+            },
+            20s);
+        EXPECT_EQ(targets, 2);
+        EXPECT_EQ(second.WaitForExit(0ms), static_cast<DWORD>(STILL_ACTIVE));
+    }
+}
+
+TEST(Controller, MalformedHandOverMessagesAreIgnored)
+{
+    Scenario scenario;
+    scenario.Start();
+    ASSERT_NE(scenario.WaitForTarget(), nullptr);
+    char16_t noTerminator[] = {u'a', u'b'};
+    char odd[] = "abc";
+    struct Case
+    {
+        const char *context;
+        void *data;
+        DWORD size;
+    } cases[] = {
+        {"null data with a size", nullptr, 100},
+        {"odd size", odd, 3},
+        {"zero size", odd, 0},
+        {"no terminator", noTerminator, sizeof(noTerminator)},
+    };
+    for (const Case &entry : cases)
+    {
+        COPYDATASTRUCT data{};
+        data.dwData = 1;
+        data.cbData = entry.size;
+        data.lpData = entry.data;
+        DWORD_PTR result = 0;
+        EXPECT_NE(SendMessageTimeoutW(scenario.Controller(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                                      SMTO_ABORTIFHUNG, 5000, &result),
+                  0)
+            << entry.context;
+        EXPECT_EQ(scenario.Kv2Process().WaitForExit(0ms), static_cast<DWORD>(STILL_ACTIVE)) << entry.context;
+    }
+    // Still responsive.
+    DWORD_PTR result = 0;
+    EXPECT_NE(SendMessageTimeoutW(scenario.Controller(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result), 0);
+}
+
+TEST(Controller, MinimizedTargetGoesToTheTrayAndComesBack)
+{
+    Scenario scenario("[Tray Option]\r\nMinimize=1\r\n[HotKey]\r\nShow=Ctrl+Alt+F9\r\n");
+    scenario.Start();
+    HWND target = scenario.WaitForTarget();
+    ASSERT_NE(target, nullptr);
+    ShowWindow(target, SW_MINIMIZE);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(target); }, 5s));
+
+    // Back by a double click on the tray icon, as the shell reports it.
+    HWND trayHandler = WaitForWindow(scenario.Kv2Process().Id(), L"KV2TrayIconHandler", u"", 5s);
+    ASSERT_NE(trayHandler, nullptr);
+    for (UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        PostMessageW(trayHandler, 0x800, 1, mouse);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(target) && !IsIconic(target); }, 5s));
+
+    // Again, and back by "起動/表示".
+    ShowWindow(target, SW_MINIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(target); }, 5s));
+    scenario.Command(kPPAct);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(target) && !IsIconic(target); }, 5s));
+
+    // Again, and back by the hot key.
+    ShowWindow(target, SW_MINIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(target); }, 5s));
+    INPUT keys[6] = {};
+    const WORD codes[3] = {VK_CONTROL, VK_MENU, VK_F9};
+    for (int i = 0; i < 3; ++i)
+    {
+        keys[i].type = keys[5 - i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = keys[5 - i].ki.wVk = codes[i];
+        keys[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    SendInput(6, keys, sizeof(INPUT));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(target) && !IsIconic(target); }, 5s));
+
+    // Closing KV2 never leaves the target hidden.
+    ShowWindow(target, SW_MINIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(target); }, 5s));
+    scenario.Command(kPPKV2Close);
+    EXPECT_EQ(scenario.Kv2Process().WaitForExit(10s), 0u);
+    EXPECT_TRUE(IsWindowVisible(target));
+}
+
+TEST(Controller, FixedCaptionComesBackWithinATick)
+{
+    Scenario scenario("[Tray Option]\r\nCaption=1\r\nEdit=固定された題名\r\n", "--retitle 700");
+    scenario.Start();
+    HWND target = scenario.WaitForTarget();
+    ASSERT_NE(target, nullptr);
+    // The target keeps renaming itself; KV2 puts the fixed caption back every tick.
+    int fixed = 0;
+    for (int i = 0; i < 20; ++i)
+    {
+        WaitUntil([] { return false; }, 100ms);
+        fixed += WindowText(target) == u"固定された題名" ? 1 : 0;
+    }
+    EXPECT_GE(fixed, 10);
+
+    // "デフォルト" brings back the title the target had when it was attached.
+    scenario.Command(kPPDefault);
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(target) == scenario.Title(); }, 3s));
+    EXPECT_EQ(scenario.Option(u"Edit"), scenario.Title());
+}
+
+TEST(Controller, TranslucencyTopmostAndTaskbarCommands)
+{
+    Scenario scenario;
+    scenario.Start();
+    HWND target = scenario.WaitForTarget();
+    ASSERT_NE(target, nullptr);
+    // 50% (tag 9), then 100% removes the layered style; each choice is stored at once.
+    scenario.Command(kPPTrans10 - 1 + 9);
+    EXPECT_TRUE(WaitUntil([&] { return std::abs(TransPercent(target) - 50) <= 1; }, 3s));
+    EXPECT_EQ(scenario.Option(u"TransValue"), u"50");
+    scenario.Command(kPPTrans100);
+    EXPECT_TRUE(WaitUntil([&] { return (GetWindowLongW(target, GWL_EXSTYLE) & WS_EX_LAYERED) == 0; }, 3s));
+    EXPECT_EQ(scenario.Option(u"TransValue"), u"100");
+
+    scenario.Command(kPPMostTop);
+    EXPECT_TRUE(WaitUntil([&] { return IsTopMost(target); }, 3s));
+    scenario.Command(kPPMostTop);
+    EXPECT_TRUE(WaitUntil([&] { return !IsTopMost(target); }, 3s));
+    EXPECT_EQ(scenario.Option(u"MostTop"), u"0");
+
+    scenario.Command(kPPNonTaskBar);
+    EXPECT_TRUE(WaitUntil([&] { return scenario.Option(u"NonTaskBar") == u"1"; }, 3s));
+
+    // Priority: "高" raises the target's process class.
+    scenario.Command(kPPPriority0 + 2);
+    common::win::UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, ProcessOf(target)));
+    EXPECT_TRUE(WaitUntil([&] { return GetPriorityClass(process.Get()) == HIGH_PRIORITY_CLASS; }, 3s));
+}
+
+TEST(Controller, CloseWaitsForTheTargetsOwnQuestion)
+{
+    Scenario scenario("", "--confirm-close");
+    scenario.Start();
+    HWND target = scenario.WaitForTarget();
+    ASSERT_NE(target, nullptr);
+    const DWORD targetProcess = ProcessOf(target);
+    scenario.Command(kPPExit);
+    // The target asks; KV2 waits for the answer without asking anything itself.
+    HWND question = WaitForWindow(targetProcess, L"#32770", scenario.Title(), 10s);
+    ASSERT_NE(question, nullptr);
+    WaitUntil([] { return false; }, 1500ms);
+    EXPECT_EQ(FindWindowW(L"#32770", W(kMessageCaption)), nullptr);
+    PostMessageW(question, WM_COMMAND, IDYES, 0);
+    EXPECT_TRUE(ProcessEnded(targetProcess, 10s));
+    WaitUntil([] { return false; }, 1500ms);
+    EXPECT_EQ(FindWindowW(L"#32770", W(kMessageCaption)), nullptr);
+    EXPECT_EQ(scenario.Kv2Process().WaitForExit(0ms), static_cast<DWORD>(STILL_ACTIVE));
+}
+
+TEST(Controller, RestartAndForceTerminate)
+{
+    Scenario scenario;
+    scenario.Start();
+    HWND first = scenario.WaitForTarget();
+    ASSERT_NE(first, nullptr);
+    const DWORD firstProcess = ProcessOf(first);
+    scenario.Command(kPPReStart);
+    EXPECT_TRUE(ProcessEnded(firstProcess, 10s));
+    HWND second = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            second = scenario.FindTarget();
+            return second != nullptr && second != first && IsWindowVisible(second);
+        },
+        20s));
+    WaitUntil([] { return false; }, 1200ms);
+    const DWORD secondProcess = ProcessOf(second);
+    EXPECT_NE(secondProcess, firstProcess);
+
+    // "強制終了" ends the process without asking.
+    scenario.Command(kPPTERMINATE);
+    EXPECT_TRUE(ProcessEnded(secondProcess, 10s));
+    EXPECT_EQ(FindWindowW(L"#32770", W(kMessageCaption)), nullptr);
+}
+
+TEST(Controller, QuitDuringTheWindowSearchEndsAtOnce)
+{
+    // The window appears only after 30 s: KV2 is still searching when the user quits.
+    Scenario scenario("", "--delay 30000");
+    scenario.Start();
+    WaitUntil([] { return false; }, 2000ms);
+    EXPECT_EQ(scenario.Kv2Process().WaitForExit(0ms), static_cast<DWORD>(STILL_ACTIVE));
+    scenario.Command(kPPClose);
+    EXPECT_EQ(scenario.Kv2Process().WaitForExit(5s), 0u);
+    EXPECT_EQ(FindWindowW(L"#32770", W(kMessageCaption)), nullptr);
+}
+
+TEST(Controller, LaunchErrorIsLoggedNotShown)
+{
+    TempFolder temp;
+    // A file with a program's name that is no program: the launch fails.
+    const std::u16string fake = temp / u"偽物.exe";
+    WriteBytes(fake, "this is not a program");
+    const std::u16string taskFile = temp / u"broken.KV2";
+    WriteBytes(taskFile, Utf16File("[Program]\r\nName=" + common::Utf16ToUtf8(fake) + "\r\n[Tray Option]\r\nLive=0\r\n"));
+    DeleteFileW(W(ErrorLog()));
+
+    Process kv2(Kv2(), Quoted(taskFile));
+    // Nothing is shown; without resident mode KV2 ends on the next tick.
+    EXPECT_EQ(kv2.WaitForExit(20s), 0u);
+    common::win::StringList lines;
+    common::win::LoadTextFile(lines, ErrorLog(), common::TextEncoding::Ansi);
+    ASSERT_EQ(lines.size(), 1u);
+    const std::u16string expected = fake + u"を起動できません。";
+    EXPECT_EQ(lines[0].substr(lines[0].size() - std::min(lines[0].size(), expected.size())), expected);
+    EXPECT_NE(lines[0].find(u" : "), std::u16string::npos);
+
+    // A second error goes below the first.
+    Process again(Kv2(), Quoted(taskFile));
+    EXPECT_EQ(again.WaitForExit(20s), 0u);
+    common::win::LoadTextFile(lines, ErrorLog(), common::TextEncoding::Ansi);
+    EXPECT_EQ(lines.size(), 2u);
+}
+
+TEST(Controller, SessionEndClosesTheTargetAndKv2)
+{
+    Scenario scenario("[Tray Option]\r\nMinimize=1\r\n");
+    scenario.Start();
+    HWND target = scenario.WaitForTarget();
+    ASSERT_NE(target, nullptr);
+    const DWORD targetProcess = ProcessOf(target);
+    DWORD_PTR answer = 0;
+    ASSERT_NE(SendMessageTimeoutW(scenario.Controller(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer), 0);
+    EXPECT_EQ(answer, 1u);
+    SendMessageTimeoutW(scenario.Controller(), WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 20000, &answer);
+    EXPECT_TRUE(ProcessEnded(targetProcess, 10s));
+    EXPECT_EQ(scenario.Kv2Process().WaitForExit(10s), 0u);
+}
+
+TEST(Controller, CrashOfKv2ShowsTheHiddenTargetAgain)
+{
+    Scenario scenario("[Tray Option]\r\nMinimize=1\r\n");
+    scenario.Start();
+    HWND target = scenario.WaitForTarget();
+    ASSERT_NE(target, nullptr);
+    ShowWindow(target, SW_MINIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(target); }, 5s));
+    // A thread that starts at an address with no code: an access violation nothing in KV2 catches.
+    common::win::UniqueHandle thread(CreateRemoteThread(scenario.Kv2Process().Handle(), nullptr, 0,
+                                                        reinterpret_cast<LPTHREAD_START_ROUTINE>(0x10), nullptr,
+                                                        0, nullptr));
+    ASSERT_TRUE(thread);
+    EXPECT_NE(scenario.Kv2Process().WaitForExit(20s), static_cast<DWORD>(STILL_ACTIVE));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(target); }, 5s));
+}
+
+TEST(Controller, ProgramChangeQuestionForALauncherThatStartsAnotherCopy)
+{
+    TempFolder elsewhere;
+    // The launcher has no window: it starts a copy of itself in another folder, which shows one.
+    Scenario scenario("", "--copy-to \"" + common::Utf16ToUtf8(elsewhere.Path()) + "\" --title {title}");
+    scenario.Start();
+    HWND box = nullptr;
+    const auto question = WaitForMessageBox(scenario.Kv2Process().Id(), box, 30s);
+    ASSERT_TRUE(question.has_value());
+    const std::u16string copy = elsewhere / u"KV2Target.exe";
+    EXPECT_EQ(common::ToLower(question->text), common::ToLower(u"プログラムを\r\n" + TargetProgram() + u"から\r\n" + copy +
+                                                             u"に\r\n変更しますか？"));
+    EXPECT_EQ(question->buttons, (std::vector<int>{IDYES, IDNO}));
+    PostMessageW(box, WM_COMMAND, IDYES, 0);
+    // The task file now names the copy, and the copy's window is the target.
+    EXPECT_TRUE(WaitUntil([&] { return common::ToLower(scenario.TaskValue(u"Program", u"Name")) == common::ToLower(copy); }, 5s));
+    HWND target = scenario.WaitForTarget();
+    ASSERT_NE(target, nullptr);
+    scenario.Command(kPPMostTop);
+    EXPECT_TRUE(WaitUntil([&] { return IsTopMost(target); }, 3s));
+}

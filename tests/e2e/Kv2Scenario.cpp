@@ -1,0 +1,182 @@
+#include "Kv2Scenario.h"
+
+#include "common/IniDocument.h"
+#include "common/TextEncoding.h"
+#include "common/win/TextFile.h"
+
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+#include <tlhelp32.h>
+
+#include <atomic>
+
+namespace e2e
+{
+
+using namespace wintest;
+
+std::u16string Kv2()
+{
+    return BinFolder() + u"\\KV2.exe";
+}
+
+std::u16string TargetProgram()
+{
+    return BinFolder() + u"\\KV2Target.exe";
+}
+
+std::u16string Quoted(const std::u16string &text)
+{
+    return u"\"" + text + u"\"";
+}
+
+std::u16string RoamingAppData()
+{
+    wchar_t path[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
+    return U(path);
+}
+
+std::u16string DataFolder()
+{
+    return RoamingAppData() + u"\\Orvane\\KV2\\";
+}
+
+DWORD ProcessOf(HWND window)
+{
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    return processId;
+}
+
+void EndProcessesNamed(const std::u16string &fileName)
+{
+    common::win::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
+        return;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
+    {
+        if (lstrcmpiW(entry.szExeFile, W(fileName)) != 0)
+            continue;
+        common::win::UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        if (process && TerminateProcess(process.Get(), 1))
+            WaitForSingleObject(process.Get(), 5000);
+    }
+}
+
+MessageBoxContent ReadMessageBox(HWND box)
+{
+    MessageBoxContent content;
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+    {
+        if (!IsWindowVisible(child))
+            continue;
+        wchar_t className[32] = {};
+        GetClassNameW(child, className, 32);
+        const LONG style = GetWindowLongW(child, GWL_STYLE);
+        if (lstrcmpiW(className, L"Button") == 0)
+            content.buttons.push_back(GetDlgCtrlID(child));
+        else if (lstrcmpiW(className, L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON)
+            content.hasIcon = true;
+        else if (lstrcmpiW(className, L"Static") == 0 && !WindowText(child).empty())
+            content.text = WindowText(child);
+    }
+    return content;
+}
+
+std::optional<MessageBoxContent> WaitForMessageBox(DWORD processId, HWND &box, std::chrono::milliseconds timeout)
+{
+    box = WaitForWindow(processId, L"#32770", kMessageCaption, timeout);
+    if (box == nullptr)
+        return std::nullopt;
+    MessageBoxContent content;
+    // The box exists before its controls are laid out and shown.
+    if (!WaitUntil(
+            [&] {
+                content = ReadMessageBox(box);
+                return IsWindowVisible(box) && content.hasIcon && !content.buttons.empty() && !content.text.empty();
+            },
+            10s))
+        return std::nullopt;
+    return content;
+}
+
+HWND WaitForController(Process &kv2, const std::u16string &program)
+{
+    return WaitForWindow(kv2.Id(), L"TmainForm", u"KV2-" + program, 20s);
+}
+
+Scenario::Scenario(const std::string &taskExtra, const std::string &targetOptions)
+{
+    static std::atomic<int> counter = 0;
+    m_title = u"KV2 Scenario " + common::Utf8ToUtf16(std::to_string(GetCurrentProcessId())) + u"." +
+              common::Utf8ToUtf16(std::to_string(++counter));
+    EndProcessesNamed(u"KV2Target.exe");
+    m_taskFile = m_temp / u"scenario.KV2";
+    const std::string title = "\"" + common::Utf16ToUtf8(m_title) + "\"";
+    std::string options = "--title " + title;
+    if (!targetOptions.empty())
+        options += " " + targetOptions;
+    for (size_t at = options.find("{title}"); at != std::string::npos; at = options.find("{title}", at))
+        options.replace(at, 7, title);
+    WriteBytes(m_taskFile, Utf16File("[Program]\r\nName=" + common::Utf16ToUtf8(TargetProgram()) +
+                                     "\r\nOption=" + options + "\r\n" + taskExtra));
+}
+
+Scenario::~Scenario()
+{
+    m_kv2.reset();
+    EndProcessesNamed(u"KV2Target.exe");
+}
+
+Process &Scenario::Start()
+{
+    m_kv2.emplace(Kv2(), Quoted(m_taskFile));
+    m_controller = WaitForController(*m_kv2, TargetProgram());
+    EXPECT_NE(m_controller, nullptr);
+    return *m_kv2;
+}
+
+HWND Scenario::FindTarget() const
+{
+    return FindWindowW(L"KV2TargetWindow", W(m_title));
+}
+
+HWND Scenario::WaitForTarget(std::chrono::milliseconds timeout)
+{
+    HWND target = nullptr;
+    WaitUntil(
+        [&] {
+            target = FindTarget();
+            return target != nullptr && IsWindowVisible(target);
+        },
+        timeout);
+    // Attached by now; one more tick lets the menu follow.
+    WaitUntil([] { return false; }, 1200ms);
+    return target;
+}
+
+void Scenario::Command(unsigned id) const
+{
+    PostMessageW(m_controller, WM_COMMAND, id, 0);
+}
+
+std::u16string Scenario::Option(const std::u16string &key) const
+{
+    return TaskValue(u"Tray Option", key);
+}
+
+std::u16string Scenario::TaskValue(const std::u16string &section, const std::u16string &key) const
+{
+    common::win::StringList lines;
+    common::win::LoadTextFile(lines, m_taskFile, common::TextEncoding::Ansi);
+    std::u16string text;
+    for (const auto &line : lines)
+        text += line + u"\r\n";
+    return common::IniDocument::Parse(text).Get(section, key, u"<absent>");
+}
+
+} // namespace e2e
