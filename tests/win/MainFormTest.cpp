@@ -1,0 +1,282 @@
+// The controller's menu inside this process: its items as the user sees them, and what the menu shows
+// when it and its submenus open.
+#include "WinTestSupport.h"
+
+#include "controller/MenuModel.h"
+#include "controller/win/MainForm.h"
+#include "gui/Application.h"
+#include "procwin/win/AppExecute.h"
+#include "startup/ProcessState.h"
+
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+
+#include <optional>
+
+using namespace wintest;
+using namespace controller;
+
+namespace
+{
+
+struct ItemView
+{
+    int level;
+    std::u16string caption;
+    bool checked;
+    bool enabled;
+};
+
+void Collect(HMENU menu, int level, std::vector<ItemView> &items)
+{
+    for (int i = 0; i < GetMenuItemCount(menu); ++i)
+    {
+        wchar_t text[128] = {};
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING | MIIM_SUBMENU;
+        info.dwTypeData = text;
+        info.cch = 128;
+        ASSERT_TRUE(GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info));
+        items.push_back({level, (info.fType & MFT_SEPARATOR) ? u"-" : U(text), (info.fState & MFS_CHECKED) != 0,
+                         (info.fState & MFS_DISABLED) == 0});
+        if (info.hSubMenu != nullptr)
+            Collect(info.hSubMenu, level + 1, items);
+    }
+}
+
+std::u16string Caption(HMENU menu, UINT id)
+{
+    wchar_t text[128] = {};
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_STRING;
+    info.dwTypeData = text;
+    info.cch = 128;
+    GetMenuItemInfoW(menu, id, FALSE, &info);
+    return U(text);
+}
+
+bool IsChecked(HMENU menu, UINT id)
+{
+    return (GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+bool IsEnabled(HMENU menu, UINT id)
+{
+    return (GetMenuState(menu, id, MF_BYCOMMAND) & (MF_DISABLED | MF_GRAYED)) == 0;
+}
+
+HMENU SubmenuOf(HMENU menu, UINT id)
+{
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_SUBMENU;
+    GetMenuItemInfoW(menu, id, FALSE, &info);
+    return info.hSubMenu;
+}
+
+// A controller in this process for a task file with the given option lines. The target is never
+// started (the task says not to execute it).
+class Controller
+{
+  public:
+    explicit Controller(const std::string &options)
+    {
+        const std::u16string taskFile = m_temp / u"menu.KV2";
+        WriteBytes(taskFile, Utf16File("[Tray Option]\r\n" + options));
+        startup::TaskDefinition &task = startup::Task();
+        m_saved = task;
+        task = {};
+        task.TaskFilePath = taskFile;
+        task.TaskFileGiven = true;
+        task.ProgramPath = BinFolder() + u"\\KV2OptionSaver.exe";
+        task.CommandLine = task.ProgramPath;
+        task.IconFile = task.ProgramPath;
+        task.ShowCommand = 10;
+        task.PriorityClass = 0x20;
+        task.NoExecute = true;
+        gui::Application::Instance().SetTitle(u"KV2");
+        // The taskbar-list object is a COM object of this thread's apartment, as in the program.
+        m_com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        m_form.emplace();
+    }
+    ~Controller()
+    {
+        m_form.reset();
+        if (SUCCEEDED(m_com))
+            CoUninitialize();
+        procwin::SetTargetWnd(nullptr);
+        startup::Task() = m_saved;
+    }
+    TmainForm &Form()
+    {
+        return *m_form;
+    }
+    HMENU Menu()
+    {
+        return m_form->PPMenu();
+    }
+    void Open(HMENU menu)
+    {
+        SendMessageW(m_form->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+    }
+
+  private:
+    TempFolder m_temp;
+    startup::TaskDefinition m_saved;
+    HRESULT m_com = E_FAIL;
+    std::optional<TmainForm> m_form;
+};
+
+} // namespace
+
+TEST(MainFormMenu, ItemsCaptionsAndStatesAsTheUserSeesThem)
+{
+    Controller controller("");
+    std::vector<ItemView> items;
+    Collect(controller.Menu(), 0, items);
+    std::vector<ItemView> expected = {
+        {0, u"起動/表示", false, true},
+        {0, u"基本優先度", false, false},
+        {1, u"通常", true, true},
+        {1, u"低", false, true},
+        {1, u"高", false, true},
+        {1, u"通常以下", false, true},
+        {1, u"通常以上", false, true},
+        {0, u"半透明", false, true},
+    };
+    for (int percent = 100; percent >= 10; percent -= 5)
+        expected.push_back({1, common::Utf8ToUtf16(std::to_string(percent)) + u"%", false, true});
+    const std::vector<ItemView> rest = {
+        {0, u"タイトルバー無しで最大化", false, false},
+        {0, u"タイトルバー", false, true},
+        {1, u"固定", false, true},
+        {1, u"編集", false, true},
+        {1, u"デフォルト", false, true},
+        {0, u"最前面", false, true},
+        {0, u"タスクバーに表示しない", false, true},
+        {0, u"ホイールクリック", false, true},
+        {1, u"シングルクリック　有効", false, true},
+        {1, u"シングルクリック　キー", false, true},
+        {1, u"-", false, true},
+        {1, u"ダブルクリック　有効", false, true},
+        {1, u"ダブルクリック　キー", false, true},
+        {1, u"-", false, true},
+        {1, u"マウスフックリセット", false, true},
+        {0, u"最小化", true, true},
+        {0, u"常駐", true, true},
+        {0, u"ダブルクリック", true, true},
+        {0, u"位置、大きさ", true, true},
+        {0, u"二重起動禁止", false, true},
+        {0, u"-", false, true},
+        {0, u"編集", false, true},
+        {0, u"トレイアイコン/アイコンウィンドウ", false, true},
+        {1, u"トレイアイコン", true, true},
+        {1, u"アイコンウィンドウ", false, true},
+        {1, u"トレイアイコン/アイコンウィンドウ", false, true},
+        {0, u"-", false, true},
+        {0, u"閉じる", false, false},
+        {0, u"再起動", false, false},
+        {0, u"強制終了", false, false},
+        {0, u"修正", false, true},
+        {0, u"-", false, true},
+        {0, u"KV2を閉じる", false, true},
+        {0, u"終了", false, true},
+    };
+    expected.insert(expected.end(), rest.begin(), rest.end());
+    ASSERT_EQ(items.size(), expected.size());
+    for (size_t i = 0; i < items.size(); ++i)
+    {
+        EXPECT_EQ(items[i].level, expected[i].level) << i;
+        EXPECT_EQ(items[i].caption, expected[i].caption) << i;
+        EXPECT_EQ(items[i].checked, expected[i].checked) << common::Utf16ToUtf8(expected[i].caption);
+        if (expected[i].caption != u"-")
+        {
+            EXPECT_EQ(items[i].enabled, expected[i].enabled) << common::Utf16ToUtf8(expected[i].caption);
+        }
+    }
+}
+
+TEST(MainFormMenu, OptionsGiveTheCheckMarksAndOpeningRewritesTheKeyItems)
+{
+    struct Case
+    {
+        std::string options;
+        std::u16string key1Caption;
+        std::u16string key2Caption;
+        bool resetEnabled;
+    } cases[] = {
+        {"WheelButton1=1\r\nWheelKey1=Ctrl+F5\r\n", u"シングルクリック　キー [Ctrl+F5]", u"ダブルクリック　キー []", true},
+        {"WheelButton2=1\r\nWheelKey1=A\r\n", u"シングルクリック　キー [A]", u"ダブルクリック　キー []", false},
+        {"WheelButton1=0\r\nWheelButton2=1\r\nWheelKey2=Shift+Alt+Z\r\n", u"シングルクリック　キー []",
+         u"ダブルクリック　キー [Shift+Alt+Z]", true},
+    };
+    for (const Case &entry : cases)
+    {
+        Controller controller(entry.options + "Minimize=0\r\nDisplay=2\r\nMostTop=1\r\n");
+        controller.Open(controller.Menu());
+        EXPECT_EQ(Caption(controller.Menu(), kPPWheelKeyEdit1), entry.key1Caption) << entry.options;
+        EXPECT_EQ(Caption(controller.Menu(), kPPWheelKeyEdit2), entry.key2Caption) << entry.options;
+        EXPECT_EQ(IsEnabled(controller.Menu(), kPPMouseHookReset), entry.resetEnabled) << entry.options;
+        EXPECT_FALSE(IsChecked(controller.Menu(), kPPMinimize));
+        EXPECT_TRUE(IsChecked(controller.Menu(), kPPMostTop));
+        EXPECT_TRUE(IsChecked(controller.Menu(), kPPDisplay0 + 2));
+        EXPECT_FALSE(IsChecked(controller.Menu(), kPPDisplay0));
+    }
+}
+
+TEST(MainFormMenu, SubmenusMarkTheTargetsTranslucencyAndPriority)
+{
+    Controller controller("");
+    HWND window = CreateWindowExW(WS_EX_LAYERED, L"STATIC", L"target", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                                  nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    procwin::SetTargetWnd(window);
+    const HMENU trans = SubmenuOf(controller.Menu(), kPPTrans);
+    // Alpha read back as a percent, cut down to the item below.
+    const std::pair<int, int> alphaToItemPercent[] = {{187, 70}, {197, 75}, {8, 10}, {255, 100}, {40, 15}};
+    for (const auto &[alpha, itemPercent] : alphaToItemPercent)
+    {
+        SetLayeredWindowAttributes(window, 0, static_cast<BYTE>(alpha), LWA_ALPHA);
+        controller.Open(trans);
+        const UINT item = kPPTrans10 - 1 + static_cast<UINT>(itemPercent / 5 - 1);
+        EXPECT_TRUE(IsChecked(controller.Menu(), item)) << alpha;
+        int checkedItems = 0;
+        for (UINT id = kPPTrans10; id <= kPPTrans100; ++id)
+            checkedItems += IsChecked(controller.Menu(), id) ? 1 : 0;
+        EXPECT_EQ(checkedItems, 1) << alpha;
+    }
+    // Not layered: 100%.
+    SetWindowLongW(window, GWL_EXSTYLE, 0);
+    controller.Open(trans);
+    EXPECT_TRUE(IsChecked(controller.Menu(), kPPTrans100));
+
+    const HMENU priority = SubmenuOf(controller.Menu(), kPPPriority);
+    const std::pair<DWORD, UINT> classToItem[] = {{BELOW_NORMAL_PRIORITY_CLASS, kPPPriority0 + 3},
+                                                  {IDLE_PRIORITY_CLASS, kPPPriority0 + 1},
+                                                  {NORMAL_PRIORITY_CLASS, kPPPriority0}};
+    for (const auto &[priorityClass, item] : classToItem)
+    {
+        SetPriorityClass(GetCurrentProcess(), priorityClass);
+        controller.Open(priority);
+        EXPECT_TRUE(IsChecked(controller.Menu(), item)) << priorityClass;
+    }
+    SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
+    DestroyWindow(window);
+}
+
+TEST(MainFormMenu, CommandsOfDisabledItemsAreIgnored)
+{
+    Controller controller("");
+    // No target: "閉じる" and friends are disabled; posting them does nothing, "起動/表示" with no
+    // program to execute starts nothing either.
+    for (UINT id : {kPPExit, kPPReStart, kPPTERMINATE, kPPMAX})
+        SendMessageW(controller.Form().Handle(), WM_COMMAND, id, 0);
+    EXPECT_EQ(procwin::TargetWnd(), nullptr);
+    // A display choice moves the radio mark.
+    SendMessageW(controller.Form().Handle(), WM_COMMAND, kPPDisplay0 + 2, 0);
+    EXPECT_TRUE(IsChecked(controller.Menu(), kPPDisplay0 + 2));
+    EXPECT_FALSE(IsChecked(controller.Menu(), kPPDisplay0));
+}
