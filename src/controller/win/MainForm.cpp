@@ -244,6 +244,7 @@ void TmainForm::FormCreate()
     }
 
     m_hookHotKey = std::make_unique<ui::THookHotKey>(Handle());
+    m_hookHotKey->SetActivate(false);
     m_hookHotKey->SetOnHotKey([this](int index) { HookHotKeyHotKey(index); });
     if (!task.HotKeyText.empty())
         m_hookHotKey->Add(1, ui::TextToShortCut(task.HotKeyText, ui::LayoutKeyNames()));
