@@ -86,6 +86,13 @@ bool HasThickFrame(HWND window)
     return (GetWindowLongW(window, GWL_STYLE) & WS_THICKFRAME) != 0;
 }
 
+// Display modes: 0 tray icon, 1 icon panel, 2 both. The elevated build has no panel: its tray icon
+// stays in every mode, so that the program is never left without anything to click.
+bool TrayIconShown(int displayMode)
+{
+    return displayMode != 1 || startup::kElevatedBuild;
+}
+
 void ShowIfSet(HWND window, int command)
 {
     if (window != nullptr)
@@ -236,7 +243,7 @@ void TmainForm::FormCreate()
         m_trayIcon.SetHint(task.CommandLine);
         m_trayIcon.SetPopupMenu(m_menu.Handle(), Handle());
         m_trayIcon.SetEnabled(true);
-        m_trayIcon.SetIconVisible(MPPDisplayC == 0 || MPPDisplayC == 2);
+        m_trayIcon.SetIconVisible(TrayIconShown(MPPDisplayC));
         WireClicks();
         m_timer.SetInterval(kMonitorInterval);
         m_timer.SetEnabled(true);
@@ -1071,7 +1078,7 @@ void TmainForm::PPDisplayClick(int tag)
 {
     m_menu.CheckRadio(kPPDisplay0, kPPDisplay2, kPPDisplay0 + static_cast<UINT>(tag));
     MPPDisplayC = tag;
-    m_trayIcon.SetIconVisible(tag == 0 || tag == 2);
+    m_trayIcon.SetIconVisible(TrayIconShown(tag));
     if (m_panel != nullptr)
         m_panel->SetPanelVisible(tag == 1 || tag == 2);
 }

@@ -1,0 +1,41 @@
+// The icon panel's geometry: the seven icon sizes, the square form around the icon, and where the hint
+// window goes.
+#pragma once
+
+#include <cstdint>
+
+namespace ui
+{
+
+constexpr int kPanelSizeCount = 7;
+// The size index an unknown stored value falls back to (128 pixels).
+constexpr int kDefaultPanelSizeIndex = 4;
+
+// 32, 48, 64, 96, 128, 192 or 256 pixels for index 0 to 6; 128 for any other index.
+int PanelIconSize(int sizeIndex) noexcept;
+
+struct PanelGeometry
+{
+    int formSide;    // the square form: a + a/8
+    int panelOffset; // the inner panel's left and top within the form: a/16
+    int panelSide;   // the inner panel, a by a
+};
+
+PanelGeometry PanelGeometryFor(int sizeIndex) noexcept;
+
+struct HintRect
+{
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+    bool operator==(const HintRect &) const = default;
+};
+
+// Where the hint window goes for text measured as `textWidth` by `textHeight` pixels (from the empty
+// rectangle): its bottom edge on the panel's top edge and its left edge on the panel's left edge,
+// then 6 pixels wider and 2 pixels taller.
+HintRect PanelHintRect(std::int32_t panelLeft, std::int32_t panelTop, std::int32_t textWidth,
+                       std::int32_t textHeight) noexcept;
+
+} // namespace ui
