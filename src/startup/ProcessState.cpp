@@ -15,12 +15,12 @@ TaskDefinition &Task()
     return task;
 }
 
-void SetFixedPaths(const std::u16string &dataFolder, bool keepErrorLog)
+void SetFixedPaths(const std::u16string &dataFolder, std::u16string_view errorLogName)
 {
     FixedPaths &paths = Paths();
     paths.DataFolder = dataFolder;
     paths.SettingsFilePath = dataFolder + u"KV2.ini";
-    paths.ErrorLogPath = keepErrorLog ? dataFolder + u"Error.log" : std::u16string();
+    paths.ErrorLogPath = errorLogName.empty() ? std::u16string() : dataFolder + std::u16string(errorLogName);
     Task().TaskFilePath = dataFolder + u"exe.ini";
 }
 

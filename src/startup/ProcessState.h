@@ -4,6 +4,7 @@
 #include "startup/TaskDefinition.h"
 
 #include <string>
+#include <string_view>
 
 namespace startup
 {
@@ -12,14 +13,16 @@ struct FixedPaths
 {
     std::u16string DataFolder;       // the per-user data folder, with a trailing backslash
     std::u16string SettingsFilePath; // DataFolder + "KV2.ini"
-    std::u16string ErrorLogPath;     // DataFolder + "Error.log"; empty in the elevated build
+    std::u16string ErrorLogPath;     // DataFolder + the error log's name; empty in the elevated build
 };
 
 FixedPaths &Paths();
 TaskDefinition &Task();
 
 // Fills the fixed paths and the default option file from the data folder (with its trailing
-// backslash). The elevated build keeps no error log.
-void SetFixedPaths(const std::u16string &dataFolder, bool keepErrorLog);
+// backslash). `errorLogName` is the error log's file name in that folder; empty (the elevated build,
+// which keeps no error log, and whose program does not even contain the name) leaves ErrorLogPath
+// empty.
+void SetFixedPaths(const std::u16string &dataFolder, std::u16string_view errorLogName);
 
 } // namespace startup

@@ -35,8 +35,11 @@ constexpr UINT kErrorBoxStyle = MB_OK | MB_ICONHAND | MB_SYSTEMMODAL; // 0x1010
 
 #ifdef KV2_ELEVATED
 constexpr wchar_t kMutexName[] = L"KV2A/Orvane";
+// KV2A keeps no error log; its program does not contain the log's name at all.
+constexpr char16_t kErrorLogName[] = u"";
 #else
 constexpr wchar_t kMutexName[] = L"KV2/Orvane";
+constexpr char16_t kErrorLogName[] = u"Error.log";
 #endif
 
 void ShowError(const std::u16string &text)
@@ -62,7 +65,7 @@ int RunProgram()
     const std::u16string dataFolder = PrepareDataFolder(kDataFolderName);
     if (dataFolder.empty())
         return 0;
-    SetFixedPaths(dataFolder, !kElevatedBuild);
+    SetFixedPaths(dataFolder, kErrorLogName);
     gui::Application &application = gui::Application::Instance();
     application.SetTitle(kApplicationTitle);
 
