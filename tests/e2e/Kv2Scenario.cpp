@@ -21,6 +21,11 @@ std::u16string Kv2()
     return BinFolder() + u"\\KV2.exe";
 }
 
+std::u16string Kv2A()
+{
+    return BinFolder() + u"\\KV2A.exe";
+}
+
 std::u16string TargetProgram()
 {
     return BinFolder() + u"\\KV2Target.exe";
@@ -132,9 +137,9 @@ Scenario::~Scenario()
     EndProcessesNamed(u"KV2Target.exe");
 }
 
-Process &Scenario::Start()
+Process &Scenario::Start(const std::u16string &program)
 {
-    m_kv2.emplace(Kv2(), Quoted(m_taskFile));
+    m_kv2.emplace(program, Quoted(m_taskFile));
     m_controller = WaitForController(*m_kv2, TargetProgram());
     EXPECT_NE(m_controller, nullptr);
     return *m_kv2;

@@ -17,6 +17,8 @@ using namespace std::chrono_literals;
 const std::u16string kMessageCaption = u"KV2 / Orvane";
 
 std::u16string Kv2();
+// The elevated program, KV2A.exe.
+std::u16string Kv2A();
 std::u16string TargetProgram();
 std::u16string Quoted(const std::u16string &text);
 std::u16string RoamingAppData();
@@ -67,8 +69,8 @@ class Scenario
         return m_temp;
     }
 
-    // Starts KV2 on the task file and waits for its controller window.
-    wintest::Process &Start();
+    // Starts KV2 (or `program`, such as KV2A) on the task file and waits for its controller window.
+    wintest::Process &Start(const std::u16string &program = Kv2());
     wintest::Process &Kv2Process()
     {
         return *m_kv2;
