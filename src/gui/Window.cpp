@@ -27,6 +27,7 @@ void Window::Create(const CreateParams &params)
     {
         WNDCLASSEXW windowClass{};
         windowClass.cbSize = sizeof(windowClass);
+        windowClass.style = params.classStyle;
         windowClass.lpfnWndProc = Procedure;
         windowClass.hInstance = instance;
         windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);

@@ -31,8 +31,9 @@ class Window
         DWORD style = WS_OVERLAPPEDWINDOW;
         DWORD exStyle = 0;
         RECT place{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT}; // left, top, width, height
-        HWND owner = nullptr;
+        HWND owner = nullptr; // the parent of a WS_CHILD window
         HICON icon = nullptr;
+        UINT classStyle = 0;  // CS_ flags of the class, taken when the class is first registered
     };
 
     // Registers the class on first use and creates the window; raises WinError on failure.

@@ -30,4 +30,23 @@ HintRect PanelHintRect(std::int32_t panelLeft, std::int32_t panelTop, std::int32
     return rect;
 }
 
+HintRect SnapToArea(const HintRect &window, const HintRect &area, std::int32_t distance) noexcept
+{
+    const auto near = [distance](std::int32_t a, std::int32_t b) { return a - b <= distance && b - a <= distance; };
+    const std::int32_t width = window.right - window.left;
+    const std::int32_t height = window.bottom - window.top;
+    HintRect snapped = window;
+    if (near(window.left, area.left))
+        snapped.left = area.left;
+    else if (near(window.right, area.right))
+        snapped.left = area.right - width;
+    if (near(window.top, area.top))
+        snapped.top = area.top;
+    else if (near(window.bottom, area.bottom))
+        snapped.top = area.bottom - height;
+    snapped.right = snapped.left + width;
+    snapped.bottom = snapped.top + height;
+    return snapped;
+}
+
 } // namespace ui

@@ -38,4 +38,20 @@ struct HintRect
 HintRect PanelHintRect(std::int32_t panelLeft, std::int32_t panelTop, std::int32_t textWidth,
                        std::int32_t textHeight) noexcept;
 
+// A window rectangle being dragged, pulled onto the edges of `area` (the work area) that lie within
+// `distance` pixels of its own edges; its size is kept. Left and top win over right and bottom.
+HintRect SnapToArea(const HintRect &window, const HintRect &area, std::int32_t distance) noexcept;
+
+constexpr std::int32_t kPanelSnapDistance = 10;
+
+// Command identifiers of the panel's frame menu.
+enum PanelCommand : unsigned
+{
+    kPPSize0 = 300, // "32"; kPPSize0 + size index
+    kPPSize6 = 306, // "256"
+    kPPTop = 310,   // "常に最前面表示"
+    kPPTrans = 311, // "半透明"
+    kPPHint = 312,  // "ヒントウィンドウを表示"
+};
+
 } // namespace ui

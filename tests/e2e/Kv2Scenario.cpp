@@ -176,8 +176,23 @@ std::u16string Scenario::Option(const std::u16string &key) const
 
 std::u16string Scenario::TaskValue(const std::u16string &section, const std::u16string &key) const
 {
+    // KV2 may be writing the file just now: its read and write hold it open without sharing.
     common::win::StringList lines;
-    common::win::LoadTextFile(lines, m_taskFile, common::TextEncoding::Ansi);
+    const bool read = WaitUntil(
+        [&] {
+            try
+            {
+                common::win::LoadTextFile(lines, m_taskFile, common::TextEncoding::Ansi);
+                return true;
+            }
+            catch (const std::exception &)
+            {
+                return false;
+            }
+        },
+        5s);
+    if (!read)
+        return u"<unreadable>";
     std::u16string text;
     for (const auto &line : lines)
         text += line + u"\r\n";

@@ -1,2 +1,221 @@
-// Scenarios of the icon panel beside a real target.
+// Scenarios of the icon panel beside a real target: its sizes and frame, translucency under the mouse,
+// the title hint, clicks on the icon, and the display modes of the controller.
 #include "Kv2Scenario.h"
+
+#include "controller/MenuModel.h"
+#include "ui/PanelGeometry.h"
+
+#include <gtest/gtest.h>
+
+using namespace e2e;
+using namespace wintest;
+
+namespace
+{
+
+HWND WaitForPanel(Scenario &scenario, bool visible)
+{
+    HWND panel = WaitForWindow(scenario.Kv2Process().Id(), L"TPanelForm", u"", 10s);
+    if (panel != nullptr)
+        WaitUntil([&] { return (IsWindowVisible(panel) != FALSE) == visible; }, 5s);
+    return panel;
+}
+
+HWND ImageOf(HWND panel)
+{
+    return FindWindowExW(panel, nullptr, L"TPanelImage", nullptr);
+}
+
+bool IsLayeredAtHalf(HWND window)
+{
+    if ((GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED) == 0)
+        return false;
+    BYTE alpha = 255;
+    DWORD flags = 0;
+    return GetLayeredWindowAttributes(window, nullptr, &alpha, &flags) && (flags & LWA_ALPHA) && alpha < 160 &&
+           alpha > 100;
+}
+
+// The colour of the frame as the screen shows it (the panel must be opaque and uncovered), once it has
+// been painted in `expected`; the last colour read otherwise.
+COLORREF FrameColour(HWND panel, COLORREF expected)
+{
+    COLORREF colour = CLR_INVALID;
+    WaitUntil(
+        [&] {
+            RECT place{};
+            GetWindowRect(panel, &place);
+            HDC screen = GetDC(nullptr);
+            colour = GetPixel(screen, place.left, place.top);
+            ReleaseDC(nullptr, screen);
+            return colour == expected;
+        },
+        3s);
+    return colour;
+}
+
+HWND VisibleHint(DWORD processId)
+{
+    for (HWND window : ProcessWindows(processId))
+    {
+        wchar_t name[32] = {};
+        GetClassNameW(window, name, 32);
+        if (lstrcmpW(name, L"TPanelHint") == 0 && IsWindowVisible(window))
+            return window;
+    }
+    return nullptr;
+}
+
+void Click(HWND window, bool twice)
+{
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    if (twice)
+    {
+        PostMessageW(window, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+        PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    }
+}
+
+} // namespace
+
+TEST(Panel, SizesFrameAndPersistedPlacement)
+{
+    Scenario scenario("[Tray Option]\r\nDisplay=1\r\nIconPanel_Left=200\r\nIconPanel_Top=150\r\nIconPanel_Size=0\r\n"
+                      "IconPanel_Trans=0\r\nIconPanel_MostTop=0\r\n");
+    scenario.Start();
+    HWND panel = WaitForPanel(scenario, true);
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(IsWindowVisible(panel));
+    EXPECT_FALSE(GetWindowLongW(panel, GWL_EXSTYLE) & WS_EX_LAYERED);
+    for (int index = 0; index < ui::kPanelSizeCount; ++index)
+    {
+        PostMessageW(panel, WM_COMMAND, ui::kPPSize0 + static_cast<UINT>(index), 0);
+        const ui::PanelGeometry geometry = ui::PanelGeometryFor(index);
+        RECT place{}, image{};
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                GetWindowRect(panel, &place);
+                GetWindowRect(ImageOf(panel), &image);
+                return place.right - place.left == geometry.formSide && image.right - image.left == geometry.panelSide &&
+                       IsWindowVisible(panel);
+            },
+            5s))
+            << index << " " << image.left << "," << image.top << "," << image.right << "," << image.bottom << " in "
+            << place.left << "," << place.top << "," << place.right << "," << place.bottom;
+        EXPECT_EQ(place.bottom - place.top, geometry.formSide) << index;
+        EXPECT_EQ(image.left - place.left, geometry.panelOffset) << index;
+        EXPECT_EQ(image.top - place.top, geometry.panelOffset) << index;
+        EXPECT_EQ(image.right - image.left, geometry.panelSide) << index;
+        EXPECT_EQ(place.left, 200) << index;
+    }
+
+    // Frame white, grey while topmost; the middle button on the icon toggles it back.
+    EXPECT_EQ(FrameColour(panel, RGB(255, 255, 255)), RGB(255, 255, 255));
+    PostMessageW(panel, WM_COMMAND, ui::kPPTop, 0);
+    EXPECT_TRUE(WaitUntil([&] { return GetWindowLongW(panel, GWL_EXSTYLE) & WS_EX_TOPMOST; }, 3s));
+    EXPECT_EQ(FrameColour(panel, RGB(128, 128, 128)), RGB(128, 128, 128));
+    PostMessageW(ImageOf(panel), WM_MBUTTONDOWN, MK_MBUTTON, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !(GetWindowLongW(panel, GWL_EXSTYLE) & WS_EX_TOPMOST); }, 3s));
+    EXPECT_EQ(FrameColour(panel, RGB(255, 255, 255)), RGB(255, 255, 255));
+
+    // Position, size and check marks go back with the options.
+    PostMessageW(panel, WM_COMMAND, ui::kPPSize0 + 3, 0);
+    WaitUntil([] { return false; }, 300ms);
+    SetWindowPos(panel, nullptr, 321, 123, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PostMessageW(panel, WM_COMMAND, ui::kPPHint, 0);
+    scenario.Command(controller::kPPKV2Close);
+    EXPECT_EQ(scenario.Kv2Process().WaitForExit(10s), 0u);
+    EXPECT_EQ(scenario.Option(u"IconPanel_Left"), u"321");
+    EXPECT_EQ(scenario.Option(u"IconPanel_Top"), u"123");
+    EXPECT_EQ(scenario.Option(u"IconPanel_Size"), u"3");
+    EXPECT_EQ(scenario.Option(u"IconPanel_Hint"), u"0");
+    EXPECT_EQ(scenario.Option(u"IconPanel_MostTop"), u"0");
+    EXPECT_EQ(scenario.Option(u"Display"), u"1");
+}
+
+TEST(Panel, HalfTransparentUntilTheMouseComes)
+{
+    Scenario scenario("[Tray Option]\r\nDisplay=2\r\nIconPanel_Trans=1\r\nIconPanel_Left=300\r\nIconPanel_Top=300\r\n");
+    scenario.Start();
+    HWND panel = WaitForPanel(scenario, true);
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return IsLayeredAtHalf(panel); }, 3s));
+    // The mouse over the icon: opaque; gone (the cursor far away): half again.
+    SetCursorPos(5, 5);
+    PostMessageW(ImageOf(panel), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+    EXPECT_TRUE(WaitUntil([&] { return !IsLayeredAtHalf(panel); }, 3s));
+    PostMessageW(ImageOf(panel), WM_MOUSELEAVE, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return IsLayeredAtHalf(panel); }, 3s));
+    // "半透明" off: opaque, and the mouse changes nothing.
+    PostMessageW(panel, WM_COMMAND, ui::kPPTrans, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !(GetWindowLongW(panel, GWL_EXSTYLE) & WS_EX_LAYERED); }, 3s));
+    PostMessageW(panel, WM_MOUSELEAVE, 0, 0);
+    WaitUntil([] { return false; }, 300ms);
+    EXPECT_FALSE(GetWindowLongW(panel, GWL_EXSTYLE) & WS_EX_LAYERED);
+}
+
+TEST(Panel, HintShowsEachNewTitleOnce)
+{
+    Scenario scenario("[Tray Option]\r\nDisplay=1\r\nIconPanel_Hint=1\r\nIconPanel_Left=300\r\nIconPanel_Top=300\r\n");
+    scenario.Start();
+    HWND panel = WaitForPanel(scenario, true);
+    ASSERT_NE(panel, nullptr);
+    HWND target = scenario.WaitForTarget();
+    ASSERT_NE(target, nullptr);
+    const DWORD kv2 = scenario.Kv2Process().Id();
+    // The first title pops up above the panel, and goes after 3 s; unchanged titles do not bring it back.
+    HWND hint = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (hint = VisibleHint(kv2)) != nullptr; }, 5s));
+    RECT hintPlace{}, panelPlace{};
+    GetWindowRect(hint, &hintPlace);
+    GetWindowRect(panel, &panelPlace);
+    EXPECT_EQ(hintPlace.left, panelPlace.left);
+    EXPECT_EQ(hintPlace.bottom, panelPlace.top + 2);
+    EXPECT_TRUE(WaitUntil([&] { return VisibleHint(kv2) == nullptr; }, 5s));
+    WaitUntil([] { return false; }, 1500ms);
+    EXPECT_EQ(VisibleHint(kv2), nullptr);
+    // A new title shows it again.
+    SetWindowTextW(target, L"新しい題名");
+    EXPECT_TRUE(WaitUntil([&] { return VisibleHint(kv2) != nullptr; }, 3s));
+}
+
+TEST(Panel, ClicksOnTheIconActivateTheTargetInTheChosenMode)
+{
+    for (const bool doubleClickMode : {true, false})
+    {
+        Scenario scenario(std::string("[Tray Option]\r\nDisplay=2\r\nMinimize=1\r\nClick=") +
+                          (doubleClickMode ? "1" : "0") + "\r\nIconPanel_Left=300\r\nIconPanel_Top=300\r\n");
+        scenario.Start();
+        HWND panel = WaitForPanel(scenario, true);
+        ASSERT_NE(panel, nullptr);
+        HWND target = scenario.WaitForTarget();
+        ASSERT_NE(target, nullptr);
+        ShowWindow(target, SW_MINIMIZE);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(target); }, 5s));
+        if (doubleClickMode)
+        {
+            // A single click does nothing.
+            Click(ImageOf(panel), false);
+            WaitUntil([] { return false; }, 700ms);
+            EXPECT_FALSE(IsWindowVisible(target));
+        }
+        Click(ImageOf(panel), doubleClickMode);
+        EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(target) && !IsIconic(target); }, 5s)) << doubleClickMode;
+    }
+}
+
+TEST(Panel, DisplayModesShowAndHideThePanel)
+{
+    Scenario scenario("[Tray Option]\r\nDisplay=0\r\nIconPanel_Left=300\r\nIconPanel_Top=300\r\n");
+    scenario.Start();
+    HWND panel = WaitForPanel(scenario, false);
+    ASSERT_NE(panel, nullptr);
+    EXPECT_FALSE(IsWindowVisible(panel));
+    const std::pair<int, bool> modes[] = {{1, true}, {0, false}, {2, true}, {0, false}};
+    for (const auto &[mode, visible] : modes)
+    {
+        scenario.Command(controller::kPPDisplay0 + static_cast<unsigned>(mode));
+        EXPECT_TRUE(WaitUntil([&] { return (IsWindowVisible(panel) != FALSE) == visible; }, 3s)) << mode;
+    }
+}

@@ -45,3 +45,25 @@ TEST(PanelGeometry, HintSitsOnThePanelsTopEdge)
     for (const Case &c : cases)
         EXPECT_EQ(PanelHintRect(c.left, c.top, c.width, c.height), c.expected) << c.left << "," << c.top;
 }
+
+TEST(PanelGeometry, DraggingSnapsToWorkAreaEdgesWithinTenPixels)
+{
+    const HintRect area{0, 0, 1024, 738};
+    struct Case
+    {
+        const char *name;
+        HintRect window;
+        HintRect expected;
+    } cases[] = {
+        {"free", {100, 100, 244, 244}, {100, 100, 244, 244}},
+        {"left within 10", {10, 100, 154, 244}, {0, 100, 144, 244}},
+        {"left 11 away", {11, 100, 155, 244}, {11, 100, 155, 244}},
+        {"left beyond the edge", {-7, 100, 137, 244}, {0, 100, 144, 244}},
+        {"right edge", {875, 300, 1019, 444}, {880, 300, 1024, 444}},
+        {"top left corner", {4, -3, 148, 141}, {0, 0, 144, 144}},
+        {"bottom right corner", {888, 600, 1032, 744}, {880, 594, 1024, 738}},
+        {"wider than the area: the left edge wins", {5, 50, 1030, 90}, {0, 50, 1025, 90}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(SnapToArea(c.window, area, kPanelSnapDistance), c.expected) << c.name;
+}

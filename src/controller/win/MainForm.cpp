@@ -210,6 +210,13 @@ void TmainForm::SetCompanions(procwin::TIRunFindForm *picker, ui::TKeyForm *keyF
     m_picker = picker;
     m_keyForm = keyForm;
     m_panel = panel;
+    // A duplicate start that hands over shows nothing.
+    if (m_panel != nullptr && m_timer.Enabled())
+    {
+        m_panel->Proc_ImageWClick(Checked(kPPClickClick));
+        m_panel->SetPictureHint(m_trayIcon.Hint());
+        m_panel->SetPanelVisible(MPPDisplayC == 1 || MPPDisplayC == 2);
+    }
 }
 
 void TmainForm::FormCreate()

@@ -1,37 +1,319 @@
 #include "ui/win/PanelForm.h"
 
+#include "common/Text.h"
+#include "common/win/SystemFonts.h"
+#include "common/win/WinText.h"
+#include "procwin/win/WindowEffects.h"
+#include "procwin/win/WindowInfo.h"
+#include "resources/resource.h"
+#include "startup/ProcessState.h"
+#include "ui/PanelGeometry.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
 namespace ui
 {
+
+using common::win::W;
 
 namespace
 {
 
 constexpr wchar_t kPanelFormClassName[] = L"TPanelForm";
+constexpr wchar_t kPanelImageClassName[] = L"TPanelImage";
+constexpr wchar_t kPanelHintClassName[] = L"TPanelHint";
+
+constexpr COLORREF kTopMostFrame = RGB(0x80, 0x80, 0x80);
+constexpr COLORREF kNormalFrame = RGB(0xFF, 0xFF, 0xFF);
+constexpr int kPanelTransPercent = 50;
+constexpr unsigned kHintDuration = 3000;
+constexpr int kTargetIconSize = 256;
+
+std::vector<gui::PopupMenu::Item> FrameMenuItems()
+{
+    using Item = gui::PopupMenu::Item;
+    std::vector<Item> items;
+    items.push_back(Item{.id = 0, .caption = u"大きさ", .submenu = true});
+    for (int tag = 0; tag < kPanelSizeCount; ++tag)
+        items.push_back(Item{.id = kPPSize0 + static_cast<UINT>(tag),
+                             .caption = common::Utf8ToUtf16(std::to_string(PanelIconSize(tag))),
+                             .level = 1,
+                             .checked = tag == kDefaultPanelSizeIndex,
+                             .radio = true});
+    items.push_back(Item{.id = kPPTop, .caption = u"常に最前面表示"});
+    items.push_back(Item{.id = kPPTrans, .caption = u"半透明", .checked = true});
+    items.push_back(Item{.id = kPPHint, .caption = u"ヒントウィンドウを表示", .checked = true});
+    return items;
+}
+
+bool CursorInside(HWND window)
+{
+    POINT cursor{};
+    RECT place{};
+    return GetCursorPos(&cursor) && GetWindowRect(window, &place) && PtInRect(&place, cursor);
+}
+
+void TrackLeave(HWND window)
+{
+    TRACKMOUSEEVENT track{};
+    track.cbSize = sizeof(track);
+    track.dwFlags = TME_LEAVE;
+    track.hwndTrack = window;
+    TrackMouseEvent(&track);
+}
 
 } // namespace
 
+// The picture: fills the inner panel, shows the waiting picture or the target's icon stretched to it.
+class TPanelImage : public gui::Window
+{
+  public:
+    explicit TPanelImage(TPanelForm &form) : m_form(form)
+    {
+        Create({.className = kPanelImageClassName,
+                .caption = u"",
+                .style = WS_CHILD | WS_VISIBLE,
+                .place = {0, 0, 0, 0},
+                .owner = form.Handle(),
+                .classStyle = CS_DBLCLKS});
+    }
+
+  protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        switch (message)
+        {
+        case WM_PAINT:
+            Paint();
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_LBUTTONDOWN:
+            m_pressed = true;
+            return 0;
+        case WM_LBUTTONUP:
+            if (std::exchange(m_pressed, false))
+                m_form.ImageClick(false);
+            return 0;
+        case WM_LBUTTONDBLCLK:
+            m_pressed = false;
+            m_form.ImageClick(true);
+            return 0;
+        case WM_MBUTTONDOWN:
+            m_form.ImageMiddleClick();
+            return 0;
+        case WM_RBUTTONUP: {
+            POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            ClientToScreen(Handle(), &point);
+            m_form.ImageMenu(point);
+            return 0;
+        }
+        case WM_MOUSEMOVE:
+            m_form.MouseOver();
+            TrackLeave(Handle());
+            return 0;
+        case WM_MOUSELEAVE:
+            m_form.MouseAway();
+            return 0;
+        default:
+            return Window::OnMessage(message, wParam, lParam);
+        }
+    }
+
+  private:
+    void Paint()
+    {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(Handle(), &paint);
+        RECT area{};
+        GetClientRect(Handle(), &area);
+        FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
+        DrawEdge(dc, &area, BDR_RAISEDINNER, BF_RECT);
+        const HICON icon = m_form.m_shownIcon == 0 ? m_form.m_waitingIcon.Get() : m_form.m_targetIcon.Get();
+        if (icon != nullptr)
+            DrawIconEx(dc, 1, 1, icon, area.right - 2, area.bottom - 2, 0, nullptr, DI_NORMAL);
+        EndPaint(Handle(), &paint);
+    }
+
+    TPanelForm &m_form;
+    bool m_pressed = false;
+};
+
+// The short-lived window above the panel that shows a new title of the target.
+class TPanelHintWindow : public gui::Window
+{
+  public:
+    explicit TPanelHintWindow(HWND owner) : m_font(common::win::CreateSystemFont(common::win::SystemFont::Message))
+    {
+        Create({.className = kPanelHintClassName,
+                .caption = u"",
+                .style = WS_POPUP | WS_BORDER,
+                .exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE,
+                .place = {0, 0, 0, 0},
+                .owner = owner});
+    }
+
+    // The text's extent from the empty rectangle; line breaks give several lines.
+    SIZE Measure(const std::u16string &text) const
+    {
+        HDC dc = GetDC(Handle());
+        const HGDIOBJ old = SelectObject(dc, m_font.Get());
+        RECT bounds{0, 0, 0, 0};
+        DrawTextW(dc, W(text), -1, &bounds, DT_CALCRECT | DT_NOPREFIX);
+        SelectObject(dc, old);
+        ReleaseDC(Handle(), dc);
+        return {bounds.right - bounds.left, bounds.bottom - bounds.top};
+    }
+
+    void Activate(const HintRect &place, const std::u16string &text)
+    {
+        m_text = text;
+        SetWindowPos(Handle(), HWND_TOPMOST, place.left, place.top, place.right - place.left,
+                     place.bottom - place.top, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        InvalidateRect(Handle(), nullptr, TRUE);
+    }
+
+    void Release()
+    {
+        ShowWindow(Handle(), SW_HIDE);
+    }
+
+  protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_PAINT)
+        {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(Handle(), &paint);
+            RECT area{};
+            GetClientRect(Handle(), &area);
+            FillRect(dc, &area, GetSysColorBrush(COLOR_INFOBK));
+            const HGDIOBJ old = SelectObject(dc, m_font.Get());
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
+            area.left += 2;
+            DrawTextW(dc, W(m_text), -1, &area, DT_NOPREFIX);
+            SelectObject(dc, old);
+            EndPaint(Handle(), &paint);
+            return 0;
+        }
+        if (message == WM_MOUSEACTIVATE)
+            return MA_NOACTIVATE;
+        return Window::OnMessage(message, wParam, lParam);
+    }
+
+  private:
+    common::win::UniqueGdiObject m_font;
+    std::u16string m_text;
+};
+
 TPanelForm::TPanelForm(controller::TmainForm &mainForm)
+    : m_mainForm(mainForm), m_menu(FrameMenuItems()), m_timerHint(kHintDuration, [this] { HidePanelHint(); })
 {
     Create({.className = kPanelFormClassName,
             .caption = u"",
             .style = WS_POPUP,
             .exStyle = WS_EX_TOOLWINDOW,
             .place = {0, 0, 0, 0}});
-    mainForm.PanelFormCreate(*this);
+    FormCreate();
+}
+
+TPanelForm::~TPanelForm() = default;
+
+void TPanelForm::FormCreate()
+{
+    procwin::SetToolWindow(Handle());
+    m_image = std::make_unique<TPanelImage>(*this);
+
+    INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&classes);
+    m_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0,
+                                0, 0, 0, Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (m_tooltip != nullptr)
+    {
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = Handle();
+        tool.uId = reinterpret_cast<UINT_PTR>(m_image->Handle());
+        tool.lpszText = const_cast<wchar_t *>(L"");
+        SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        // Allows the tip's line breaks.
+        SendMessageW(m_tooltip, TTM_SETMAXTIPWIDTH, 0, 1000);
+    }
+
+    m_mainForm.PanelFormCreate(*this);
+    m_waitingIcon.Reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KV2_WAIT),
+                                                      IMAGE_ICON, kTargetIconSize, kTargetIconSize, 0)));
+    const startup::TaskDefinition &task = startup::Task();
+    LoadTargetIcon(task.IconFile, task.IconIndex);
+    Proc_DispIcon(1);
+    m_hintWindow = std::make_unique<TPanelHintWindow>(Handle());
+}
+
+void TPanelForm::LoadTargetIcon(const std::u16string &file, int index)
+{
+    const std::u16string name(common::Trim(file));
+    HICON icon = nullptr;
+    const UINT count = PrivateExtractIconsW(W(name), index, kTargetIconSize, kTargetIconSize, &icon, nullptr, 1,
+                                            LR_LOADFROMFILE);
+    if (count != 1)
+        return;
+    if (icon == nullptr)
+        icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KV2), IMAGE_ICON,
+                                             kTargetIconSize, kTargetIconSize, 0));
+    m_targetIcon.Reset(icon);
+}
+
+void TPanelForm::Proc_DispIcon(int index)
+{
+    m_shownIcon = index;
+    if (m_image)
+        InvalidateRect(m_image->Handle(), nullptr, FALSE);
 }
 
 void TPanelForm::ShowWaitingPicture(bool waiting)
 {
-    m_waiting = waiting;
+    Proc_DispIcon(waiting ? 0 : 1);
 }
 
 void TPanelForm::SetPictureHint(const std::u16string &hint)
 {
-    m_hint = hint;
+    if (hint == m_pictureHint || m_tooltip == nullptr)
+        return;
+    m_pictureHint = hint;
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(m_image->Handle());
+    tool.lpszText = const_cast<wchar_t *>(W(m_pictureHint));
+    SendMessageW(m_tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-void TPanelForm::Proc_PanelHint(const std::u16string &)
+void TPanelForm::Proc_PanelHint(const std::u16string &title)
 {
+    if (!m_menu.Checked(kPPHint) || !IsWindowVisible(Handle()) || title == MHintB)
+        return;
+    MHintB = title;
+    ShowPanelHint();
+}
+
+void TPanelForm::ShowPanelHint()
+{
+    const SIZE extent = m_hintWindow->Measure(MHintB);
+    RECT place{};
+    GetWindowRect(Handle(), &place);
+    m_hintWindow->Activate(PanelHintRect(place.left, place.top, extent.cx, extent.cy), MHintB);
+    m_timerHint.SetInterval(kHintDuration);
+    m_timerHint.Start();
+}
+
+void TPanelForm::HidePanelHint()
+{
+    m_timerHint.Stop();
+    if (m_hintWindow)
+        m_hintWindow->Release();
 }
 
 void TPanelForm::SetPictureEnabled(bool enabled)
@@ -51,31 +333,228 @@ bool TPanelForm::PanelVisible() const
 
 void TPanelForm::SetPanelVisible(bool visible)
 {
-    ShowWindow(Handle(), visible ? SW_SHOWNOACTIVATE : SW_HIDE);
+    if (visible)
+    {
+        FormShow();
+        return;
+    }
+    HidePanelHint();
+    ShowWindow(Handle(), SW_HIDE);
+}
+
+void TPanelForm::FormShow()
+{
+    procwin::CenterIfOffScreen(Handle());
+    ApplyTopMost(); // shows the window
+    m_mouseOver = false;
+    if (m_menu.Checked(kPPTrans))
+        procwin::SetTrans(Handle(), kPanelTransPercent);
+    const PanelGeometry geometry = PanelGeometryFor(MPPSizeC);
+    SetWindowPos(Handle(), nullptr, 0, 0, geometry.formSide, geometry.formSide,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    MoveWindow(m_image->Handle(), geometry.panelOffset, geometry.panelOffset, geometry.panelSide, geometry.panelSide,
+               TRUE);
+    InvalidateRect(Handle(), nullptr, TRUE);
+    procwin::CenterIfOffScreen(Handle());
+}
+
+void TPanelForm::ApplyTopMost()
+{
+    procwin::SetTopMost(Handle(), m_menu.Checked(kPPTop));
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+COLORREF TPanelForm::FrameColour() const noexcept
+{
+    return m_menu.Checked(kPPTop) ? kTopMostFrame : kNormalFrame;
 }
 
 void TPanelForm::ApplyPanelOptions(const controller::TrayOptions &options)
 {
-    m_options = options;
+    SetWindowPos(Handle(), nullptr, options.IconPanelLeft, options.IconPanelTop, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    MPPSizeC = options.IconPanelSize;
+    m_menu.CheckRadio(kPPSize0, kPPSize6,
+                      kPPSize0 + static_cast<UINT>(MPPSizeC >= 0 && MPPSizeC < kPanelSizeCount ? MPPSizeC
+                                                                                              : kDefaultPanelSizeIndex));
+    m_menu.SetChecked(kPPTop, options.IconPanelMostTop);
+    m_menu.SetChecked(kPPHint, options.IconPanelHint);
+    m_menu.SetChecked(kPPTrans, options.IconPanelTrans);
 }
 
 void TPanelForm::ReadPanelOptions(controller::TrayOptions &options) const
 {
-    options.IconPanelLeft = m_options.IconPanelLeft;
-    options.IconPanelTop = m_options.IconPanelTop;
-    options.IconPanelSize = m_options.IconPanelSize;
-    options.IconPanelMostTop = m_options.IconPanelMostTop;
-    options.IconPanelHint = m_options.IconPanelHint;
-    options.IconPanelTrans = m_options.IconPanelTrans;
+    RECT place{};
+    if (GetWindowRect(Handle(), &place))
+    {
+        options.IconPanelLeft = place.left;
+        options.IconPanelTop = place.top;
+    }
+    options.IconPanelSize = MPPSizeC;
+    options.IconPanelMostTop = m_menu.Checked(kPPTop);
+    options.IconPanelHint = m_menu.Checked(kPPHint);
+    options.IconPanelTrans = m_menu.Checked(kPPTrans);
 }
 
 void TPanelForm::KeepOnTop()
 {
+    if (IsWindowVisible(Handle()) && m_menu.Checked(kPPTop))
+        SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
 }
 
 void TPanelForm::ClosePanel()
 {
+    HidePanelHint();
     ShowWindow(Handle(), SW_HIDE);
+}
+
+void TPanelForm::OnFrameCommand(UINT id)
+{
+    if (id >= kPPSize0 && id <= kPPSize6)
+        return PPSizeClick(static_cast<int>(id - kPPSize0));
+    if (id == kPPTop || id == kPPTrans || id == kPPHint)
+        m_menu.SetChecked(id, !m_menu.Checked(id));
+    if (id == kPPTop)
+        PPTopClick();
+    else if (id == kPPTrans)
+        PPTransClick();
+}
+
+void TPanelForm::PPSizeClick(int tag)
+{
+    const bool visible = IsWindowVisible(Handle()) != FALSE;
+    ShowWindow(Handle(), SW_HIDE);
+    MPPSizeC = tag;
+    m_menu.CheckRadio(kPPSize0, kPPSize6, kPPSize0 + static_cast<UINT>(tag));
+    if (visible)
+        FormShow();
+}
+
+void TPanelForm::PPTopClick()
+{
+    ApplyTopMost();
+}
+
+void TPanelForm::PPTransClick()
+{
+    procwin::SetTrans(Handle(), m_menu.Checked(kPPTrans) ? kPanelTransPercent : 100);
+}
+
+void TPanelForm::MouseOver()
+{
+    if (m_mouseOver)
+        return;
+    m_mouseOver = true;
+    if (m_menu.Checked(kPPTrans))
+        procwin::SetTrans(Handle(), 100);
+}
+
+void TPanelForm::MouseAway()
+{
+    // Moving between the frame and the icon leaves one and enters the other: still over the panel.
+    if (CursorInside(Handle()))
+        return;
+    m_mouseOver = false;
+    if (m_menu.Checked(kPPTrans))
+        procwin::SetTrans(Handle(), kPanelTransPercent);
+}
+
+void TPanelForm::ImageClick(bool doubleClick)
+{
+    if (!m_pictureEnabled || doubleClick != m_doubleClick)
+        return;
+    if (doubleClick)
+        m_mainForm.TrayIconDblClick();
+    else
+        m_mainForm.TrayIconClick();
+}
+
+void TPanelForm::ImageMiddleClick()
+{
+    m_menu.SetChecked(kPPTop, !m_menu.Checked(kPPTop));
+    PPTopClick();
+}
+
+void TPanelForm::ImageMenu(POINT screenPoint)
+{
+    if (!m_pictureEnabled)
+        return;
+    const HWND owner = m_mainForm.Handle();
+    SetForegroundWindow(owner);
+    const UINT command = static_cast<UINT>(TrackPopupMenu(m_mainForm.PPMenu(), TPM_RETURNCMD | TPM_RIGHTBUTTON,
+                                                          screenPoint.x, screenPoint.y, 0, owner, nullptr));
+    PostMessageW(owner, WM_NULL, 0, 0);
+    if (command != 0)
+        PostMessageW(owner, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+}
+
+LRESULT TPanelForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_ERASEBKGND: {
+        RECT area{};
+        GetClientRect(Handle(), &area);
+        common::win::UniqueGdiObject brush(CreateSolidBrush(FrameColour()));
+        FillRect(reinterpret_cast<HDC>(wParam), &area, static_cast<HBRUSH>(brush.Get()));
+        return 1;
+    }
+    case WM_LBUTTONDOWN: {
+        // Dragged by its frame as by a title bar.
+        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ClientToScreen(Handle(), &point);
+        ReleaseCapture();
+        SendMessageW(Handle(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(point.x, point.y));
+        return 0;
+    }
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wParam) == Handle() && LOWORD(lParam) == HTCLIENT)
+        {
+            SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
+            return TRUE;
+        }
+        break;
+    case WM_RBUTTONUP: {
+        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ClientToScreen(Handle(), &point);
+        const UINT command = static_cast<UINT>(TrackPopupMenu(m_menu.Handle(), TPM_RETURNCMD | TPM_RIGHTBUTTON,
+                                                              point.x, point.y, 0, Handle(), nullptr));
+        if (command != 0)
+            OnFrameCommand(command);
+        return 0;
+    }
+    case WM_COMMAND:
+        if (HIWORD(wParam) == 0 && lParam == 0)
+            OnFrameCommand(LOWORD(wParam));
+        return 0;
+    case WM_MOUSEMOVE:
+        MouseOver();
+        TrackLeave(Handle());
+        return 0;
+    case WM_MOUSELEAVE:
+        MouseAway();
+        return 0;
+    case WM_MOVING: {
+        // Snaps to the edges of the work area it is dragged near.
+        auto *rect = reinterpret_cast<RECT *>(lParam);
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof(monitor);
+        if (GetMonitorInfoW(MonitorFromRect(rect, MONITOR_DEFAULTTONEAREST), &monitor))
+        {
+            const RECT &work = monitor.rcWork;
+            const HintRect snapped = SnapToArea({rect->left, rect->top, rect->right, rect->bottom},
+                                                {work.left, work.top, work.right, work.bottom}, kPanelSnapDistance);
+            *rect = {snapped.left, snapped.top, snapped.right, snapped.bottom};
+        }
+        return TRUE;
+    }
+    case WM_CLOSE:
+        ClosePanel();
+        return 0;
+    default:
+        break;
+    }
+    return Window::OnMessage(message, wParam, lParam);
 }
 
 } // namespace ui

@@ -1,17 +1,31 @@
-// The icon panel: a small borderless window showing the target's icon.
+// The icon panel: a small borderless window showing the target's icon in a large size, a second handle
+// on the target beside the tray icon. A click on the icon activates the target, a right click opens the
+// controller's menu, a middle click toggles topmost; the frame around the icon drags the panel and opens
+// the panel's own menu. When the target's title changes, a hint window above the panel shows it.
 #pragma once
 
+#include "common/win/Unique.h"
 #include "controller/win/MainForm.h"
+#include "gui/PopupMenu.h"
 #include "gui/Window.h"
+#include "ui/win/SimpleTimer.h"
+
+#include <memory>
+#include <string>
 
 namespace ui
 {
 
+class TPanelImage;
+class TPanelHintWindow;
+
 class TPanelForm : public gui::Window, public controller::IconPanel
 {
   public:
-    // Creates the (hidden) panel; during its creation it asks the controller for its options.
+    // Creates the (hidden) panel; during its creation it asks the controller for its options. Raises
+    // WinError when a window cannot be created.
     explicit TPanelForm(controller::TmainForm &mainForm);
+    ~TPanelForm() override;
 
     void ShowWaitingPicture(bool waiting) override;
     void SetPictureHint(const std::u16string &hint) override;
@@ -25,12 +39,48 @@ class TPanelForm : public gui::Window, public controller::IconPanel
     void KeepOnTop() override;
     void ClosePanel() override;
 
+    // Shows image 0 (the waiting picture) or 1 (the target's icon).
+    void Proc_DispIcon(int index);
+
+  protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
   private:
-    controller::TrayOptions m_options;
-    std::u16string m_hint;
-    bool m_waiting = false;
+    friend class TPanelImage;
+
+    void FormCreate();
+    void LoadTargetIcon(const std::u16string &file, int index);
+    void FormShow();
+    void ApplyTopMost();
+    void PPSizeClick(int tag);
+    void PPTopClick();
+    void PPTransClick();
+    void OnFrameCommand(UINT id);
+    void ShowPanelHint();
+    void HidePanelHint();
+    // The mouse over the frame or the icon: opaque while "半透明" is on; away: back to 50 %.
+    void MouseOver();
+    void MouseAway();
+    void ImageClick(bool doubleClick);
+    void ImageMiddleClick();
+    void ImageMenu(POINT screenPoint);
+    COLORREF FrameColour() const noexcept;
+
+    controller::TmainForm &m_mainForm;
+    gui::PopupMenu m_menu;
+    std::unique_ptr<TPanelImage> m_image;
+    std::unique_ptr<TPanelHintWindow> m_hintWindow;
+    HWND m_tooltip = nullptr; // destroyed with the form
+    TSimpleTimer m_timerHint;
+    common::win::UniqueIcon m_waitingIcon; // image 0
+    common::win::UniqueIcon m_targetIcon;  // image 1; null when the file has no usable icon
+    int m_shownIcon = 1;
+    int MPPSizeC = 4;
+    std::u16string MHintB;
+    std::u16string m_pictureHint;
     bool m_pictureEnabled = true;
     bool m_doubleClick = true;
+    bool m_mouseOver = false;
 };
 
 } // namespace ui
