@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <shellapi.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
 
@@ -53,6 +54,18 @@ DWORD ProcessOf(HWND window)
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
     return processId;
+}
+
+bool TrayIconShown(DWORD processId)
+{
+    const HWND handler = WaitForWindow(processId, L"KV2TrayIconHandler", u"", 5s);
+    if (handler == nullptr)
+        return false;
+    NOTIFYICONDATAW probe{};
+    probe.cbSize = NOTIFYICONDATAW_V2_SIZE;
+    probe.hWnd = handler;
+    probe.uID = 1; // the first icon of the process
+    return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
 }
 
 void EndProcessesNamed(const std::u16string &fileName)

@@ -104,4 +104,8 @@ class Scenario
 
 DWORD ProcessOf(HWND window);
 
+// Whether the notification area holds the tray icon of a KV2 process (the shell modifies only an icon
+// it has).
+bool TrayIconShown(DWORD processId);
+
 } // namespace e2e

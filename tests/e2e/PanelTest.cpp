@@ -212,10 +212,12 @@ TEST(Panel, DisplayModesShowAndHideThePanel)
     HWND panel = WaitForPanel(scenario, false);
     ASSERT_NE(panel, nullptr);
     EXPECT_FALSE(IsWindowVisible(panel));
-    const std::pair<int, bool> modes[] = {{1, true}, {0, false}, {2, true}, {0, false}};
-    for (const auto &[mode, visible] : modes)
+    EXPECT_TRUE(TrayIconShown(scenario.Kv2Process().Id()));
+    const std::tuple<int, bool, bool> modes[] = {{1, true, false}, {0, false, true}, {2, true, true}, {0, false, true}};
+    for (const auto &[mode, panelShown, trayShown] : modes)
     {
         scenario.Command(controller::kPPDisplay0 + static_cast<unsigned>(mode));
-        EXPECT_TRUE(WaitUntil([&] { return (IsWindowVisible(panel) != FALSE) == visible; }, 3s)) << mode;
+        EXPECT_TRUE(WaitUntil([&] { return (IsWindowVisible(panel) != FALSE) == panelShown; }, 3s)) << mode;
+        EXPECT_TRUE(WaitUntil([&] { return TrayIconShown(scenario.Kv2Process().Id()) == trayShown; }, 3s)) << mode;
     }
 }
