@@ -101,8 +101,8 @@ TEST(Elevated, ManifestAsksForAdministratorRightsAndNoVersionInformationIsCarrie
     // The application icon and the waiting picture.
     for (int id : {1, 2})
     {
-        common::win::UniqueIcon icon(
-            static_cast<HICON>(LoadImageW(kv2a.Get(), MAKEINTRESOURCEW(id), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
+        common::win::UniqueIcon icon(static_cast<HICON>(
+            LoadImageW(kv2a.Get(), MAKEINTRESOURCEW(id), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
         EXPECT_TRUE(icon) << id;
     }
 }
@@ -170,7 +170,8 @@ TEST(Elevated, LaunchErrorLeavesNoErrorLog)
     const std::u16string fake = temp / u"x.exe";
     WriteBytes(fake, "this is not a program");
     const std::u16string taskFile = temp / u"broken.KV2A";
-    WriteBytes(taskFile, Utf16File("[Program]\r\nName=" + common::Utf16ToUtf8(fake) + "\r\n[Tray Option]\r\nLive=0\r\n"));
+    WriteBytes(taskFile, Utf16File("[Program]\r\nName=" + common::Utf16ToUtf8(fake) +
+                                   "\r\n[Tray Option]\r\nLive=0\r\n"));
 
     // KV2 records this error, so the same task does raise one.
     DeleteFileW(W(ErrorLog()));
@@ -193,7 +194,7 @@ TEST(Elevated, SavingLeavesTheIconPanelSettingsOfKv2Alone)
 {
     // Values that differ from every default, so that a rewrite with defaults shows.
     const std::pair<std::u16string, std::u16string> panel[] = {
-        {u"IconPanel_Left", u"123"}, {u"IconPanel_Top", u"-45"}, {u"IconPanel_Size", u"6"},
+        {u"IconPanel_Left", u"123"},  {u"IconPanel_Top", u"-45"}, {u"IconPanel_Size", u"6"},
         {u"IconPanel_MostTop", u"1"}, {u"IconPanel_Hint", u"0"},  {u"IconPanel_Trans", u"0"},
     };
     std::string section = "[Tray Option]\r\nTransValue=50\r\n";

@@ -66,12 +66,14 @@ HWND WaitForTargetWindow(const std::u16string &program, DWORD notOf)
     HWND found = nullptr;
     WaitUntil(
         [&] {
-            for (HWND window = GetTopWindow(nullptr); window != nullptr; window = GetWindow(window, GW_HWNDNEXT))
+            for (HWND window = GetTopWindow(nullptr); window != nullptr;
+                 window = GetWindow(window, GW_HWNDNEXT))
             {
                 const DWORD processId = ProcessOf(window);
                 if (!IsWindowVisible(window) || processId == notOf || processId == GetCurrentProcessId())
                     continue;
-                common::win::UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+                common::win::UniqueHandle process(
+                    OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
                 wchar_t image[MAX_PATH] = {};
                 DWORD size = MAX_PATH;
                 if (process && QueryFullProcessImageNameW(process.Get(), 0, image, &size) &&
@@ -113,7 +115,8 @@ TEST(Package, EachProgramRunsOnItsSampleTaskFileAndEndsWhenClosed)
         const std::string context = common::Utf16ToUtf8(c.program);
         const std::u16string taskFile = folder + u"\\" + c.taskFile;
         const std::u16string target = ReadTaskFile(taskFile).Get(u"Program", u"Name", u"");
-        ASSERT_NE(GetFileAttributesW(W(target)), INVALID_FILE_ATTRIBUTES) << context << ": the sample's program";
+        ASSERT_NE(GetFileAttributesW(W(target)), INVALID_FILE_ATTRIBUTES)
+            << context << ": the sample's program";
         EndProcessesNamed(FileNameOf(target));
 
         Process kv2(folder + u"\\" + c.program, Quoted(taskFile));
@@ -128,7 +131,8 @@ TEST(Package, EachProgramRunsOnItsSampleTaskFileAndEndsWhenClosed)
         PostMessageW(controller, WM_CLOSE, 0, 0);
         EXPECT_EQ(kv2.WaitForExit(20s), 0u) << context;
         // Closing saved the options into the sample's own section.
-        EXPECT_NE(ReadTaskFile(taskFile).Get(u"Tray Option", u"Display", u"<absent>"), u"<absent>") << context;
+        EXPECT_NE(ReadTaskFile(taskFile).Get(u"Tray Option", u"Display", u"<absent>"), u"<absent>")
+            << context;
         EndProcessesNamed(FileNameOf(target));
     }
 }
