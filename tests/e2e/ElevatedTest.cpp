@@ -162,6 +162,25 @@ TEST(Elevated, RunsBesideItsTargetWithoutIconPanel)
     EndProcessesNamed(u"KV2Target.exe");
 }
 
+TEST(Elevated, TrayIconStaysInEveryDisplayMode)
+{
+    // "アイコンウィンドウ" alone would leave KV2A with nothing to click: its tray icon stays.
+    Scenario scenario("[Tray Option]\r\nDisplay=1\r\n");
+    Process &kv2a = scenario.Start(Kv2A());
+    ASSERT_NE(scenario.WaitForTarget(), nullptr);
+    EXPECT_TRUE(TrayIconShown(kv2a.Id()));
+    for (unsigned mode : {0u, 1u, 2u, 1u})
+    {
+        scenario.Command(controller::kPPDisplay0 + mode);
+        WaitUntil([] { return false; }, 300ms);
+        EXPECT_TRUE(TrayIconShown(kv2a.Id())) << mode;
+    }
+    // The mode is kept for a KV2 started on the same task.
+    scenario.Command(controller::kPPKV2Close);
+    EXPECT_EQ(kv2a.WaitForExit(10s), 0u);
+    EXPECT_EQ(scenario.Option(u"Display"), u"1");
+}
+
 TEST(Elevated, LaunchErrorLeavesNoErrorLog)
 {
     TempFolder temp;
