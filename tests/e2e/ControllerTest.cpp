@@ -121,6 +121,32 @@ TEST(Controller, ResidentModeDecidesWhetherKv2OutlivesItsTarget)
     }
 }
 
+TEST(Controller, WithoutResidentModeASlowStartAndARestartKeepKv2)
+{
+    // The window comes 3 s after the start: KV2 does not end while it is still starting its target.
+    Scenario scenario("[Tray Option]\r\nLive=0\r\n", "--delay 3000");
+    scenario.Start();
+    HWND first = scenario.WaitForTarget(20s);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(scenario.Kv2Process().WaitForExit(0ms), static_cast<DWORD>(STILL_ACTIVE));
+    // "再起動": the old target goes, a new one comes, and KV2 manages it.
+    const DWORD firstProcess = ProcessOf(first);
+    scenario.Command(kPPReStart);
+    EXPECT_TRUE(ProcessEnded(firstProcess, 10s));
+    HWND second = nullptr;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            second = scenario.FindTarget();
+            return second != nullptr && second != first && IsWindowVisible(second);
+        },
+        20s));
+    WaitUntil([] { return false; }, 1200ms);
+    EXPECT_EQ(scenario.Kv2Process().WaitForExit(0ms), static_cast<DWORD>(STILL_ACTIVE));
+    // Then the target ends by itself: so does KV2.
+    PostMessageW(second, WM_CLOSE, 0, 0);
+    EXPECT_EQ(scenario.Kv2Process().WaitForExit(10s), 0u);
+}
+
 TEST(Controller, SecondStartHandsOverOnlyWithNoDoubleStart)
 {
     {

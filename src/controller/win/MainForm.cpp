@@ -624,7 +624,8 @@ void TmainForm::TimerAbsent()
         m_menu.SetEnabled(kPPMAX, false);
         m_menu.SetChecked(kPPMAX, false);
     }
-    if (!Checked(kPPLive) || startup::Task().ProgramPath.empty())
+    // A start or restart in progress has no target yet: that is no reason to end.
+    if ((!Checked(kPPLive) || startup::Task().ProgramPath.empty()) && !m_starting && !m_restarting)
     {
         CloseController();
         return;
@@ -794,6 +795,17 @@ void TmainForm::PPExitClick()
 
 void TmainForm::PPReStartClick()
 {
+    if (m_restarting)
+        return;
+    m_restarting = true;
+    struct Done
+    {
+        bool &flag;
+        ~Done()
+        {
+            flag = false;
+        }
+    } done{m_restarting};
     if (IsWindow(procwin::TargetWnd()))
     {
         CloseWait();

@@ -187,7 +187,8 @@ class TmainForm : public gui::Window
     std::u16string MWheelkey1;
     std::u16string MWheelkey2;
 
-    bool m_starting = false; // StartTarget runs
+    bool m_starting = false;   // StartTarget runs
+    bool m_restarting = false; // "再起動" runs
     bool m_closed = false;   // the close query has run
     bool m_sessionEnding = false;
 };
