@@ -18,8 +18,8 @@ enum MenuCommand : unsigned
     kPPPriority = 110,  // submenu
     kPPPriority0 = 111, // "通常"; PPPriority0 + tag
     kPPPriority4 = 115,
-    kPPTrans = 120,  // submenu
-    kPPTrans10 = 121, // tag 1; the item of percent (tag + 1) * 5 is kPPTrans10 - 1 + tag
+    kPPTrans = 120,    // submenu
+    kPPTrans10 = 121,  // tag 1; the item of percent (tag + 1) * 5 is kPPTrans10 - 1 + tag
     kPPTrans100 = 139, // tag 19
     kPPMAX = 140,
     kPPTitle = 141, // submenu

@@ -16,13 +16,13 @@ class PopupMenu
   public:
     struct Item
     {
-        UINT id = 0;           // 0 for a separator
+        UINT id = 0; // 0 for a separator
         std::u16string caption;
-        int level = 0;         // 0 for the top menu; an item one level deeper follows its submenu item
+        int level = 0; // 0 for the top menu; an item one level deeper follows its submenu item
         bool checked = false;
         bool enabled = true;
-        bool radio = false;    // drawn with a bullet
-        bool submenu = false;  // opens the items of the next level that follow it
+        bool radio = false;   // drawn with a bullet
+        bool submenu = false; // opens the items of the next level that follow it
     };
 
     // Builds the menu; raises common::win::WinError when the system refuses.

@@ -32,7 +32,9 @@ HintRect PanelHintRect(std::int32_t panelLeft, std::int32_t panelTop, std::int32
 
 HintRect SnapToArea(const HintRect &window, const HintRect &area, std::int32_t distance) noexcept
 {
-    const auto near = [distance](std::int32_t a, std::int32_t b) { return a - b <= distance && b - a <= distance; };
+    const auto near = [distance](std::int32_t a, std::int32_t b) {
+        return a - b <= distance && b - a <= distance;
+    };
     const std::int32_t width = window.right - window.left;
     const std::int32_t height = window.bottom - window.top;
     HintRect snapped = window;

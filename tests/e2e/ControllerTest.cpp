@@ -82,7 +82,8 @@ TEST(Controller, StartsByOptionsAndKeepsTheOptionsInTheSharedFile)
     HWND controller = WaitForController(kv2, TargetProgram());
     ASSERT_NE(controller, nullptr);
     HWND target = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (target = FindWindowW(L"KV2TargetWindow", nullptr)) != nullptr; }, 20s));
+    ASSERT_TRUE(
+        WaitUntil([&] { return (target = FindWindowW(L"KV2TargetWindow", nullptr)) != nullptr; }, 20s));
     WaitUntil([] { return false; }, 1200ms);
     PostMessageW(controller, WM_COMMAND, kPPMostTop, 0);
     EXPECT_TRUE(WaitUntil([&] { return IsTopMost(target); }, 5s));
@@ -387,7 +388,8 @@ TEST(Controller, LaunchErrorIsLoggedNotShown)
     const std::u16string fake = temp / u"偽物.exe";
     WriteBytes(fake, "this is not a program");
     const std::u16string taskFile = temp / u"broken.KV2";
-    WriteBytes(taskFile, Utf16File("[Program]\r\nName=" + common::Utf16ToUtf8(fake) + "\r\n[Tray Option]\r\nLive=0\r\n"));
+    WriteBytes(taskFile, Utf16File("[Program]\r\nName=" + common::Utf16ToUtf8(fake) +
+                                   "\r\n[Tray Option]\r\nLive=0\r\n"));
     DeleteFileW(W(ErrorLog()));
 
     Process kv2(Kv2(), Quoted(taskFile));
@@ -415,7 +417,9 @@ TEST(Controller, SessionEndClosesTheTargetAndKv2)
     ASSERT_NE(target, nullptr);
     const DWORD targetProcess = ProcessOf(target);
     DWORD_PTR answer = 0;
-    ASSERT_NE(SendMessageTimeoutW(scenario.Controller(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer), 0);
+    ASSERT_NE(
+        SendMessageTimeoutW(scenario.Controller(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer),
+        0);
     EXPECT_EQ(answer, 1u);
     SendMessageTimeoutW(scenario.Controller(), WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 20000, &answer);
     EXPECT_TRUE(ProcessEnded(targetProcess, 10s));
@@ -432,8 +436,8 @@ TEST(Controller, CrashOfKv2ShowsTheHiddenTargetAgain)
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(target); }, 5s));
     // A thread that starts at an address with no code: an access violation nothing in KV2 catches.
     common::win::UniqueHandle thread(CreateRemoteThread(scenario.Kv2Process().Handle(), nullptr, 0,
-                                                        reinterpret_cast<LPTHREAD_START_ROUTINE>(0x10), nullptr,
-                                                        0, nullptr));
+                                                        reinterpret_cast<LPTHREAD_START_ROUTINE>(0x10),
+                                                        nullptr, 0, nullptr));
     ASSERT_TRUE(thread);
     EXPECT_NE(scenario.Kv2Process().WaitForExit(20s), static_cast<DWORD>(STILL_ACTIVE));
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(target); }, 5s));
@@ -449,12 +453,14 @@ TEST(Controller, ProgramChangeQuestionForALauncherThatStartsAnotherCopy)
     const auto question = WaitForMessageBox(scenario.Kv2Process().Id(), box, 30s);
     ASSERT_TRUE(question.has_value());
     const std::u16string copy = elsewhere / u"KV2Target.exe";
-    EXPECT_EQ(common::ToLower(question->text), common::ToLower(u"プログラムを\r\n" + TargetProgram() + u"から\r\n" + copy +
-                                                             u"に\r\n変更しますか？"));
+    EXPECT_EQ(common::ToLower(question->text), common::ToLower(u"プログラムを\r\n" + TargetProgram() +
+                                                               u"から\r\n" + copy + u"に\r\n変更しますか？"));
     EXPECT_EQ(question->buttons, (std::vector<int>{IDYES, IDNO}));
     PostMessageW(box, WM_COMMAND, IDYES, 0);
     // The task file now names the copy, and the copy's window is the target.
-    EXPECT_TRUE(WaitUntil([&] { return common::ToLower(scenario.TaskValue(u"Program", u"Name")) == common::ToLower(copy); }, 5s));
+    EXPECT_TRUE(WaitUntil(
+        [&] { return common::ToLower(scenario.TaskValue(u"Program", u"Name")) == common::ToLower(copy); },
+        5s));
     HWND target = scenario.WaitForTarget();
     ASSERT_NE(target, nullptr);
     scenario.Command(kPPMostTop);
@@ -465,8 +471,9 @@ TEST(Controller, WheelClickMessagesTypeTheConfiguredKeys)
 {
     TempFolder folder;
     const std::u16string log = folder / u"keys.log";
-    Scenario scenario("[Tray Option]\r\nWheelButton1=1\r\nWheelKey1=Ctrl+B\r\nWheelButton2=1\r\nWheelKey2=F9\r\n",
-                      "--keylog \"" + common::Utf16ToUtf8(log) + "\"");
+    Scenario scenario(
+        "[Tray Option]\r\nWheelButton1=1\r\nWheelKey1=Ctrl+B\r\nWheelButton2=1\r\nWheelKey2=F9\r\n",
+        "--keylog \"" + common::Utf16ToUtf8(log) + "\"");
     scenario.Start();
     HWND target = scenario.WaitForTarget();
     ASSERT_NE(target, nullptr);

@@ -75,11 +75,13 @@ void EndProcessesNamed(const std::u16string &fileName)
         return;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
+         more = Process32NextW(snapshot.Get(), &entry))
     {
         if (lstrcmpiW(entry.szExeFile, W(fileName)) != 0)
             continue;
-        common::win::UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        common::win::UniqueHandle process(
+            OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
         if (process && TerminateProcess(process.Get(), 1))
             WaitForSingleObject(process.Get(), 5000);
     }
@@ -105,7 +107,8 @@ MessageBoxContent ReadMessageBox(HWND box)
     return content;
 }
 
-std::optional<MessageBoxContent> WaitForMessageBox(DWORD processId, HWND &box, std::chrono::milliseconds timeout)
+std::optional<MessageBoxContent> WaitForMessageBox(DWORD processId, HWND &box,
+                                                   std::chrono::milliseconds timeout)
 {
     box = WaitForWindow(processId, L"#32770", kMessageCaption, timeout);
     if (box == nullptr)
@@ -115,7 +118,8 @@ std::optional<MessageBoxContent> WaitForMessageBox(DWORD processId, HWND &box, s
     if (!WaitUntil(
             [&] {
                 content = ReadMessageBox(box);
-                return IsWindowVisible(box) && content.hasIcon && !content.buttons.empty() && !content.text.empty();
+                return IsWindowVisible(box) && content.hasIcon && !content.buttons.empty() &&
+                       !content.text.empty();
             },
             10s))
         return std::nullopt;

@@ -40,7 +40,8 @@ struct MessageBoxContent
 MessageBoxContent ReadMessageBox(HWND box);
 
 // Waits for a message box of the process with KV2's caption and for its controls to be shown.
-std::optional<MessageBoxContent> WaitForMessageBox(DWORD processId, HWND &box, std::chrono::milliseconds timeout);
+std::optional<MessageBoxContent> WaitForMessageBox(DWORD processId, HWND &box,
+                                                   std::chrono::milliseconds timeout);
 
 // The hidden controller window of a running KV2 that manages `program`.
 HWND WaitForController(wintest::Process &kv2, const std::u16string &program);

@@ -32,8 +32,8 @@ bool IsLayeredAtHalf(HWND window)
         return false;
     BYTE alpha = 255;
     DWORD flags = 0;
-    return GetLayeredWindowAttributes(window, nullptr, &alpha, &flags) && (flags & LWA_ALPHA) && alpha < 160 &&
-           alpha > 100;
+    return GetLayeredWindowAttributes(window, nullptr, &alpha, &flags) && (flags & LWA_ALPHA) &&
+           alpha < 160 && alpha > 100;
 }
 
 // The colour of the frame as the screen shows it (the panel must be opaque and uncovered), once it has
@@ -81,8 +81,9 @@ void Click(HWND window, bool twice)
 
 TEST(Panel, SizesFrameAndPersistedPlacement)
 {
-    Scenario scenario("[Tray Option]\r\nDisplay=1\r\nIconPanel_Left=200\r\nIconPanel_Top=150\r\nIconPanel_Size=0\r\n"
-                      "IconPanel_Trans=0\r\nIconPanel_MostTop=0\r\n");
+    Scenario scenario(
+        "[Tray Option]\r\nDisplay=1\r\nIconPanel_Left=200\r\nIconPanel_Top=150\r\nIconPanel_Size=0\r\n"
+        "IconPanel_Trans=0\r\nIconPanel_MostTop=0\r\n");
     scenario.Start();
     HWND panel = WaitForPanel(scenario, true);
     ASSERT_NE(panel, nullptr);
@@ -97,12 +98,12 @@ TEST(Panel, SizesFrameAndPersistedPlacement)
             [&] {
                 GetWindowRect(panel, &place);
                 GetWindowRect(ImageOf(panel), &image);
-                return place.right - place.left == geometry.formSide && image.right - image.left == geometry.panelSide &&
-                       IsWindowVisible(panel);
+                return place.right - place.left == geometry.formSide &&
+                       image.right - image.left == geometry.panelSide && IsWindowVisible(panel);
             },
             5s))
-            << index << " " << image.left << "," << image.top << "," << image.right << "," << image.bottom << " in "
-            << place.left << "," << place.top << "," << place.right << "," << place.bottom;
+            << index << " " << image.left << "," << image.top << "," << image.right << "," << image.bottom
+            << " in " << place.left << "," << place.top << "," << place.right << "," << place.bottom;
         EXPECT_EQ(place.bottom - place.top, geometry.formSide) << index;
         EXPECT_EQ(image.left - place.left, geometry.panelOffset) << index;
         EXPECT_EQ(image.top - place.top, geometry.panelOffset) << index;
@@ -136,7 +137,8 @@ TEST(Panel, SizesFrameAndPersistedPlacement)
 
 TEST(Panel, HalfTransparentUntilTheMouseComes)
 {
-    Scenario scenario("[Tray Option]\r\nDisplay=2\r\nIconPanel_Trans=1\r\nIconPanel_Left=300\r\nIconPanel_Top=300\r\n");
+    Scenario scenario(
+        "[Tray Option]\r\nDisplay=2\r\nIconPanel_Trans=1\r\nIconPanel_Left=300\r\nIconPanel_Top=300\r\n");
     scenario.Start();
     HWND panel = WaitForPanel(scenario, true);
     ASSERT_NE(panel, nullptr);
@@ -157,7 +159,8 @@ TEST(Panel, HalfTransparentUntilTheMouseComes)
 
 TEST(Panel, HintShowsEachNewTitleOnce)
 {
-    Scenario scenario("[Tray Option]\r\nDisplay=1\r\nIconPanel_Hint=1\r\nIconPanel_Left=300\r\nIconPanel_Top=300\r\n");
+    Scenario scenario(
+        "[Tray Option]\r\nDisplay=1\r\nIconPanel_Hint=1\r\nIconPanel_Left=300\r\nIconPanel_Top=300\r\n");
     scenario.Start();
     HWND panel = WaitForPanel(scenario, true);
     ASSERT_NE(panel, nullptr);
@@ -201,7 +204,8 @@ TEST(Panel, ClicksOnTheIconActivateTheTargetInTheChosenMode)
             EXPECT_FALSE(IsWindowVisible(target));
         }
         Click(ImageOf(panel), doubleClickMode);
-        EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(target) && !IsIconic(target); }, 5s)) << doubleClickMode;
+        EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(target) && !IsIconic(target); }, 5s))
+            << doubleClickMode;
     }
 }
 
@@ -213,11 +217,13 @@ TEST(Panel, DisplayModesShowAndHideThePanel)
     ASSERT_NE(panel, nullptr);
     EXPECT_FALSE(IsWindowVisible(panel));
     EXPECT_TRUE(TrayIconShown(scenario.Kv2Process().Id()));
-    const std::tuple<int, bool, bool> modes[] = {{1, true, false}, {0, false, true}, {2, true, true}, {0, false, true}};
+    const std::tuple<int, bool, bool> modes[] = {
+        {1, true, false}, {0, false, true}, {2, true, true}, {0, false, true}};
     for (const auto &[mode, panelShown, trayShown] : modes)
     {
         scenario.Command(controller::kPPDisplay0 + static_cast<unsigned>(mode));
         EXPECT_TRUE(WaitUntil([&] { return (IsWindowVisible(panel) != FALSE) == panelShown; }, 3s)) << mode;
-        EXPECT_TRUE(WaitUntil([&] { return TrayIconShown(scenario.Kv2Process().Id()) == trayShown; }, 3s)) << mode;
+        EXPECT_TRUE(WaitUntil([&] { return TrayIconShown(scenario.Kv2Process().Id()) == trayShown; }, 3s))
+            << mode;
     }
 }

@@ -13,10 +13,17 @@ TEST(PanelGeometry, EverySizeHasItsFormAndInnerPanel)
         int formSide;
         int offset;
     } cases[] = {
-        {0, 32, 36, 2},    {1, 48, 54, 3},    {2, 64, 72, 4},   {3, 96, 108, 6},
-        {4, 128, 144, 8},  {5, 192, 216, 12}, {6, 256, 288, 16},
+        {0, 32, 36, 2},
+        {1, 48, 54, 3},
+        {2, 64, 72, 4},
+        {3, 96, 108, 6},
+        {4, 128, 144, 8},
+        {5, 192, 216, 12},
+        {6, 256, 288, 16},
         // Stored values outside the menu draw at 128.
-        {-1, 128, 144, 8}, {7, 128, 144, 8},  {1000, 128, 144, 8},
+        {-1, 128, 144, 8},
+        {7, 128, 144, 8},
+        {1000, 128, 144, 8},
     };
     for (const Case &c : cases)
     {
@@ -26,7 +33,8 @@ TEST(PanelGeometry, EverySizeHasItsFormAndInnerPanel)
         EXPECT_EQ(geometry.panelOffset, c.offset) << c.index;
         EXPECT_EQ(geometry.panelSide, c.icon) << c.index;
         // The frame is as wide on the far sides as on the near ones.
-        EXPECT_EQ(geometry.formSide - geometry.panelSide - geometry.panelOffset, geometry.panelOffset) << c.index;
+        EXPECT_EQ(geometry.formSide - geometry.panelSide - geometry.panelOffset, geometry.panelOffset)
+            << c.index;
     }
 }
 
@@ -38,7 +46,7 @@ TEST(PanelGeometry, HintSitsOnThePanelsTopEdge)
         HintRect expected;
     } cases[] = {
         {100, 200, 80, 16, {100, 184, 186, 202}},
-        {0, 0, 10, 32, {0, -32, 16, 2}},          // above the screen's top: the hint goes off it
+        {0, 0, 10, 32, {0, -32, 16, 2}},           // above the screen's top: the hint goes off it
         {-500, 40, 300, 48, {-500, -8, -194, 42}}, // a monitor left of the primary one
         {10, 10, 0, 0, {10, 10, 16, 12}},          // empty text
     };

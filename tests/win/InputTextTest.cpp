@@ -14,8 +14,8 @@ namespace
 constexpr char16_t kCaption[] = u"KV2 - テスト入力";
 
 // Plays the user on another thread: waits for the dialog, then runs `act` on it. When the dialog
-// never shows or never goes, the test's own message loop is ended instead, so that a fault fails the test rather
-// than hanging it.
+// never shows or never goes, the test's own message loop is ended instead, so that a fault fails the test
+// rather than hanging it.
 class DialogUser
 {
   public:

@@ -39,8 +39,8 @@ void Collect(HMENU menu, int level, std::vector<ItemView> &items)
         info.dwTypeData = text;
         info.cch = 128;
         ASSERT_TRUE(GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info));
-        items.push_back({level, (info.fType & MFT_SEPARATOR) ? u"-" : U(text), (info.fState & MFS_CHECKED) != 0,
-                         (info.fState & MFS_DISABLED) == 0});
+        items.push_back({level, (info.fType & MFT_SEPARATOR) ? u"-" : U(text),
+                         (info.fState & MFS_CHECKED) != 0, (info.fState & MFS_DISABLED) == 0});
         if (info.hSubMenu != nullptr)
             Collect(info.hSubMenu, level + 1, items);
     }
@@ -138,14 +138,9 @@ TEST(MainFormMenu, ItemsCaptionsAndStatesAsTheUserSeesThem)
     std::vector<ItemView> items;
     Collect(controller.Menu(), 0, items);
     std::vector<ItemView> expected = {
-        {0, u"起動/表示", false, true},
-        {0, u"基本優先度", false, false},
-        {1, u"通常", true, true},
-        {1, u"低", false, true},
-        {1, u"高", false, true},
-        {1, u"通常以下", false, true},
-        {1, u"通常以上", false, true},
-        {0, u"半透明", false, true},
+        {0, u"起動/表示", false, true}, {0, u"基本優先度", false, false}, {1, u"通常", true, true},
+        {1, u"低", false, true},        {1, u"高", false, true},          {1, u"通常以下", false, true},
+        {1, u"通常以上", false, true},  {0, u"半透明", false, true},
     };
     for (int percent = 100; percent >= 10; percent -= 5)
         expected.push_back({1, common::Utf8ToUtf16(std::to_string(percent)) + u"%", false, true});
@@ -208,8 +203,10 @@ TEST(MainFormMenu, OptionsGiveTheCheckMarksAndOpeningRewritesTheKeyItems)
         std::u16string key2Caption;
         bool resetEnabled;
     } cases[] = {
-        {"WheelButton1=1\r\nWheelKey1=Ctrl+F5\r\n", u"シングルクリック　キー [Ctrl+F5]", u"ダブルクリック　キー []", true},
-        {"WheelButton2=1\r\nWheelKey1=A\r\n", u"シングルクリック　キー [A]", u"ダブルクリック　キー []", false},
+        {"WheelButton1=1\r\nWheelKey1=Ctrl+F5\r\n", u"シングルクリック　キー [Ctrl+F5]",
+         u"ダブルクリック　キー []", true},
+        {"WheelButton2=1\r\nWheelKey1=A\r\n", u"シングルクリック　キー [A]", u"ダブルクリック　キー []",
+         false},
         {"WheelButton1=0\r\nWheelButton2=1\r\nWheelKey2=Shift+Alt+Z\r\n", u"シングルクリック　キー []",
          u"ダブルクリック　キー [Shift+Alt+Z]", true},
     };
@@ -230,8 +227,8 @@ TEST(MainFormMenu, OptionsGiveTheCheckMarksAndOpeningRewritesTheKeyItems)
 TEST(MainFormMenu, SubmenusMarkTheTargetsTranslucencyAndPriority)
 {
     Controller controller("");
-    HWND window = CreateWindowExW(WS_EX_LAYERED, L"STATIC", L"target", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
-                                  nullptr, nullptr, nullptr);
+    HWND window = CreateWindowExW(WS_EX_LAYERED, L"STATIC", L"target", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                  nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
     procwin::SetTargetWnd(window);
     const HMENU trans = SubmenuOf(controller.Menu(), kPPTrans);

@@ -38,8 +38,9 @@ LRESULT CALLBACK InputTextProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     switch (message)
     {
     case WM_NCCREATE:
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams));
+        SetWindowLongPtrW(
+            window, GWLP_USERDATA,
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams));
         break;
     case WM_COMMAND:
         if (state != nullptr && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL))
@@ -108,12 +109,13 @@ int MeasureWrappedHeight(HFONT font, const std::u16string &text, int width)
     return bounds.bottom;
 }
 
-HWND CreateChild(HWND parent, const wchar_t *className, const std::u16string &text, DWORD style, DWORD exStyle,
-                 RECT place, int id, HFONT font)
+HWND CreateChild(HWND parent, const wchar_t *className, const std::u16string &text, DWORD style,
+                 DWORD exStyle, RECT place, int id, HFONT font)
 {
-    HWND child = CreateWindowExW(exStyle, className, W(text), WS_CHILD | WS_VISIBLE | style, place.left, place.top,
-                                 place.right - place.left, place.bottom - place.top, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    HWND child = CreateWindowExW(exStyle, className, W(text), WS_CHILD | WS_VISIBLE | style, place.left,
+                                 place.top, place.right - place.left, place.bottom - place.top, parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                                 nullptr);
     if (child == nullptr)
         throw WinError("CreateWindowExW");
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -159,8 +161,8 @@ bool InputText(const std::u16string &caption, const std::u16string &prompt, std:
     try
     {
         CreateChild(dialog, L"STATIC", prompt, SS_LEFT | SS_NOPREFIX, 0, promptPlace, -1, dialogFont);
-        state.edit = CreateChild(dialog, L"EDIT", text, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, editPlace, 100,
-                                 dialogFont);
+        state.edit = CreateChild(dialog, L"EDIT", text, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
+                                 editPlace, 100, dialogFont);
         SendMessageW(state.edit, EM_LIMITTEXT, kMaxInputLength, 0);
         SendMessageW(state.edit, EM_SETSEL, 0, -1);
         CreateChild(dialog, L"BUTTON", u"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, okPlace, IDOK, dialogFont);

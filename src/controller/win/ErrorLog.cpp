@@ -32,7 +32,8 @@ void AppendErrorLog(const std::u16string &path, const std::u16string &message) n
     {
         SYSTEMTIME now{};
         GetLocalTime(&now);
-        const bool midnight = now.wHour == 0 && now.wMinute == 0 && now.wSecond == 0 && now.wMilliseconds == 0;
+        const bool midnight =
+            now.wHour == 0 && now.wMinute == 0 && now.wSecond == 0 && now.wMilliseconds == 0;
         common::win::StringList lines;
         common::win::LoadTextFile(lines, path, common::TextEncoding::Ansi);
         lines.push_back(ErrorLogLine(FormatNow(now, true), FormatNow(now, false), midnight, message));

@@ -39,7 +39,7 @@ namespace
 {
 
 constexpr UINT kQuestionStyle = MB_YESNO | MB_ICONQUESTION;                       // 0x24
-constexpr UINT kErrorStyle = MB_OK | MB_ICONHAND | MB_SYSTEMMODAL;                 // 0x1010
+constexpr UINT kErrorStyle = MB_OK | MB_ICONHAND | MB_SYSTEMMODAL;                // 0x1010
 constexpr UINT kTerminateQuestionStyle = MB_YESNO | MB_ICONSTOP | MB_SYSTEMMODAL; // 0x1014
 
 // Ticks of a wait: one minute of the monitor.
@@ -58,8 +58,9 @@ constexpr unsigned kSessionEndLimit = 30000;
 constexpr UINT WM_HANDOVER = WM_APP + 1;
 
 // The auto-check items: their mark flips before their handler runs.
-constexpr UINT kAutoCheckItems[] = {kPPMAX,       kPPCaption,    kPPMostTop,    kPPNonTaskBar, kPPWheelKeyEnabled1,
-                                    kPPWheelKeyEnabled2, kPPMinimize, kPPLive, kPPClickClick, kPPPosSize, kPPWExec};
+constexpr UINT kAutoCheckItems[] = {
+    kPPMAX,  kPPCaption,    kPPMostTop, kPPNonTaskBar, kPPWheelKeyEnabled1, kPPWheelKeyEnabled2, kPPMinimize,
+    kPPLive, kPPClickClick, kPPPosSize, kPPWExec};
 
 std::u16string ProgramFileNameLower(const std::u16string &path)
 {
@@ -163,7 +164,8 @@ std::vector<gui::PopupMenu::Item> MenuItems()
     add(0, u"-");
     add(kPPKV2File, u"編集");
     add(kPPDisplay, u"トレイアイコン/アイコンウィンドウ").submenu = true;
-    const char16_t *displays[] = {u"トレイアイコン", u"アイコンウィンドウ", u"トレイアイコン/アイコンウィンドウ"};
+    const char16_t *displays[] = {u"トレイアイコン", u"アイコンウィンドウ",
+                                  u"トレイアイコン/アイコンウィンドウ"};
     for (int tag = 0; tag < 3; ++tag)
     {
         Item &item = add(kPPDisplay0 + static_cast<UINT>(tag), displays[tag], 1);
@@ -184,8 +186,7 @@ std::vector<gui::PopupMenu::Item> MenuItems()
 } // namespace
 
 TmainForm::TmainForm()
-    : m_menu(MenuItems()), m_timer(kMonitorInterval, [this] { TimerTimer(); }),
-      m_timerClose(1000, [this] {
+    : m_menu(MenuItems()), m_timer(kMonitorInterval, [this] { TimerTimer(); }), m_timerClose(1000, [this] {
           m_timerClose.SetEnabled(false);
           gui::Application::Instance().Terminate();
       })
@@ -205,7 +206,8 @@ TmainForm::~TmainForm()
         DestroyWindow(Handle());
 }
 
-void TmainForm::SetCompanions(procwin::TIRunFindForm *picker, ui::TKeyForm *keyForm, IconPanel *panel) noexcept
+void TmainForm::SetCompanions(procwin::TIRunFindForm *picker, ui::TKeyForm *keyForm,
+                              IconPanel *panel) noexcept
 {
     m_picker = picker;
     m_keyForm = keyForm;
@@ -244,7 +246,8 @@ void TmainForm::FormCreate()
         m_waitingIcon.Reset(static_cast<HICON>(
             LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KV2_WAIT), IMAGE_ICON,
                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
-        m_targetIcon.Reset(common::win::GetAssociatedIcon(task.IconFile, static_cast<std::uint16_t>(task.IconIndex)));
+        m_targetIcon.Reset(
+            common::win::GetAssociatedIcon(task.IconFile, static_cast<std::uint16_t>(task.IconIndex)));
         m_trayIcon.SetIconList({m_waitingIcon.Get(), m_targetIcon.Get()});
         m_trayIcon.SetIconIndex(1);
         m_trayIcon.SetHint(task.CommandLine);
@@ -264,11 +267,10 @@ void TmainForm::FormCreate()
         m_hookHotKey->Add(1, ui::TextToShortCut(task.HotKeyText, ui::LayoutKeyNames()));
 
     if (!procwin::IsWinEventHookInstalled())
-        procwin::WinEventHookStart({.onMinimizeStart = [this](HWND window) { Proc_Min(window); },
-                                    .onMinimizeEnd = [this](HWND window) { Proc_MinEnd(window); },
-                                    .onError = [](std::exception_ptr error) {
-                                        gui::Application::Instance().ParkException(error);
-                                    }});
+        procwin::WinEventHookStart(
+            {.onMinimizeStart = [this](HWND window) { Proc_Min(window); },
+             .onMinimizeEnd = [this](HWND window) { Proc_MinEnd(window); },
+             .onError = [](std::exception_ptr error) { gui::Application::Instance().ParkException(error); }});
 }
 
 // Hands the start over to an instance that already manages the same program; false when there is none.
@@ -286,8 +288,8 @@ bool TmainForm::HandOver()
     // The running instance brings its target forward: it may take the foreground from this start.
     AllowSetForegroundWindow(ProcessIdOf(other));
     DWORD_PTR result = 0;
-    SendMessageTimeoutW(other, WM_COPYDATA, reinterpret_cast<WPARAM>(Handle()), reinterpret_cast<LPARAM>(&data),
-                        SMTO_ABORTIFHUNG, kHandOverTimeout, &result);
+    SendMessageTimeoutW(other, WM_COPYDATA, reinterpret_cast<WPARAM>(Handle()),
+                        reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kHandOverTimeout, &result);
     m_timerClose.SetEnabled(true);
     return true;
 }
@@ -400,8 +402,8 @@ void TmainForm::FirstStart()
         m_picker->MTargetHandle = nullptr;
         m_picker->Proc_FindApp();
         if (!m_picker->ListBoxH().empty() &&
-            Question(task.ProgramPath + u"の\r\n実行を検出しました。\r\n処理対象を修正しますか？", kQuestionStyle) ==
-                IDYES)
+            Question(task.ProgramPath + u"の\r\n実行を検出しました。\r\n処理対象を修正しますか？",
+                     kQuestionStyle) == IDYES)
         {
             PPModifyClick();
             adopted = true;
@@ -734,7 +736,8 @@ void TmainForm::Wait(const std::function<bool()> &pass, bool endsWithController)
     MWaitC = kWaitTicks;
     const ULONGLONG deadline = GetTickCount64() + kWaitLimit;
     std::optional<int> quit;
-    while (!pass() && MWaitC > 0 && !FExecStop && GetTickCount64() < deadline && !(endsWithController && m_closed))
+    while (!pass() && MWaitC > 0 && !FExecStop && GetTickCount64() < deadline &&
+           !(endsWithController && m_closed))
     {
         // Sleeps until a message arrives or the pass interval is over, then lets every message run.
         MsgWaitForMultipleObjectsEx(0, nullptr, kPassInterval, QS_ALLINPUT, MWMO_INPUTAVAILABLE);

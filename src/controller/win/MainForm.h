@@ -189,7 +189,7 @@ class TmainForm : public gui::Window
 
     bool m_starting = false;   // StartTarget runs
     bool m_restarting = false; // "再起動" runs
-    bool m_closed = false;   // the close query has run
+    bool m_closed = false;     // the close query has run
     bool m_sessionEnding = false;
 };
 

@@ -144,7 +144,8 @@ class TPanelImage : public gui::Window
 class TPanelHintWindow : public gui::Window
 {
   public:
-    explicit TPanelHintWindow(HWND owner) : m_font(common::win::CreateSystemFont(common::win::SystemFont::Message))
+    explicit TPanelHintWindow(HWND owner)
+        : m_font(common::win::CreateSystemFont(common::win::SystemFont::Message))
     {
         Create({.className = kPanelHintClassName,
                 .caption = u"",
@@ -228,8 +229,9 @@ void TPanelForm::FormCreate()
 
     INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&classes);
-    m_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0,
-                                0, 0, 0, Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    m_tooltip =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0,
+                        0, 0, 0, Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
     if (m_tooltip != nullptr)
     {
         TOOLINFOW tool{};
@@ -244,8 +246,9 @@ void TPanelForm::FormCreate()
     }
 
     m_mainForm.PanelFormCreate(*this);
-    m_waitingIcon.Reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KV2_WAIT),
-                                                      IMAGE_ICON, kTargetIconSize, kTargetIconSize, 0)));
+    m_waitingIcon.Reset(
+        static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KV2_WAIT), IMAGE_ICON,
+                                      kTargetIconSize, kTargetIconSize, 0)));
     const startup::TaskDefinition &task = startup::Task();
     LoadTargetIcon(task.IconFile, task.IconIndex);
     Proc_DispIcon(1);
@@ -256,8 +259,8 @@ void TPanelForm::LoadTargetIcon(const std::u16string &file, int index)
 {
     const std::u16string name(common::Trim(file));
     HICON icon = nullptr;
-    const UINT count = PrivateExtractIconsW(W(name), index, kTargetIconSize, kTargetIconSize, &icon, nullptr, 1,
-                                            LR_LOADFROMFILE);
+    const UINT count = PrivateExtractIconsW(W(name), index, kTargetIconSize, kTargetIconSize, &icon, nullptr,
+                                            1, LR_LOADFROMFILE);
     if (count != 1)
         return;
     if (icon == nullptr)
@@ -352,8 +355,8 @@ void TPanelForm::FormShow()
     const PanelGeometry geometry = PanelGeometryFor(MPPSizeC);
     SetWindowPos(Handle(), nullptr, 0, 0, geometry.formSide, geometry.formSide,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    MoveWindow(m_image->Handle(), geometry.panelOffset, geometry.panelOffset, geometry.panelSide, geometry.panelSide,
-               TRUE);
+    MoveWindow(m_image->Handle(), geometry.panelOffset, geometry.panelOffset, geometry.panelSide,
+               geometry.panelSide, TRUE);
     InvalidateRect(Handle(), nullptr, TRUE);
     procwin::CenterIfOffScreen(Handle());
 }
@@ -375,8 +378,9 @@ void TPanelForm::ApplyPanelOptions(const controller::TrayOptions &options)
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     MPPSizeC = options.IconPanelSize;
     m_menu.CheckRadio(kPPSize0, kPPSize6,
-                      kPPSize0 + static_cast<UINT>(MPPSizeC >= 0 && MPPSizeC < kPanelSizeCount ? MPPSizeC
-                                                                                              : kDefaultPanelSizeIndex));
+                      kPPSize0 + static_cast<UINT>(MPPSizeC >= 0 && MPPSizeC < kPanelSizeCount
+                                                       ? MPPSizeC
+                                                       : kDefaultPanelSizeIndex));
     m_menu.SetChecked(kPPTop, options.IconPanelMostTop);
     m_menu.SetChecked(kPPHint, options.IconPanelHint);
     m_menu.SetChecked(kPPTrans, options.IconPanelTrans);
@@ -481,8 +485,9 @@ void TPanelForm::ImageMenu(POINT screenPoint)
         return;
     const HWND owner = m_mainForm.Handle();
     SetForegroundWindow(owner);
-    const UINT command = static_cast<UINT>(TrackPopupMenu(m_mainForm.PPMenu(), TPM_RETURNCMD | TPM_RIGHTBUTTON,
-                                                          screenPoint.x, screenPoint.y, 0, owner, nullptr));
+    const UINT command =
+        static_cast<UINT>(TrackPopupMenu(m_mainForm.PPMenu(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screenPoint.x,
+                                         screenPoint.y, 0, owner, nullptr));
     PostMessageW(owner, WM_NULL, 0, 0);
     if (command != 0)
         PostMessageW(owner, WM_COMMAND, MAKEWPARAM(command, 0), 0);
@@ -517,8 +522,8 @@ LRESULT TPanelForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_RBUTTONUP: {
         POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         ClientToScreen(Handle(), &point);
-        const UINT command = static_cast<UINT>(TrackPopupMenu(m_menu.Handle(), TPM_RETURNCMD | TPM_RIGHTBUTTON,
-                                                              point.x, point.y, 0, Handle(), nullptr));
+        const UINT command = static_cast<UINT>(TrackPopupMenu(
+            m_menu.Handle(), TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y, 0, Handle(), nullptr));
         if (command != 0)
             OnFrameCommand(command);
         return 0;
@@ -542,8 +547,9 @@ LRESULT TPanelForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (GetMonitorInfoW(MonitorFromRect(rect, MONITOR_DEFAULTTONEAREST), &monitor))
         {
             const RECT &work = monitor.rcWork;
-            const HintRect snapped = SnapToArea({rect->left, rect->top, rect->right, rect->bottom},
-                                                {work.left, work.top, work.right, work.bottom}, kPanelSnapDistance);
+            const HintRect snapped =
+                SnapToArea({rect->left, rect->top, rect->right, rect->bottom},
+                           {work.left, work.top, work.right, work.bottom}, kPanelSnapDistance);
             *rect = {snapped.left, snapped.top, snapped.right, snapped.bottom};
         }
         return TRUE;
