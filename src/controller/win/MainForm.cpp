@@ -28,6 +28,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace controller
 {
@@ -61,6 +62,24 @@ constexpr UINT WM_HANDOVER = WM_APP + 1;
 constexpr UINT kAutoCheckItems[] = {
     kPPMAX,  kPPCaption,    kPPMostTop, kPPNonTaskBar, kPPWheelKeyEnabled1, kPPWheelKeyEnabled2, kPPMinimize,
     kPPLive, kPPClickClick, kPPPosSize, kPPWExec};
+
+// Runs an action when the scope is left, however it is left.
+template <typename Action> class OnExit
+{
+  public:
+    explicit OnExit(Action action) : m_action(std::move(action))
+    {
+    }
+    ~OnExit()
+    {
+        m_action();
+    }
+    OnExit(const OnExit &) = delete;
+    OnExit &operator=(const OnExit &) = delete;
+
+  private:
+    Action m_action;
+};
 
 std::u16string ProgramFileNameLower(const std::u16string &path)
 {
@@ -431,18 +450,13 @@ bool TmainForm::StartTarget()
     if (m_panel != nullptr)
         m_panel->ShowWaitingPicture(true);
     // Every way out, the launch error included, shows the target's icon again.
-    struct Restore
-    {
-        TmainForm &form;
-        ~Restore()
-        {
-            form.m_starting = false;
-            form.m_trayIcon.SetIconIndex(1);
-            if (form.m_panel != nullptr)
-                form.m_panel->ShowWaitingPicture(false);
-            form.m_menu.SetEnabled(kPPModify, true);
-        }
-    } restore{*this};
+    const OnExit restore([this] {
+        m_starting = false;
+        m_trayIcon.SetIconIndex(1);
+        if (m_panel != nullptr)
+            m_panel->ShowWaitingPicture(false);
+        m_menu.SetEnabled(kPPModify, true);
+    });
 
     const procwin::Bounds remembered{MX, MY, MW, MH};
     const bool usePlace = Checked(kPPPosSize) && MW != 0 && MH != 0 && !procwin::IsOffScreen(remembered) &&
@@ -801,14 +815,7 @@ void TmainForm::PPReStartClick()
     if (m_restarting)
         return;
     m_restarting = true;
-    struct Done
-    {
-        bool &flag;
-        ~Done()
-        {
-            flag = false;
-        }
-    } done{m_restarting};
+    const OnExit done([this] { m_restarting = false; });
     if (IsWindow(procwin::TargetWnd()))
     {
         CloseWait();
@@ -980,14 +987,7 @@ void TmainForm::PPMAXClick()
 void TmainForm::PPEditClick()
 {
     SetClicksEnabled(false);
-    struct Reenable
-    {
-        TmainForm &form;
-        ~Reenable()
-        {
-            form.SetClicksEnabled(true);
-        }
-    } reenable{*this};
+    const OnExit reenable([this] { SetClicksEnabled(true); });
     std::u16string text = MCap;
     if (text.empty())
         text = IsWindow(procwin::TargetWnd()) ? WholeTitle(procwin::TargetWnd()) : MCapB;
@@ -1110,14 +1110,7 @@ void TmainForm::PPModifyClick()
     if (m_picker == nullptr)
         return;
     SetClicksEnabled(false);
-    struct Reenable
-    {
-        TmainForm &form;
-        ~Reenable()
-        {
-            form.SetClicksEnabled(true);
-        }
-    } reenable{*this};
+    const OnExit reenable([this] { SetClicksEnabled(true); });
     m_picker->MTargetExe = ProgramFileNameLower(startup::Task().ProgramPath);
     m_picker->MTargetHandle = nullptr;
     m_picker->ShowModal(Handle());
