@@ -39,11 +39,6 @@ bool ProcessEnded(DWORD processId, std::chrono::milliseconds timeout)
     return WaitForSingleObject(process.Get(), static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
 }
 
-std::u16string ErrorLog()
-{
-    return DataFolder() + u"Error.log";
-}
-
 } // namespace
 
 TEST(Controller, AttachesTheTargetWithItsOptions)
@@ -386,10 +381,7 @@ TEST(Controller, LaunchErrorIsLoggedNotShown)
     TempFolder temp;
     // A file with a program's name that is no program: the launch fails.
     const std::u16string fake = temp / u"偽物.exe";
-    WriteBytes(fake, "this is not a program");
-    const std::u16string taskFile = temp / u"broken.KV2";
-    WriteBytes(taskFile, Utf16File("[Program]\r\nName=" + common::Utf16ToUtf8(fake) +
-                                   "\r\n[Tray Option]\r\nLive=0\r\n"));
+    const std::u16string taskFile = WriteBrokenTaskFile(temp, u"偽物.exe", u"broken.KV2");
     DeleteFileW(W(ErrorLog()));
 
     Process kv2(Kv2(), Quoted(taskFile));

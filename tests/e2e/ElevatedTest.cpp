@@ -17,11 +17,6 @@ using namespace controller;
 namespace
 {
 
-std::u16string ErrorLog()
-{
-    return DataFolder() + u"Error.log";
-}
-
 // The bytes of `text` as UTF-16LE, as a wide string literal sits in a program.
 std::string Utf16Bytes(std::string_view text)
 {
@@ -186,11 +181,7 @@ TEST(Elevated, LaunchErrorLeavesNoErrorLog)
     TempFolder temp;
     // A file with a program's name that is no program: the launch fails, and without resident mode
     // the program ends on the next tick.
-    const std::u16string fake = temp / u"x.exe";
-    WriteBytes(fake, "this is not a program");
-    const std::u16string taskFile = temp / u"broken.KV2A";
-    WriteBytes(taskFile, Utf16File("[Program]\r\nName=" + common::Utf16ToUtf8(fake) +
-                                   "\r\n[Tray Option]\r\nLive=0\r\n"));
+    const std::u16string taskFile = WriteBrokenTaskFile(temp, u"x.exe", u"broken.KV2A");
 
     // KV2 records this error, so the same task does raise one.
     DeleteFileW(W(ErrorLog()));

@@ -49,6 +49,22 @@ std::u16string DataFolder()
     return RoamingAppData() + u"\\Orvane\\KV2\\";
 }
 
+std::u16string ErrorLog()
+{
+    return DataFolder() + u"Error.log";
+}
+
+std::u16string WriteBrokenTaskFile(const TempFolder &folder, const std::u16string &programName,
+                                   const std::u16string &taskName)
+{
+    const std::u16string fake = folder / programName;
+    WriteBytes(fake, "this is not a program");
+    const std::u16string taskFile = folder / taskName;
+    WriteBytes(taskFile, Utf16File("[Program]\r\nName=" + common::Utf16ToUtf8(fake) +
+                                   "\r\n[Tray Option]\r\nLive=0\r\n"));
+    return taskFile;
+}
+
 DWORD ProcessOf(HWND window)
 {
     DWORD processId = 0;

@@ -25,6 +25,14 @@ std::u16string RoamingAppData();
 // KV2's data folder, with its trailing backslash.
 std::u16string DataFolder();
 
+// KV2's error log in the data folder.
+std::u16string ErrorLog();
+
+// A task file in `folder` whose program (`programName`, a file that is no program) cannot be started,
+// without resident mode, so that KV2 ends on the tick after the launch error.
+std::u16string WriteBrokenTaskFile(const wintest::TempFolder &folder, const std::u16string &programName,
+                                   const std::u16string &taskName);
+
 // Ends every process started from an executable of this file name (the fixture targets a scenario
 // leaves running, which a later start would find already running).
 void EndProcessesNamed(const std::u16string &fileName);
