@@ -286,7 +286,7 @@ TEST(Controller, FixedCaptionComesBackWithinATick)
     // "デフォルト" brings back the title the target had when it was attached.
     scenario.Command(kPPDefault);
     EXPECT_TRUE(WaitUntil([&] { return WindowText(target) == scenario.Title(); }, 3s));
-    EXPECT_EQ(scenario.Option(u"Edit"), scenario.Title());
+    EXPECT_EQ(scenario.OptionOnceSaved(u"Edit", scenario.Title()), scenario.Title());
 }
 
 TEST(Controller, TranslucencyTopmostAndTaskbarCommands)
@@ -298,16 +298,16 @@ TEST(Controller, TranslucencyTopmostAndTaskbarCommands)
     // 50% (tag 9), then 100% removes the layered style; each choice is stored at once.
     scenario.Command(kPPTrans10 - 1 + 9);
     EXPECT_TRUE(WaitUntil([&] { return std::abs(TransPercent(target) - 50) <= 1; }, 3s));
-    EXPECT_EQ(scenario.Option(u"TransValue"), u"50");
+    EXPECT_EQ(scenario.OptionOnceSaved(u"TransValue", u"50"), u"50");
     scenario.Command(kPPTrans100);
     EXPECT_TRUE(WaitUntil([&] { return (GetWindowLongW(target, GWL_EXSTYLE) & WS_EX_LAYERED) == 0; }, 3s));
-    EXPECT_EQ(scenario.Option(u"TransValue"), u"100");
+    EXPECT_EQ(scenario.OptionOnceSaved(u"TransValue", u"100"), u"100");
 
     scenario.Command(kPPMostTop);
     EXPECT_TRUE(WaitUntil([&] { return IsTopMost(target); }, 3s));
     scenario.Command(kPPMostTop);
     EXPECT_TRUE(WaitUntil([&] { return !IsTopMost(target); }, 3s));
-    EXPECT_EQ(scenario.Option(u"MostTop"), u"0");
+    EXPECT_EQ(scenario.OptionOnceSaved(u"MostTop", u"0"), u"0");
 
     scenario.Command(kPPNonTaskBar);
     EXPECT_TRUE(WaitUntil([&] { return scenario.Option(u"NonTaskBar") == u"1"; }, 3s));

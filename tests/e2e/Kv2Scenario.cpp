@@ -207,6 +207,14 @@ std::u16string Scenario::Option(const std::u16string &key) const
     return TaskValue(u"Tray Option", key);
 }
 
+std::u16string Scenario::OptionOnceSaved(const std::u16string &key, const std::u16string &expected,
+                                         std::chrono::milliseconds timeout) const
+{
+    std::u16string value;
+    WaitUntil([&] { return (value = Option(key)) == expected; }, timeout);
+    return value;
+}
+
 std::u16string Scenario::TaskValue(const std::u16string &section, const std::u16string &key) const
 {
     // KV2 may be writing the file just now: its read and write hold it open without sharing.

@@ -100,6 +100,11 @@ class Scenario
 
     // The value of a key of the task file's option section, as KV2 wrote it.
     std::u16string Option(const std::u16string &key) const;
+    // The value of that key once it equals `expected` or, when it does not within `timeout`, as it
+    // stands then: a command stores its option after acting on the target, so a test that has seen
+    // the effect reads the file through this.
+    std::u16string OptionOnceSaved(const std::u16string &key, const std::u16string &expected,
+                                   std::chrono::milliseconds timeout = 3s) const;
     // The value of any key of the task file; "<absent>" when there is none.
     std::u16string TaskValue(const std::u16string &section, const std::u16string &key) const;
 
