@@ -269,31 +269,8 @@ void TIRunFindForm::Proc_FindApp()
 
 int TIRunFindForm::ShowModal(HWND owner)
 {
-    if (m_shown)
-        return kResultCancel;
-    {
-        const gui::DisabledOwner disabled(owner);
-        m_modalResult = 0;
-        m_shown = true;
-        try
-        {
-            FormShow();
-        }
-        catch (...)
-        {
-            gui::Application::Instance().ParkException(std::current_exception());
-        }
-        ShowWindow(Handle(), SW_SHOW);
-        SetForegroundWindow(Handle());
-        SetFocus(m_listBox);
-
-        // No IsDialogMessageW: Enter and Escape reach the form's key handling as characters.
-        if (!gui::RunMessagesUntil([this] { return m_modalResult != 0; }))
-            m_modalResult = kResultCancel;
-    }
-    ShowWindow(Handle(), SW_HIDE);
-    m_shown = false;
-    return m_modalResult;
+    // Enter and Escape reach FormKeyPress as characters.
+    return RunModal(owner, m_listBox);
 }
 
 bool TIRunFindForm::FormKeyPress(wchar_t key)
@@ -317,20 +294,6 @@ void TIRunFindForm::ListBoxDblClick()
                         ? static_cast<HWND>(LongToHandle(common::TextToHandle(m_listBoxH[line])))
                         : nullptr;
     EndModal(kResultOK);
-}
-
-void TIRunFindForm::EndModal(int result)
-{
-    // Messages run while the close query waits; a second close meanwhile is the same close.
-    if (!m_shown || m_closing || m_modalResult != 0)
-        return;
-    m_closing = true;
-    FormCloseQuery();
-    m_closing = false;
-    m_modalResult = result;
-    // Wakes the modal loop when the close came in a message sent from another thread, which
-    // GetMessageW handles without returning.
-    PostMessageW(Handle(), WM_NULL, 0, 0);
 }
 
 void TIRunFindForm::FormCloseQuery()
@@ -395,21 +358,10 @@ LRESULT TIRunFindForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (FormKeyPress(static_cast<wchar_t>(wParam)))
             return 0;
         break;
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE && m_listBox != nullptr)
-        {
-            SetFocus(m_listBox);
-            return 0;
-        }
-        break;
-    case WM_CLOSE:
-        // The form is reused: closing only ends the modal loop.
-        EndModal(kResultCancel);
-        return 0;
     default:
         break;
     }
-    return Window::OnMessage(message, wParam, lParam);
+    return ModalForm::OnMessage(message, wParam, lParam);
 }
 
 LRESULT CALLBACK TIRunFindForm::ListBoxProcedure(HWND listBox, UINT message, WPARAM wParam, LPARAM lParam,

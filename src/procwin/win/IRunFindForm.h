@@ -7,7 +7,7 @@
 #pragma once
 
 #include "common/win/Unique.h"
-#include "gui/Window.h"
+#include "gui/Modal.h"
 
 #include <string>
 #include <vector>
@@ -15,12 +15,9 @@
 namespace procwin
 {
 
-class TIRunFindForm : public gui::Window
+class TIRunFindForm : public gui::ModalForm
 {
   public:
-    static constexpr int kResultOK = IDOK;         // 1: the user confirmed an entry
-    static constexpr int kResultCancel = IDCANCEL; // 2: closed without a choice
-
     // Creates the hidden form once for the program's life, with its placement from the settings file
     // startup::Paths().SettingsFilePath ("KV2.ini"). Raises WinError when a window cannot be created;
     // an unreadable settings file is reported to gui::Application::ParkException and the design
@@ -72,13 +69,11 @@ class TIRunFindForm : public gui::Window
   private:
     void CreateControls();
     void FormCreate();
-    void FormShow();
+    void FormShow() override;
     // Answers true when the key was Enter or Escape and has been handled.
     bool FormKeyPress(wchar_t key);
-    void FormCloseQuery();
+    void FormCloseQuery() override;
     void ListBoxDblClick();
-    // Runs the close query once and ends the modal loop with `result`.
-    void EndModal(int result);
     void WaitForSettingsFile();
     void SavePlacement();
     int Scale(int designPixels) const;
@@ -92,9 +87,6 @@ class TIRunFindForm : public gui::Window
     // Children and the tool tip: destroyed with the form.
     HWND m_listBox = nullptr;
     HWND m_hint = nullptr;
-    bool m_shown = false;
-    bool m_closing = false;
-    int m_modalResult = 0;
 };
 
 } // namespace procwin

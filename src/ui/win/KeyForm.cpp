@@ -103,7 +103,7 @@ void TKeyForm::FormCreate()
 
 int TKeyForm::ShowModal(HWND owner)
 {
-    if (m_shown)
+    if (Shown())
         return kResultCancel;
     RECT frame{};
     GetWindowRect(Handle(), &frame);
@@ -111,23 +111,8 @@ int TKeyForm::ShowModal(HWND owner)
     const int height = frame.bottom - frame.top;
     SetWindowPos(Handle(), HWND_TOPMOST, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
-
-    {
-        const gui::DisabledOwner disabled(owner);
-        m_modalResult = 0;
-        m_shown = true;
-        FormShow();
-        ShowWindow(Handle(), SW_SHOW);
-        SetForegroundWindow(Handle());
-        SetFocus(m_editKey);
-
-        // No IsDialogMessageW: every key, Tab, Enter and Esc included, goes to the edit's capture.
-        if (!gui::RunMessagesUntil([this] { return m_modalResult != 0; }))
-            m_modalResult = kResultCancel;
-    }
-    ShowWindow(Handle(), SW_HIDE);
-    m_shown = false;
-    return m_modalResult;
+    // Every key, Tab, Enter and Esc included, goes to the edit's capture.
+    return RunModal(owner, m_editKey);
 }
 
 std::u16string TKeyForm::KeyText() const
@@ -154,16 +139,6 @@ void TKeyForm::EditKeyChange()
     EnableWindow(m_btnOK, GetWindowTextLengthW(m_editKey) > 0);
 }
 
-void TKeyForm::EndModal(int result)
-{
-    if (!m_shown || m_modalResult != 0)
-        return;
-    m_modalResult = result;
-    // Wakes the modal loop when the close came in a message sent from another thread, which
-    // GetMessageW handles without returning.
-    PostMessageW(Handle(), WM_NULL, 0, 0);
-}
-
 LRESULT TKeyForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message)
@@ -176,22 +151,10 @@ LRESULT TKeyForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         else if (LOWORD(wParam) == IDCANCEL && HIWORD(wParam) == BN_CLICKED)
             EndModal(kResultCancel);
         return 0;
-    case WM_ACTIVATE:
-        // Clicking a button takes the focus; coming back to the dialog gives it to the edit again.
-        if (LOWORD(wParam) != WA_INACTIVE && m_editKey != nullptr)
-        {
-            SetFocus(m_editKey);
-            return 0;
-        }
-        break;
-    case WM_CLOSE:
-        // The dialog is reused: closing only ends the modal loop.
-        EndModal(kResultCancel);
-        return 0;
     default:
         break;
     }
-    return Window::OnMessage(message, wParam, lParam);
+    return ModalForm::OnMessage(message, wParam, lParam);
 }
 
 LRESULT CALLBACK TKeyForm::EditKeyProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) noexcept

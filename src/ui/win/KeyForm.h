@@ -3,7 +3,7 @@
 #pragma once
 
 #include "common/win/Unique.h"
-#include "gui/Window.h"
+#include "gui/Modal.h"
 #include "ui/win/KeyNames.h"
 
 #include <string>
@@ -11,12 +11,9 @@
 namespace ui
 {
 
-class TKeyForm : public gui::Window
+class TKeyForm : public gui::ModalForm
 {
   public:
-    static constexpr int kResultOK = IDOK;         // 1
-    static constexpr int kResultCancel = IDCANCEL; // 2
-
     // Creates the hidden dialog once; ShowModal reuses it. Raises WinError when a window cannot be
     // created.
     TKeyForm();
@@ -36,10 +33,9 @@ class TKeyForm : public gui::Window
 
   private:
     void FormCreate();
-    void FormShow();
+    void FormShow() override;
     void EditKeyKeyDown(unsigned keyCode);
     void EditKeyChange();
-    void EndModal(int result);
     HWND CreateChild(const wchar_t *className, const std::u16string &text, DWORD style, DWORD exStyle,
                      RECT place, int id);
     static LRESULT CALLBACK EditKeyProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
@@ -51,8 +47,6 @@ class TKeyForm : public gui::Window
     HWND m_btnOK = nullptr;
     HWND m_btnCancel = nullptr;
     WNDPROC m_editKeyDefaultProcedure = nullptr;
-    bool m_shown = false;
-    int m_modalResult = 0;
 };
 
 } // namespace ui
