@@ -2,6 +2,7 @@
 // quoting each argument again gives the same arguments, and the task definition only takes existing
 // paths and known value words.
 #include "FakeFileSystem.h"
+#include "TaskValues.h"
 
 #include "startup/CommandLine.h"
 #include "startup/TaskFile.h"
@@ -15,22 +16,13 @@
 namespace
 {
 
+using fuzzing::IsPriorityClass;
+using fuzzing::IsShowCommand;
+
 [[noreturn]] void Fail(const char *what)
 {
     std::fprintf(stderr, "CommandLineFuzz: %s\n", what);
     std::abort();
-}
-
-bool IsShowCommand(int show)
-{
-    return show == startup::kShowDefault || show == startup::kShowMinimize || show == startup::kShowMaximized;
-}
-
-bool IsPriorityClass(std::uint32_t priority)
-{
-    return priority == startup::kPriorityNormal || priority == startup::kPriorityIdle ||
-           priority == startup::kPriorityHigh || priority == startup::kPriorityBelowNormal ||
-           priority == startup::kPriorityAboveNormal;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // paths are taken, completion leaves valid values, the command-line step gives the same result, and
 // the file reads the same after KV2 has rewritten it with its options.
 #include "FakeFileSystem.h"
+#include "TaskValues.h"
 
 #include "common/IniDocument.h"
 #include "common/TextEncoding.h"
@@ -16,6 +17,9 @@
 
 namespace
 {
+
+using fuzzing::IsPriorityClass;
+using fuzzing::IsShowCommand;
 
 const std::u16string kTaskFile = u"C:\\Tasks\\fuzz.KV2";
 
@@ -43,18 +47,6 @@ startup::TaskDefinition Read(const testing_support::FakeFileSystem &files, const
     startup::ReadTaskFile(kTaskFile, files, ansi, task);
     startup::CompleteTaskDefinition(task);
     return task;
-}
-
-bool IsShowCommand(int show)
-{
-    return show == startup::kShowDefault || show == startup::kShowMinimize || show == startup::kShowMaximized;
-}
-
-bool IsPriorityClass(std::uint32_t priority)
-{
-    return priority == startup::kPriorityNormal || priority == startup::kPriorityIdle ||
-           priority == startup::kPriorityHigh || priority == startup::kPriorityBelowNormal ||
-           priority == startup::kPriorityAboveNormal;
 }
 
 void Check(const startup::TaskDefinition &task, const startup::FileProbe &files)

@@ -44,6 +44,21 @@ TaskDefinition OptionsWithApp()
     return task;
 }
 
+// What the task file kTask gives once completed.
+TaskDefinition EditorTask()
+{
+    TaskDefinition task;
+    task.TaskFilePath = kTask;
+    task.TaskFileGiven = true;
+    task.ProgramPath = kOtherApp;
+    task.CommandLine = kOtherApp;
+    task.WorkDir = u"C:\\Other";
+    task.IconFile = kOtherApp;
+    task.ShowCommand = startup::kShowMinimize;
+    task.PriorityClass = startup::kPriorityNormal;
+    return task;
+}
+
 // What no usable program gives: nothing but what start-up had set.
 TaskDefinition NoProgram()
 {
@@ -175,19 +190,7 @@ TEST_F(CommandLineStep, OneArgumentIsAlwaysATaskFile)
         std::function<TaskDefinition()> expected;
     };
     const Case cases[] = {
-        {"task file", kTask,
-         [] {
-             TaskDefinition task;
-             task.TaskFilePath = kTask;
-             task.TaskFileGiven = true;
-             task.ProgramPath = kOtherApp;
-             task.CommandLine = kOtherApp;
-             task.WorkDir = u"C:\\Other";
-             task.IconFile = kOtherApp;
-             task.ShowCommand = startup::kShowMinimize;
-             task.PriorityClass = startup::kPriorityNormal;
-             return task;
-         }},
+        {"task file", kTask, EditorTask},
         {"program option alone is refused", u"/e:" + kApp, NoProgram},
         {"program path alone is refused", kApp, NoProgram},
         {"missing task file", u"C:\\Tasks\\gone.kv2", NoProgram},
@@ -426,33 +429,9 @@ TEST_F(CommandLineStep, WholeCommandLines)
          }},
         {"unquoted program path with blanks splits", u"KV2.exe /e:C:\\Program Files\\My App\\my app.exe",
          NoProgram},
-        {"quoted task file", u"KV2.exe \"C:\\Tasks\\editor.kv2\"",
-         [] {
-             TaskDefinition task;
-             task.TaskFilePath = kTask;
-             task.TaskFileGiven = true;
-             task.ProgramPath = kOtherApp;
-             task.CommandLine = kOtherApp;
-             task.WorkDir = u"C:\\Other";
-             task.IconFile = kOtherApp;
-             task.ShowCommand = 6;
-             task.PriorityClass = 0x20;
-             return task;
-         }},
+        {"quoted task file", u"KV2.exe \"C:\\Tasks\\editor.kv2\"", EditorTask},
         {"empty quoted argument makes two arguments", u"KV2.exe \"\" C:\\Tasks\\editor.kv2", NoProgram},
-        {"trailing blanks add no argument", u"KV2.exe C:\\Tasks\\editor.kv2   \t",
-         [] {
-             TaskDefinition task;
-             task.TaskFilePath = kTask;
-             task.TaskFileGiven = true;
-             task.ProgramPath = kOtherApp;
-             task.CommandLine = kOtherApp;
-             task.WorkDir = u"C:\\Other";
-             task.IconFile = kOtherApp;
-             task.ShowCommand = 6;
-             task.PriorityClass = 0x20;
-             return task;
-         }},
+        {"trailing blanks add no argument", u"KV2.exe C:\\Tasks\\editor.kv2   \t", EditorTask},
         {"program only", u"\"C:\\KV2\\KV2.exe\"", NoProgram},
     };
     for (const Case &c : cases)

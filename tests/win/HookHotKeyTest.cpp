@@ -103,20 +103,6 @@ bool IsFree(ShortCut value)
     return IsFree(combination.modifiers, combination.key);
 }
 
-struct WindowTraits
-{
-    using Handle = HWND;
-    static Handle Invalid() noexcept
-    {
-        return nullptr;
-    }
-    static void Close(Handle window) noexcept
-    {
-        DestroyWindow(window);
-    }
-};
-using UniqueWindow = common::win::Unique<WindowTraits>;
-
 UniqueWindow ShownWindow(const wchar_t *caption, int left)
 {
     return UniqueWindow(CreateWindowExW(0, L"STATIC", caption, WS_POPUP | WS_VISIBLE | WS_BORDER, left, 100,

@@ -21,20 +21,6 @@ using namespace std::chrono_literals;
 namespace
 {
 
-struct WindowTraits
-{
-    using Handle = HWND;
-    static Handle Invalid() noexcept
-    {
-        return nullptr;
-    }
-    static void Close(Handle window) noexcept
-    {
-        DestroyWindow(window);
-    }
-};
-using UniqueWindow = common::win::Unique<WindowTraits>;
-
 // Lets this thread's messages run for `duration`.
 void Pump(std::chrono::milliseconds duration)
 {

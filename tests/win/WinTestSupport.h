@@ -18,6 +18,21 @@ namespace wintest
 using common::win::U;
 using common::win::W;
 
+// A window the test created on its own thread, destroyed at the end of the scope.
+struct WindowTraits
+{
+    using Handle = HWND;
+    static Handle Invalid() noexcept
+    {
+        return nullptr;
+    }
+    static void Close(Handle window) noexcept
+    {
+        DestroyWindow(window);
+    }
+};
+using UniqueWindow = common::win::Unique<WindowTraits>;
+
 // The folder of the running test program; the programs under test and the fixtures sit beside it.
 std::u16string BinFolder();
 
@@ -61,7 +76,8 @@ class Process
 {
   public:
     // Starts `program` with `arguments` (already quoted as needed).
-    Process(const std::u16string &program, const std::u16string &arguments, const std::u16string &folder = {});
+    Process(const std::u16string &program, const std::u16string &arguments,
+            const std::u16string &folder = {});
     ~Process();
 
     DWORD Id() const noexcept
