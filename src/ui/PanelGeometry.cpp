@@ -17,10 +17,10 @@ PanelGeometry PanelGeometryFor(int sizeIndex) noexcept
     return {a + a / 8, a / 16, a};
 }
 
-HintRect PanelHintRect(std::int32_t panelLeft, std::int32_t panelTop, std::int32_t textWidth,
-                       std::int32_t textHeight) noexcept
+Rect PanelHintRect(std::int32_t panelLeft, std::int32_t panelTop, std::int32_t textWidth,
+                   std::int32_t textHeight) noexcept
 {
-    HintRect rect{0, 0, textWidth, textHeight};
+    Rect rect{0, 0, textWidth, textHeight};
     const std::int32_t dx = panelLeft;
     const std::int32_t dy = panelTop - rect.bottom;
     rect.left += dx;
@@ -30,14 +30,14 @@ HintRect PanelHintRect(std::int32_t panelLeft, std::int32_t panelTop, std::int32
     return rect;
 }
 
-HintRect SnapToArea(const HintRect &window, const HintRect &area, std::int32_t distance) noexcept
+Rect SnapToArea(const Rect &window, const Rect &area, std::int32_t distance) noexcept
 {
     const auto near = [distance](std::int32_t a, std::int32_t b) {
         return a - b <= distance && b - a <= distance;
     };
     const std::int32_t width = window.right - window.left;
     const std::int32_t height = window.bottom - window.top;
-    HintRect snapped = window;
+    Rect snapped = window;
     if (near(window.left, area.left))
         snapped.left = area.left;
     else if (near(window.right, area.right))

@@ -2,10 +2,14 @@
 // window goes.
 #pragma once
 
+#include "procwin/ScreenGeometry.h"
+
 #include <cstdint>
 
 namespace ui
 {
+
+using procwin::Rect;
 
 constexpr int kPanelSizeCount = 7;
 // The size index an unknown stored value falls back to (128 pixels).
@@ -23,24 +27,15 @@ struct PanelGeometry
 
 PanelGeometry PanelGeometryFor(int sizeIndex) noexcept;
 
-struct HintRect
-{
-    std::int32_t left = 0;
-    std::int32_t top = 0;
-    std::int32_t right = 0;
-    std::int32_t bottom = 0;
-    bool operator==(const HintRect &) const = default;
-};
-
 // Where the hint window goes for text measured as `textWidth` by `textHeight` pixels (from the empty
 // rectangle): its bottom edge on the panel's top edge and its left edge on the panel's left edge,
 // then 6 pixels wider and 2 pixels taller.
-HintRect PanelHintRect(std::int32_t panelLeft, std::int32_t panelTop, std::int32_t textWidth,
-                       std::int32_t textHeight) noexcept;
+Rect PanelHintRect(std::int32_t panelLeft, std::int32_t panelTop, std::int32_t textWidth,
+                   std::int32_t textHeight) noexcept;
 
 // A window rectangle being dragged, pulled onto the edges of `area` (the work area) that lie within
 // `distance` pixels of its own edges; its size is kept. Left and top win over right and bottom.
-HintRect SnapToArea(const HintRect &window, const HintRect &area, std::int32_t distance) noexcept;
+Rect SnapToArea(const Rect &window, const Rect &area, std::int32_t distance) noexcept;
 
 constexpr std::int32_t kPanelSnapDistance = 10;
 

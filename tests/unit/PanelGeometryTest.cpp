@@ -43,7 +43,7 @@ TEST(PanelGeometry, HintSitsOnThePanelsTopEdge)
     struct Case
     {
         int left, top, width, height;
-        HintRect expected;
+        Rect expected;
     } cases[] = {
         {100, 200, 80, 16, {100, 184, 186, 202}},
         {0, 0, 10, 32, {0, -32, 16, 2}},           // above the screen's top: the hint goes off it
@@ -56,12 +56,12 @@ TEST(PanelGeometry, HintSitsOnThePanelsTopEdge)
 
 TEST(PanelGeometry, DraggingSnapsToWorkAreaEdgesWithinTenPixels)
 {
-    const HintRect area{0, 0, 1024, 738};
+    const Rect area{0, 0, 1024, 738};
     struct Case
     {
         const char *name;
-        HintRect window;
-        HintRect expected;
+        Rect window;
+        Rect expected;
     } cases[] = {
         {"free", {100, 100, 244, 244}, {100, 100, 244, 244}},
         {"left within 10", {10, 100, 154, 244}, {0, 100, 144, 244}},

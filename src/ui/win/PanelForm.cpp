@@ -167,7 +167,7 @@ class TPanelHintWindow : public gui::Window
         return {bounds.right - bounds.left, bounds.bottom - bounds.top};
     }
 
-    void Activate(const HintRect &place, const std::u16string &text)
+    void Activate(const Rect &place, const std::u16string &text)
     {
         m_text = text;
         SetWindowPos(Handle(), HWND_TOPMOST, place.left, place.top, place.right - place.left,
@@ -547,7 +547,7 @@ LRESULT TPanelForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (GetMonitorInfoW(MonitorFromRect(rect, MONITOR_DEFAULTTONEAREST), &monitor))
         {
             const RECT &work = monitor.rcWork;
-            const HintRect snapped =
+            const Rect snapped =
                 SnapToArea({rect->left, rect->top, rect->right, rect->bottom},
                            {work.left, work.top, work.right, work.bottom}, kPanelSnapDistance);
             *rect = {snapped.left, snapped.top, snapped.right, snapped.bottom};
