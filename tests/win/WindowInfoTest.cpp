@@ -4,8 +4,11 @@
 #include "common/win/FileSystem.h"
 #include "procwin/ProcessIdentity.h"
 #include "procwin/win/WindowInfo.h"
+#include "procwin/win/Wow64.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 using namespace wintest;
 using namespace std::chrono_literals;
@@ -59,11 +62,12 @@ TEST(GetWndInfo, NamesAVisibleWindowWithText)
 
 TEST(GetWndInfo, HiddenUntitledAndVanishedWindowsGiveNothing)
 {
-    HWND hidden = CreateWindowExW(0, L"STATIC", L"hidden", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    HWND untitled =
-        CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    HWND gone = CreateWindowExW(0, L"STATIC", L"gone", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                                nullptr);
+    HWND hidden =
+        CreateWindowExW(0, L"STATIC", L"hidden", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND untitled = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr,
+                                    nullptr, nullptr);
+    HWND gone = CreateWindowExW(0, L"STATIC", L"gone", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr,
+                                nullptr, nullptr);
     DestroyWindow(gone);
     for (HWND window : {static_cast<HWND>(nullptr), hidden, untitled, gone})
     {
@@ -76,7 +80,15 @@ TEST(GetWndInfo, HiddenUntitledAndVanishedWindowsGiveNothing)
 
 TEST(GetWndExePath, WineNotepadComesBackInDriveLetterForm)
 {
-    Process notepad(u"C:\\windows\\system32\\notepad.exe", u"");
+    // With redirection on, a 32-bit test would start the 32-bit notepad of syswow64; KV2 launches with
+    // it off, so the program in the system folder is the one named.
+    procwin::Wow64Init();
+    std::optional<Process> started;
+    {
+        procwin::Wow64Redirection redirectionOff;
+        started.emplace(u"C:\\windows\\system32\\notepad.exe", u"");
+    }
+    Process &notepad = *started;
     HWND window = nullptr;
     ASSERT_TRUE(WaitUntil(
         [&] {
@@ -87,7 +99,8 @@ TEST(GetWndExePath, WineNotepadComesBackInDriveLetterForm)
         },
         20s));
     const std::u16string path = procwin::GetWndExePath(window);
-    EXPECT_TRUE(common::EqualsNoCase(path, u"C:\\windows\\system32\\notepad.exe")) << common::Utf16ToUtf8(path);
+    EXPECT_TRUE(common::EqualsNoCase(path, u"C:\\windows\\system32\\notepad.exe"))
+        << common::Utf16ToUtf8(path);
     const procwin::WndInfo info = procwin::GetWndInfo(window);
     EXPECT_EQ(procwin::FileNameOf(info.exePath), u"notepad.exe");
 }
@@ -187,8 +200,8 @@ TEST(ForceForeground, BringsAnotherProcessWindowToFront)
 
 TEST(FitListBoxExtent, TwiceTheWidestItem)
 {
-    HWND list = CreateWindowExW(0, L"LISTBOX", L"", WS_POPUP | WS_HSCROLL | LBS_NOINTEGRALHEIGHT, 0, 0, 100, 100,
-                                nullptr, nullptr, nullptr, nullptr);
+    HWND list = CreateWindowExW(0, L"LISTBOX", L"", WS_POPUP | WS_HSCROLL | LBS_NOINTEGRALHEIGHT, 0, 0, 100,
+                                100, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(list, nullptr);
     SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
     const wchar_t *items[] = {L"short", L"a considerably longer line of text", L"mid length"};
