@@ -25,6 +25,10 @@ class AllExist : public startup::FileProbe
     {
         return true;
     }
+    std::u16string FullPath(std::u16string_view path) const override
+    {
+        return std::u16string(path);
+    }
     std::optional<std::string> ReadFile(std::u16string_view, size_t limit) const override
     {
         if (m_content.size() > limit)
@@ -48,14 +52,15 @@ class Latin1 : public common::AnsiCodePage
 // A task file as KV2 writes it: the five task sections and a full option section.
 std::string TypicalTaskFile()
 {
-    const std::u16string text = u"[Program]\r\nName=C:\\Program Files\\Editor\\editor.exe\r\nOption=/n\r\nDirectory=\r\n\r\n"
-                                u"[Window]\r\nStyle=def\r\nPriority=NORMAL\r\n\r\n[Icon]\r\nFile=\r\nNumber=0\r\n\r\n"
-                                u"[HotKey]\r\nShow=Shift+Ctrl+E\r\n\r\n[Execute]\r\nYesNo=\r\n\r\n"
-                                u"[Tray Option]\r\nMinimize=1\r\nLive=1\r\nClick=1\r\nPositionSize=1\r\nX=100\r\nY=80\r\n"
-                                u"W=800\r\nH=600\r\nCaption=0\r\nEdit=\r\nTransValue=100\r\nWExecute=0\r\nNonTaskBar=0\r\n"
-                                u"MostTop=0\r\nWheelKey1=\r\nWheelButton1=0\r\nWheelKey2=\r\nWheelButton2=0\r\nDisplay=0\r\n"
-                                u"IconPanel_Left=0\r\nIconPanel_Top=0\r\nIconPanel_Size=4\r\nIconPanel_MostTop=0\r\n"
-                                u"IconPanel_Hint=1\r\nIconPanel_Trans=1\r\n\r\n";
+    const std::u16string text =
+        u"[Program]\r\nName=C:\\Program Files\\Editor\\editor.exe\r\nOption=/n\r\nDirectory=\r\n\r\n"
+        u"[Window]\r\nStyle=def\r\nPriority=NORMAL\r\n\r\n[Icon]\r\nFile=\r\nNumber=0\r\n\r\n"
+        u"[HotKey]\r\nShow=Shift+Ctrl+E\r\n\r\n[Execute]\r\nYesNo=\r\n\r\n"
+        u"[Tray Option]\r\nMinimize=1\r\nLive=1\r\nClick=1\r\nPositionSize=1\r\nX=100\r\nY=80\r\n"
+        u"W=800\r\nH=600\r\nCaption=0\r\nEdit=\r\nTransValue=100\r\nWExecute=0\r\nNonTaskBar=0\r\n"
+        u"MostTop=0\r\nWheelKey1=\r\nWheelButton1=0\r\nWheelKey2=\r\nWheelButton2=0\r\nDisplay=0\r\n"
+        u"IconPanel_Left=0\r\nIconPanel_Top=0\r\nIconPanel_Size=4\r\nIconPanel_MostTop=0\r\n"
+        u"IconPanel_Hint=1\r\nIconPanel_Trans=1\r\n\r\n";
     return common::EncodeText(text, common::TextEncoding::Utf16Le);
 }
 
@@ -95,9 +100,9 @@ void ApplyOptions(benchmark::State &state)
 {
     const AllExist probe("");
     const Latin1 ansi;
-    const std::u16string commandLine =
-        u"\"C:\\Program Files\\KV2\\KV2.exe\" /e:\"C:\\Program Files\\Editor\\editor.exe\" /o:\"--flag value\" "
-        u"/w:max /p:HIGH /d:C:\\work /i:C:\\icons\\a.ico /n:3 /x:No";
+    const std::u16string commandLine = u"\"C:\\Program Files\\KV2\\KV2.exe\" /e:\"C:\\Program "
+                                       u"Files\\Editor\\editor.exe\" /o:\"--flag value\" "
+                                       u"/w:max /p:HIGH /d:C:\\work /i:C:\\icons\\a.ico /n:3 /x:No";
     for (auto _ : state)
     {
         startup::TaskDefinition task;

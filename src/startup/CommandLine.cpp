@@ -43,12 +43,14 @@ bool TakePrefix(std::u16string &copy, std::u16string_view prefix)
     return true;
 }
 
+// Paths are made absolute before they are tested: later loads and saves change the current folder.
 void ApplyOption(std::u16string copy, const FileProbe &probe, TaskDefinition &task)
 {
     if (TakePrefix(copy, u"/x:") && copy == u"No")
         task.NoExecute = true;
-    if (TakePrefix(copy, u"/e:") && probe.FileExists(copy))
-        task.ProgramPath = copy;
+    if (TakePrefix(copy, u"/e:"))
+        if (std::u16string path = probe.FullPath(copy); probe.FileExists(path))
+            task.ProgramPath = std::move(path);
     if (TakePrefix(copy, u"/o:"))
         task.ProgramOption = copy;
     if (TakePrefix(copy, u"/w:"))
@@ -57,10 +59,12 @@ void ApplyOption(std::u16string copy, const FileProbe &probe, TaskDefinition &ta
     if (TakePrefix(copy, u"/p:"))
         if (const std::uint32_t priority = PriorityClassFromWord(copy))
             task.PriorityClass = priority;
-    if (TakePrefix(copy, u"/d:") && probe.DirectoryExists(copy))
-        task.WorkDir = copy;
-    if (TakePrefix(copy, u"/i:") && probe.FileExists(copy))
-        task.IconFile = copy;
+    if (TakePrefix(copy, u"/d:"))
+        if (std::u16string path = probe.FullPath(copy); probe.DirectoryExists(path))
+            task.WorkDir = std::move(path);
+    if (TakePrefix(copy, u"/i:"))
+        if (std::u16string path = probe.FullPath(copy); probe.FileExists(path))
+            task.IconFile = std::move(path);
     // An index that is not a decimal integer is ignored like any other unusable value.
     if (TakePrefix(copy, u"/n:"))
         if (const auto index = common::ParseInt32(copy))
@@ -76,7 +80,7 @@ void ApplyCommandLine(const std::vector<std::u16string> &arguments, const FilePr
         return;
     task.TaskFileGiven = false;
     if (arguments.size() == 2)
-        ReadTaskFile(arguments[1], probe, ansi, task);
+        ReadTaskFile(probe.FullPath(arguments[1]), probe, ansi, task);
     else
         for (size_t i = 1; i < arguments.size(); ++i)
             ApplyOption(arguments[i], probe, task);

@@ -22,6 +22,10 @@ class FileProbe
 
     // The whole content of a file of at most `limit` bytes. Empty when it cannot be read or is larger.
     virtual std::optional<std::string> ReadFile(std::u16string_view path, size_t limit) const = 0;
+
+    // The path made absolute against the current folder at start-up (later loads and saves change the
+    // current folder); the path itself when it cannot be made absolute.
+    virtual std::u16string FullPath(std::u16string_view path) const = 0;
 };
 
 } // namespace startup

@@ -3,7 +3,9 @@
 #include "Kv2Scenario.h"
 
 #include "common/Text.h"
+#include "common/IniDocument.h"
 #include "common/win/FileSystem.h"
+#include "common/win/TextFile.h"
 
 #include <gtest/gtest.h>
 
@@ -59,7 +61,8 @@ TEST(Startup, RefusesWithoutAUsableProgram)
     const std::u16string missingProgram = temp / u"missing.KV2";
     WriteBytes(missingProgram, Utf16File("[Program]\r\nName=C:\\no\\such\\program.exe\r\n"));
     const std::u16string wrongExtension = temp / u"good.txt";
-    WriteBytes(wrongExtension, Utf16File("[Program]\r\nName=" + common::Utf16ToUtf8(TargetProgram()) + "\r\n"));
+    WriteBytes(wrongExtension,
+               Utf16File("[Program]\r\nName=" + common::Utf16ToUtf8(TargetProgram()) + "\r\n"));
 
     const std::pair<const char *, std::u16string> cases[] = {
         {"no arguments", u""},
@@ -95,7 +98,8 @@ TEST(Startup, DamagedTaskFilesAreRefusedWithoutCrashOrHang)
     int index = 0;
     for (const auto &[context, bytes] : files)
     {
-        const std::u16string file = temp / (u"damaged" + common::Utf8ToUtf16(std::to_string(index++)) + u".KV2");
+        const std::u16string file =
+            temp / (u"damaged" + common::Utf8ToUtf16(std::to_string(index++)) + u".KV2");
         WriteBytes(file, bytes);
         Process kv2(Kv2(), Quoted(file));
         ExpectRefusal(kv2, context);
@@ -130,6 +134,24 @@ TEST(Startup, TaskFileRunsHiddenWithItsMessageLoop)
     common::win::UniqueHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, L"KV2/Orvane"));
     EXPECT_TRUE(mutex);
     CloseAndExpectCleanEnd(kv2, controller);
+}
+
+TEST(Startup, RelativeTaskFileIsTheOneInTheCurrentFolder)
+{
+    EndProcessesNamed(u"KV2Target.exe");
+    TempFolder temp;
+    WriteBytes(temp / u"rel.KV2",
+               Utf16File("[Program]\r\nName=" + common::Utf16ToUtf8(TargetProgram()) + "\r\n"));
+    Process kv2(Kv2(), u"rel.KV2", temp.Path());
+    HWND controller = WaitForController(kv2, TargetProgram());
+    ASSERT_NE(controller, nullptr);
+    // Its options go into the task file it was started with, wherever the current folder is now.
+    CloseAndExpectCleanEnd(kv2, controller);
+    common::win::StringList lines;
+    common::win::LoadTextFile(lines, temp / u"rel.KV2", common::TextEncoding::Ansi);
+    EXPECT_EQ(
+        common::IniDocument::Parse(common::JoinLines(lines)).Get(u"Tray Option", u"Minimize", u"<absent>"),
+        u"1");
 }
 
 TEST(Startup, OptionsDescribeTheTargetDirectly)

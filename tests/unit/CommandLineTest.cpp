@@ -216,6 +216,16 @@ TEST_F(CommandLineStep, OneArgumentClearsAnEarlierTaskFileFlag)
     EXPECT_FALSE(task.TaskFileGiven);
 }
 
+TEST_F(CommandLineStep, RelativePathsAreTakenFromTheCurrentFolder)
+{
+    m_files.SetCurrentFolder(u"C:\\Tasks");
+    EXPECT_EQ(Apply({u"editor.kv2"}), EditorTask());
+    m_files.SetCurrentFolder(u"C:\\Tools");
+    const TaskDefinition byOptions = Apply({u"/e:app.exe", u"/w:def"});
+    EXPECT_EQ(byOptions.ProgramPath, kApp);
+    EXPECT_EQ(byOptions.IconFile, kApp);
+}
+
 TEST_F(CommandLineStep, OptionsSetTheirFields)
 {
     struct Case

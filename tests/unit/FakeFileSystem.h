@@ -41,7 +41,22 @@ class FakeFileSystem : public startup::FileProbe
         return found->second;
     }
 
+    // A relative path is taken against the current folder, "C:\\Current" unless set.
+    void SetCurrentFolder(std::u16string folder)
+    {
+        m_currentFolder = std::move(folder);
+    }
+    std::u16string FullPath(std::u16string_view path) const override
+    {
+        const bool absolute =
+            (path.size() >= 3 && path[1] == u':' && (path[2] == u'\\' || path[2] == u'/')) ||
+            common::StartsWith(path, u"\\\\");
+        return path.empty() || absolute ? std::u16string(path)
+                                        : m_currentFolder + u"\\" + std::u16string(path);
+    }
+
   private:
+    std::u16string m_currentFolder = u"C:\\Current";
     std::map<std::u16string, std::string> m_files;
     std::set<std::u16string> m_folders;
 };

@@ -20,4 +20,9 @@ std::optional<std::string> SystemFileProbe::ReadFile(std::u16string_view path, s
     return common::win::ReadFileCapped(std::u16string(path), limit);
 }
 
+std::u16string SystemFileProbe::FullPath(std::u16string_view path) const
+{
+    return path.empty() ? std::u16string() : common::win::FullPath(std::u16string(path));
+}
+
 } // namespace startup

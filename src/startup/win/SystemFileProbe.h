@@ -12,6 +12,7 @@ class SystemFileProbe : public FileProbe
     bool FileExists(std::u16string_view path) const override;
     bool DirectoryExists(std::u16string_view path) const override;
     std::optional<std::string> ReadFile(std::u16string_view path, size_t limit) const override;
+    std::u16string FullPath(std::u16string_view path) const override;
 };
 
 } // namespace startup
