@@ -2,6 +2,9 @@
 
 #include "common/Text.h"
 
+#include <utility>
+#include <vector>
+
 namespace controller
 {
 
@@ -72,23 +75,29 @@ class OptionReader
     std::u16string_view m_section;
 };
 
+// A value as it is written.
+std::u16string ValueText(std::int32_t value)
+{
+    return common::Utf8ToUtf16(std::to_string(value));
+}
+std::u16string ValueText(bool value)
+{
+    return value ? u"1" : u"0";
+}
+std::u16string ValueText(const std::u16string &value)
+{
+    return value;
+}
+
 class OptionWriter
 {
   public:
     OptionWriter(IniDocument &file, std::u16string_view section) : m_file(file), m_section(section)
     {
     }
-    void Write(std::u16string_view key, std::int32_t value)
+    template <typename Value> void Write(std::u16string_view key, const Value &value)
     {
-        m_file.Set(m_section, key, common::Utf8ToUtf16(std::to_string(value)));
-    }
-    void Write(std::u16string_view key, bool value)
-    {
-        m_file.Set(m_section, key, value ? u"1" : u"0");
-    }
-    void Write(std::u16string_view key, const std::u16string &value)
-    {
-        m_file.Set(m_section, key, value);
+        m_file.Set(m_section, key, ValueText(value));
     }
 
   private:
@@ -134,32 +143,82 @@ template <typename Visitor, typename Options> void VisitPanelKeys(Visitor &&visi
 constexpr std::int32_t kDisplayModes = 3;
 constexpr std::int32_t kPanelSizes = 7;
 
+// Every key with its text, in the order of writing.
+std::vector<std::pair<std::u16string_view, std::u16string>> KeyTexts(const TrayOptions &options,
+                                                                     bool withPanel)
+{
+    std::vector<std::pair<std::u16string_view, std::u16string>> texts;
+    const auto add = [&](std::u16string_view key, const auto &value) {
+        texts.emplace_back(key, ValueText(value));
+    };
+    VisitControllerKeys(add, options);
+    if (withPanel)
+        VisitPanelKeys(add, options);
+    return texts;
+}
+
+bool IsCoordinate(std::int32_t value)
+{
+    return value >= -kCoordinateLimit && value <= kCoordinateLimit;
+}
+
+bool IsExtent(std::int32_t value)
+{
+    return value >= 0 && value <= kCoordinateLimit;
+}
+
 } // namespace
 
 void LoadControllerOptions(const IniDocument &file, std::u16string_view section, TrayOptions &options)
 {
     const OptionReader reader(file, section);
+    const TrayOptions before = options;
     VisitControllerKeys([&](std::u16string_view key, auto &value) { reader.Read(key, value); }, options);
     // The mode indexes a menu of three items; anything else falls back to the tray icon.
     if (options.Display < 0 || options.Display >= kDisplayModes)
         options.Display = TrayOptions().Display;
+    if (!IsCoordinate(options.X) || !IsCoordinate(options.Y) || !IsExtent(options.W) || !IsExtent(options.H))
+    {
+        options.X = before.X;
+        options.Y = before.Y;
+        options.W = before.W;
+        options.H = before.H;
+    }
 }
 
 void LoadPanelOptions(const IniDocument &file, std::u16string_view section, TrayOptions &options)
 {
     const OptionReader reader(file, section);
+    const TrayOptions before = options;
     VisitPanelKeys([&](std::u16string_view key, auto &value) { reader.Read(key, value); }, options);
     if (options.IconPanelSize < 0 || options.IconPanelSize >= kPanelSizes)
         options.IconPanelSize = TrayOptions().IconPanelSize;
+    if (!IsCoordinate(options.IconPanelLeft) || !IsCoordinate(options.IconPanelTop))
+    {
+        options.IconPanelLeft = before.IconPanelLeft;
+        options.IconPanelTop = before.IconPanelTop;
+    }
 }
 
-void SaveOptions(IniDocument &file, std::u16string_view section, const TrayOptions &options, bool withPanel)
+void SaveOptions(IniDocument &file, std::u16string_view section, const TrayOptions &options, bool withPanel,
+                 const TrayOptions *assumed)
 {
-    OptionWriter writer(file, section);
-    const auto write = [&](std::u16string_view key, const auto &value) { writer.Write(key, value); };
-    VisitControllerKeys(write, options);
-    if (withPanel)
-        VisitPanelKeys(write, options);
+    const auto texts = KeyTexts(options, withPanel);
+    const auto assumedTexts = assumed != nullptr ? KeyTexts(*assumed, withPanel) : decltype(texts)();
+    for (size_t i = 0; i < texts.size(); ++i)
+        if (assumed == nullptr || texts[i].second != assumedTexts[i].second)
+            file.Set(section, texts[i].first, texts[i].second);
+}
+
+std::u16string ChangedOptionsText(const TrayOptions &before, const TrayOptions &after, bool withPanel)
+{
+    const auto was = KeyTexts(before, withPanel);
+    const auto now = KeyTexts(after, withPanel);
+    std::u16string text;
+    for (size_t i = 0; i < now.size(); ++i)
+        if (now[i].second != was[i].second)
+            text += (text.empty() ? u"" : u", ") + std::u16string(now[i].first) + u"=" + now[i].second;
+    return text;
 }
 
 void LoadPickerPlacement(const IniDocument &file, PickerPlacement &placement)

@@ -25,7 +25,7 @@ struct TrayOptions
     bool Click = true;        // double click (true) or single click (false) on the tray icon activates
     bool PositionSize = true; // remember and restore the target's rectangle
     std::int32_t X = 0, Y = 0, W = 0, H = 0; // the remembered rectangle; W or H 0: none
-    bool Caption = false;     // keep the target's caption fixed to Edit
+    bool Caption = false;                    // keep the target's caption fixed to Edit
     std::u16string Edit;
     std::int32_t TransValue = 100; // translucency in percent, 100 opaque
     bool WExecute = false;         // no double start
@@ -33,9 +33,9 @@ struct TrayOptions
     bool MostTop = false;          // target topmost
     std::u16string WheelKey1;      // shortcut text sent on a single wheel click
     bool WheelButton1 = false;
-    std::u16string WheelKey2;      // shortcut text sent on a double wheel click
+    std::u16string WheelKey2; // shortcut text sent on a double wheel click
     bool WheelButton2 = false;
-    std::int32_t Display = 0;      // 0 tray icon, 1 icon panel, 2 both
+    std::int32_t Display = 0; // 0 tray icon, 1 icon panel, 2 both
     // The icon panel (the normal build only).
     std::int32_t IconPanelLeft = 0;
     std::int32_t IconPanelTop = 0;
@@ -60,15 +60,30 @@ OptionLocation OptionLocationFor(const startup::TaskDefinition &task);
 constexpr char16_t kTaskOptionSection[] = u"Tray Option";
 
 // Reads the 19 controller keys; every key that is absent or unreadable keeps the value `options`
-// already has. A Display outside 0..2 gives 0.
-void LoadControllerOptions(const common::IniDocument &file, std::u16string_view section, TrayOptions &options);
+// already has. A Display outside 0..2 gives 0; a remembered rectangle with a coordinate outside
+// kCoordinateLimit, or a negative or oversized width or height, counts as absent (the rectangle keeps
+// the values `options` has).
+void LoadControllerOptions(const common::IniDocument &file, std::u16string_view section,
+                           TrayOptions &options);
 
-// Reads the six icon-panel keys the same way. An IconPanel_Size outside 0..6 gives 4.
+// Reads the six icon-panel keys the same way. An IconPanel_Size outside 0..6 gives 4; a position
+// outside kCoordinateLimit counts as absent.
 void LoadPanelOptions(const common::IniDocument &file, std::u16string_view section, TrayOptions &options);
 
+// Screen coordinates and sizes beyond this (in either direction) are no window's: a stored value out
+// of range is damage, not a place.
+constexpr std::int32_t kCoordinateLimit = 32767;
+
 // Writes the 25 keys in their fixed order, or the 19 controller keys only when `withPanel` is false
-// (the elevated build, which leaves a normal build's panel keys as they are).
-void SaveOptions(common::IniDocument &file, std::u16string_view section, const TrayOptions &options, bool withPanel);
+// (the elevated build, which leaves a normal build's panel keys as they are). `assumed`, when given,
+// holds what was taken for the stored options because they could not be read: then only the keys whose
+// value differs from it are written, so that the user's stored values are never replaced by defaults.
+void SaveOptions(common::IniDocument &file, std::u16string_view section, const TrayOptions &options,
+                 bool withPanel, const TrayOptions *assumed = nullptr);
+
+// The keys whose values differ between `before` and `after`, as "Key=value" joined by ", " in the
+// fixed order (what a save that could not be written leaves unsaved).
+std::u16string ChangedOptionsText(const TrayOptions &before, const TrayOptions &after, bool withPanel);
 
 // An integer value as options are read: "0x" followed by hexadecimal digits (at least one, at most
 // eight), or a decimal number with an optional sign that fits in 32 bits.

@@ -57,10 +57,22 @@ TrayOptions Changed()
 TEST(OptionValues, IntegersAreDecimalOrHexadecimal)
 {
     const std::pair<const char16_t *, std::optional<std::int32_t>> cases[] = {
-        {u"0", 0},           {u"42", 42},          {u"-7", -7},          {u"+7", 7},
-        {u"0x1F", 31},       {u"0XfF", 255},       {u"0xFFFFFFFF", -1},  {u"0x7fffffff", 2147483647},
-        {u"0x", std::nullopt}, {u"0x123456789", std::nullopt}, {u"0xG", std::nullopt}, {u"", std::nullopt},
-        {u" 1", std::nullopt}, {u"1.5", std::nullopt}, {u"2147483648", std::nullopt}, {u"$10", std::nullopt},
+        {u"0", 0},
+        {u"42", 42},
+        {u"-7", -7},
+        {u"+7", 7},
+        {u"0x1F", 31},
+        {u"0XfF", 255},
+        {u"0xFFFFFFFF", -1},
+        {u"0x7fffffff", 2147483647},
+        {u"0x", std::nullopt},
+        {u"0x123456789", std::nullopt},
+        {u"0xG", std::nullopt},
+        {u"", std::nullopt},
+        {u" 1", std::nullopt},
+        {u"1.5", std::nullopt},
+        {u"2147483648", std::nullopt},
+        {u"$10", std::nullopt},
         {u"yes", std::nullopt},
     };
     for (const auto &[text, expected] : cases)
@@ -85,10 +97,13 @@ TEST(OptionLoad, ValueForms)
         bool TrayOptions::*flag;
         bool expected;
     } booleans[] = {
-        {u"Minimize=0", &TrayOptions::Minimize, false}, {u"Minimize=2", &TrayOptions::Minimize, true},
-        {u"Minimize=-1", &TrayOptions::Minimize, true}, {u"Minimize=0x0", &TrayOptions::Minimize, false},
+        {u"Minimize=0", &TrayOptions::Minimize, false},
+        {u"Minimize=2", &TrayOptions::Minimize, true},
+        {u"Minimize=-1", &TrayOptions::Minimize, true},
+        {u"Minimize=0x0", &TrayOptions::Minimize, false},
         {u"Minimize=no", &TrayOptions::Minimize, true}, // not a number: the default stays
-        {u"Minimize=", &TrayOptions::Minimize, true},   {u"MOSTTOP=1", &TrayOptions::MostTop, true},
+        {u"Minimize=", &TrayOptions::Minimize, true},
+        {u"MOSTTOP=1", &TrayOptions::MostTop, true},
         {u"IconPanel_Hint=0", &TrayOptions::IconPanelHint, false},
     };
     for (const auto &c : booleans)
@@ -108,22 +123,66 @@ TEST(OptionLoad, OutOfRangeIndexesFallBackToTheirDefaults)
         {u"Display=0", 0}, {u"Display=1", 1}, {u"Display=2", 2}, {u"Display=3", 0}, {u"Display=-1", 0}};
     for (const auto &[line, expected] : displays)
         EXPECT_EQ(LoadAll(Section(line)).Display, expected) << common::Utf16ToUtf8(line);
-    const std::pair<const char16_t *, std::int32_t> sizes[] = {
-        {u"IconPanel_Size=0", 0}, {u"IconPanel_Size=6", 6}, {u"IconPanel_Size=7", 4}, {u"IconPanel_Size=-1", 4}};
+    const std::pair<const char16_t *, std::int32_t> sizes[] = {{u"IconPanel_Size=0", 0},
+                                                               {u"IconPanel_Size=6", 6},
+                                                               {u"IconPanel_Size=7", 4},
+                                                               {u"IconPanel_Size=-1", 4}};
     for (const auto &[line, expected] : sizes)
         EXPECT_EQ(LoadAll(Section(line)).IconPanelSize, expected) << common::Utf16ToUtf8(line);
+}
+
+TEST(OptionLoad, DamagedRectanglesAndPanelPositionsCountAsAbsent)
+{
+    const std::pair<const char16_t *, bool> rectangles[] = {
+        {u"X=10\r\nY=20\r\nW=300\r\nH=200", true},
+        {u"X=-1900\r\nY=-20\r\nW=32767\r\nH=1", true},
+        {u"X=10\r\nY=20\r\nW=-300\r\nH=200", false},
+        {u"X=10\r\nY=20\r\nW=300\r\nH=-1", false},
+        {u"X=10\r\nY=20\r\nW=300\r\nH=0x7FFFFFFF", false},
+        {u"X=-2147483648\r\nY=20\r\nW=300\r\nH=200", false},
+        {u"X=10\r\nY=99999\r\nW=300\r\nH=200", false},
+    };
+    for (const auto &[lines, kept] : rectangles)
+    {
+        const TrayOptions options = LoadAll(Section(lines));
+        EXPECT_EQ(options.W != 0, kept) << common::Utf16ToUtf8(lines);
+        if (!kept)
+        {
+            EXPECT_EQ(options.X + options.Y + options.W + options.H, 0) << common::Utf16ToUtf8(lines);
+        }
+    }
+    const TrayOptions panel = LoadAll(Section(u"IconPanel_Left=-40000\r\nIconPanel_Top=50\r\n"));
+    EXPECT_EQ(panel.IconPanelLeft, 0);
+    EXPECT_EQ(panel.IconPanelTop, 0);
+    EXPECT_EQ(LoadAll(Section(u"IconPanel_Left=-400\r\nIconPanel_Top=50\r\n")).IconPanelLeft, -400);
+}
+
+TEST(OptionSave, AfterAFailedLoadOnlyChangedKeysAreWritten)
+{
+    // The file could not be read: KV2 ran on the defaults, and the user then changed two options.
+    IniDocument file = Section(u"TransValue=70\r\nMostTop=1\r\nWheelKey1=F5\r\nX=5\r\n");
+    const TrayOptions assumed;
+    TrayOptions now = assumed;
+    now.X = 40;
+    now.Display = 2;
+    controller::SaveOptions(file, kSection, now, true, &assumed);
+    EXPECT_EQ(file.Serialize(), u"[Tray Option]\r\nTransValue=70\r\nMostTop=1\r\nWheelKey1=F5\r\nX=40\r\n"
+                                u"Display=2\r\n\r\n");
+    EXPECT_EQ(controller::ChangedOptionsText(assumed, now, true), u"X=40, Display=2");
+    EXPECT_EQ(controller::ChangedOptionsText(now, now, true), u"");
 }
 
 TEST(OptionSave, WritesAllKeysInOrderAndReadsBack)
 {
     IniDocument file;
     controller::SaveOptions(file, kSection, Changed(), true);
-    EXPECT_EQ(file.Serialize(),
-              u"[Tray Option]\r\nMinimize=0\r\nLive=0\r\nClick=0\r\nPositionSize=0\r\nX=-1200\r\nY=40\r\nW=800\r\n"
-              u"H=600\r\nCaption=1\r\nEdit=固定 = タイトル\r\nTransValue=55\r\nWExecute=1\r\nNonTaskBar=1\r\n"
-              u"MostTop=1\r\nWheelKey1=Ctrl+W\r\nWheelButton1=1\r\nWheelKey2=Shift+Alt+F4\r\nWheelButton2=1\r\n"
-              u"Display=2\r\nIconPanel_Left=1500\r\nIconPanel_Top=-20\r\nIconPanel_Size=6\r\n"
-              u"IconPanel_MostTop=1\r\nIconPanel_Hint=0\r\nIconPanel_Trans=0\r\n\r\n");
+    EXPECT_EQ(
+        file.Serialize(),
+        u"[Tray Option]\r\nMinimize=0\r\nLive=0\r\nClick=0\r\nPositionSize=0\r\nX=-1200\r\nY=40\r\nW=800\r\n"
+        u"H=600\r\nCaption=1\r\nEdit=固定 = タイトル\r\nTransValue=55\r\nWExecute=1\r\nNonTaskBar=1\r\n"
+        u"MostTop=1\r\nWheelKey1=Ctrl+W\r\nWheelButton1=1\r\nWheelKey2=Shift+Alt+F4\r\nWheelButton2=1\r\n"
+        u"Display=2\r\nIconPanel_Left=1500\r\nIconPanel_Top=-20\r\nIconPanel_Size=6\r\n"
+        u"IconPanel_MostTop=1\r\nIconPanel_Hint=0\r\nIconPanel_Trans=0\r\n\r\n");
     EXPECT_EQ(LoadAll(IniDocument::Parse(file.Serialize())), Changed());
 }
 
