@@ -7,6 +7,7 @@
 #include "gui/Application.h"
 #include "procwin/win/AppExecute.h"
 #include "startup/ProcessState.h"
+#include "startup/win/Forms.h"
 
 #include <gtest/gtest.h>
 
@@ -82,7 +83,10 @@ HMENU SubmenuOf(HMENU menu, UINT id)
 class Controller
 {
   public:
-    explicit Controller(const std::string &options)
+    // `allForms`: every form of the program, as start-up creates them. `targetArguments`: the task
+    // starts the fixture target with these arguments instead of executing nothing.
+    explicit Controller(const std::string &options, bool allForms = false,
+                        const std::u16string &targetArguments = {})
     {
         const std::u16string taskFile = m_temp / u"menu.KV2";
         WriteBytes(taskFile, Utf16File("[Tray Option]\r\n" + options));
@@ -96,31 +100,45 @@ class Controller
         task.IconFile = task.ProgramPath;
         task.ShowCommand = 10;
         task.PriorityClass = 0x20;
-        task.NoExecute = true;
+        task.NoExecute = targetArguments.empty();
+        if (!task.NoExecute)
+        {
+            task.ProgramPath = BinFolder() + u"\\KV2Target.exe";
+            task.CommandLine = task.ProgramPath + u" " + targetArguments;
+            task.IconFile = task.ProgramPath;
+        }
         gui::Application::Instance().SetTitle(u"KV2");
         // The taskbar-list object is a COM object of this thread's apartment, as in the program.
         m_com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        m_form.emplace();
+        if (allForms)
+            m_forms.emplace();
+        else
+            m_form.emplace();
     }
     ~Controller()
     {
-        m_form.reset();
+        End();
         if (SUCCEEDED(m_com))
             CoUninitialize();
         procwin::SetTargetWnd(nullptr);
         startup::Task() = m_saved;
     }
+    void End()
+    {
+        m_forms.reset();
+        m_form.reset();
+    }
     TmainForm &Form()
     {
-        return *m_form;
+        return m_forms ? m_forms->mainForm : *m_form;
     }
     HMENU Menu()
     {
-        return m_form->PPMenu();
+        return Form().PPMenu();
     }
     void Open(HMENU menu)
     {
-        SendMessageW(m_form->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+        SendMessageW(Form().Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
     }
 
   private:
@@ -128,6 +146,7 @@ class Controller
     startup::TaskDefinition m_saved;
     HRESULT m_com = E_FAIL;
     std::optional<TmainForm> m_form;
+    std::optional<startup::Forms> m_forms;
 };
 
 } // namespace
@@ -276,4 +295,53 @@ TEST(MainFormMenu, CommandsOfDisabledItemsAreIgnored)
     SendMessageW(controller.Form().Handle(), WM_COMMAND, kPPDisplay0 + 2, 0);
     EXPECT_TRUE(IsChecked(controller.Menu(), kPPDisplay0 + 2));
     EXPECT_FALSE(IsChecked(controller.Menu(), kPPDisplay0));
+}
+
+constexpr int kWatchdogExit = 99;
+
+HWND s_endingForm = nullptr;
+
+LRESULT CALLBACK DeactivateWhileDestroyed(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto *message = reinterpret_cast<const CWPSTRUCT *>(lParam);
+    if (code == HC_ACTION && message->hwnd == s_endingForm && message->message == WM_DESTROY)
+        SendMessageW(s_endingForm, WM_ACTIVATEAPP, FALSE, 0);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST(MainFormEnd, EveryWayOfEndingWithTheControllerActiveLeavesCleanly)
+{
+    struct Case
+    {
+        const char *name;
+        UINT command; // 0: none, the target ends by itself
+        std::u16string targetArguments;
+    } cases[] = {
+        {"KV2を閉じる", kPPKV2Close, u""},
+        {"終了", kPPClose, u""},
+        {"the target ends without 常駐", 0, u"--title \"KV2 End Target\" --exit-after 1500"},
+    };
+    for (const Case &entry : cases)
+    {
+        Controller controller("Live=0\r\nDisplay=2\r\n", true, entry.targetArguments);
+        const HWND form = controller.Form().Handle();
+        // The controller is the active window while it ends, as after its menu was shown.
+        SetForegroundWindow(form);
+        SetActiveWindow(form);
+        if (entry.command != 0)
+            PostMessageW(form, WM_COMMAND, entry.command, 0);
+        // A run that does not end by itself is ended, and fails the case.
+        const UINT_PTR watchdog =
+            SetTimer(nullptr, 0, 30000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(kWatchdogExit); });
+        EXPECT_NE(gui::Application::Instance().Run(), kWatchdogExit) << entry.name;
+        KillTimer(nullptr, watchdog);
+        // Destroyed in the program's order; a form reached after its end would crash here. Windows tells
+        // the controller that its thread lost the activation while its window is destroyed (Wine
+        // does not): the hook delivers that message as Windows does.
+        s_endingForm = form;
+        const HHOOK hook =
+            SetWindowsHookExW(WH_CALLWNDPROC, DeactivateWhileDestroyed, nullptr, GetCurrentThreadId());
+        controller.End();
+        UnhookWindowsHookEx(hook);
+    }
 }

@@ -4,18 +4,13 @@
 #include "common/win/TextFile.h"
 #include "common/win/Unique.h"
 #include "common/win/WinText.h"
-#include "controller/win/MainForm.h"
 #include "gui/Application.h"
-#include "procwin/win/IRunFindForm.h"
 #include "startup/Build.h"
 #include "startup/CommandLine.h"
 #include "startup/ProcessState.h"
+#include "startup/win/Forms.h"
 #include "startup/win/SpecialFolder.h"
 #include "startup/win/SystemFileProbe.h"
-#include "ui/win/KeyForm.h"
-#ifndef KV2_ELEVATED
-#include "ui/win/PanelForm.h"
-#endif
 
 #include <windows.h>
 
@@ -47,17 +42,6 @@ void ShowError(const std::u16string &text)
     MessageBoxW(nullptr, W(text), W(std::u16string(kMessageCaption)), kErrorBoxStyle);
 }
 
-// The forms, created in their fixed order and destroyed in the reverse order.
-struct Forms
-{
-    controller::TmainForm mainForm;
-#ifndef KV2_ELEVATED
-    ui::TPanelForm panelForm{mainForm};
-#endif
-    procwin::TIRunFindForm runFindForm;
-    ui::TKeyForm keyForm;
-};
-
 } // namespace
 
 int RunProgram()
@@ -87,11 +71,6 @@ int RunProgram()
     try
     {
         forms.emplace();
-#ifdef KV2_ELEVATED
-        forms->mainForm.SetCompanions(&forms->runFindForm, &forms->keyForm, nullptr);
-#else
-        forms->mainForm.SetCompanions(&forms->runFindForm, &forms->keyForm, &forms->panelForm);
-#endif
     }
     catch (const std::exception &error)
     {
