@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 using namespace e2e;
 using namespace wintest;
 using namespace controller;
@@ -556,4 +558,93 @@ TEST(Controller, TaskFileEditorStartsBesideKv2WithTheQuotedTaskFile)
     EXPECT_TRUE(started);
     EndProcessesNamed(u"KV2C.exe");
     DeleteFileW(W(editor));
+}
+
+namespace
+{
+
+// Another program holding `file` open without sharing, until it ends after `milliseconds`.
+std::unique_ptr<Process> HoldFile(const std::u16string &file, int milliseconds)
+{
+    DeleteFileW(W(file + u".held"));
+    auto holder = std::make_unique<Process>(BinFolder() + u"\\KV2TargetConsole.exe",
+                                            u"--hold-file " + Quoted(file) + u" --exit-after " +
+                                                common::Utf8ToUtf16(std::to_string(milliseconds)));
+
+    EXPECT_TRUE(
+        WaitUntil([&] { return GetFileAttributesW(W(file + u".held")) != INVALID_FILE_ATTRIBUTES; }, 10s));
+    return holder;
+}
+
+std::u16string ErrorLogText()
+{
+    common::win::StringList lines;
+    try
+    {
+        common::win::LoadTextFile(lines, ErrorLog(), common::TextEncoding::Ansi);
+    }
+    catch (const std::exception &)
+    {
+    }
+    return common::JoinLines(lines);
+}
+
+} // namespace
+
+TEST(Controller, AnOptionFileHeldAtStartKeepsTheUsersValues)
+{
+    EndProcessesNamed(u"KV2Target.exe");
+    DeleteFileW(W(ErrorLog()));
+    CreateDirectoryW(W(RoamingAppData() + u"\\Orvane"), nullptr);
+    CreateDirectoryW(W(DataFolder()), nullptr);
+    const std::u16string exeIni = DataFolder() + u"exe.ini";
+    const std::string section = common::Utf16ToUtf8(common::ToLower(TargetProgram()));
+    WriteBytes(exeIni, Utf16File("[" + section + "]\r\nTransValue=70\r\nMostTop=1\r\nWheelKey1=F5\r\n"));
+    auto holder = HoldFile(exeIni, 3000);
+    Process kv2(Kv2(), u"/e:" + Quoted(TargetProgram()) + u" /o:\"--title \\\"KV2 Held Options\\\"\"");
+    ASSERT_NE(WaitForController(kv2, TargetProgram()), nullptr);
+    EXPECT_EQ(holder->WaitForExit(20s), 0u);
+    HWND controller = WaitForController(kv2, TargetProgram());
+    PostMessageW(controller, WM_CLOSE, 0, 0);
+    EXPECT_EQ(kv2.WaitForExit(20s), 0u);
+
+    common::win::StringList lines;
+    common::win::LoadTextFile(lines, exeIni, common::TextEncoding::Ansi);
+    const common::IniDocument file = common::IniDocument::Parse(common::JoinLines(lines));
+    const std::u16string program = common::ToLower(TargetProgram());
+    EXPECT_EQ(file.Get(program, u"TransValue", u""), u"70");
+    EXPECT_EQ(file.Get(program, u"MostTop", u""), u"1");
+    EXPECT_EQ(file.Get(program, u"WheelKey1", u""), u"F5");
+    // The failed read is recorded once, with the file's name.
+    const std::u16string log = ErrorLogText();
+    EXPECT_NE(log.find(exeIni + u"を読み込めません"), std::u16string::npos) << common::Utf16ToUtf8(log);
+    DeleteFileW(W(exeIni));
+    EndProcessesNamed(u"KV2Target.exe");
+}
+
+TEST(Controller, ASaveThatFindsItsFileHeldIsTriedAgainAndThenRecorded)
+{
+    Scenario scenario;
+    scenario.Start();
+    ASSERT_NE(scenario.WaitForTarget(), nullptr);
+    DeleteFileW(W(ErrorLog()));
+    {
+        // Held for a moment: the change arrives once the file is free.
+        auto holder = HoldFile(scenario.TaskFile(), 1000);
+        scenario.Command(kPPMostTop);
+        EXPECT_EQ(holder->WaitForExit(20s), 0u);
+        EXPECT_EQ(scenario.OptionOnceSaved(u"MostTop", u"1", 5s), u"1");
+    }
+    {
+        // Held for longer than the retries: one line names the file and the change that was lost.
+        auto holder = HoldFile(scenario.TaskFile(), 6000);
+        scenario.Command(kPPNonTaskBar);
+        EXPECT_TRUE(
+            WaitUntil([&] { return ErrorLogText().find(u"NonTaskBar=1") != std::u16string::npos; }, 10s));
+        const std::u16string log = ErrorLogText();
+        EXPECT_NE(log.find(scenario.TaskFile() + u"を保存できません"), std::u16string::npos)
+            << common::Utf16ToUtf8(log);
+        EXPECT_EQ(log.find(u"MostTop"), std::u16string::npos) << common::Utf16ToUtf8(log);
+        EXPECT_EQ(holder->WaitForExit(20s), 0u);
+    }
 }

@@ -53,6 +53,9 @@ constexpr DWORD kPassInterval = 20;
 constexpr UINT kHandOverTimeout = 5000;
 // A session end that never follows its query still ends the program after this time.
 constexpr unsigned kSessionEndLimit = 30000;
+// A save that finds its file held open by another program is tried again this often, this many times.
+constexpr unsigned kSaveRetryInterval = 250;
+constexpr int kSaveRetries = 8;
 
 // Posted to itself by the controller: the hand-over of a duplicate start, handled after the sender has
 // been answered.
@@ -205,10 +208,13 @@ std::vector<gui::PopupMenu::Item> MenuItems()
 } // namespace
 
 TmainForm::TmainForm()
-    : m_menu(MenuItems()), m_timer(kMonitorInterval, [this] { TimerTimer(); }), m_timerClose(1000, [this] {
-          m_timerClose.SetEnabled(false);
-          gui::Application::Instance().Terminate();
-      })
+    : m_menu(MenuItems()), m_timer(kMonitorInterval, [this] { TimerTimer(); }),
+      m_timerClose(1000,
+                   [this] {
+                       m_timerClose.SetEnabled(false);
+                       gui::Application::Instance().Terminate();
+                   }),
+      m_timerSave(kSaveRetryInterval, [this] { SaveRetryTimer(); })
 {
     // A hidden top-level window without owner: it never shows and has no taskbar button.
     Create({.className = kMainFormClassName,
@@ -336,8 +342,10 @@ void TmainForm::LoadOptions()
     }
     catch (...)
     {
-        // An unreadable option file leaves the defaults; the error is recorded.
-        gui::Application::Instance().ParkException(std::current_exception());
+        // An unreadable option file leaves the defaults, which must never be saved over what it holds.
+        m_optionsUnread = true;
+        AppendErrorLog(startup::Paths().ErrorLogPath,
+                       location.file + u"を読み込めません: " + ErrorMessage(std::current_exception()));
     }
     m_menu.SetChecked(kPPMinimize, options.Minimize);
     m_menu.SetChecked(kPPLive, options.Live);
@@ -359,6 +367,7 @@ void TmainForm::LoadOptions()
     m_menu.SetChecked(kPPWheelKeyEnabled2, options.WheelButton2);
     MPPDisplayC = options.Display;
     m_menu.CheckRadio(kPPDisplay0, kPPDisplay2, kPPDisplay0 + static_cast<UINT>(MPPDisplayC));
+    m_storedOptions = CurrentOptions();
 }
 
 void TmainForm::PanelFormCreate(IconPanel &panel)
@@ -366,7 +375,13 @@ void TmainForm::PanelFormCreate(IconPanel &panel)
     panel.ApplyPanelOptions(m_panelOptions);
 }
 
-void TmainForm::SaveOptions()
+void TmainForm::PanelOptionsChanged()
+{
+    if (!m_closed)
+        SaveOptions();
+}
+
+TrayOptions TmainForm::CurrentOptions() const
 {
     TrayOptions options = m_panelOptions;
     if (m_panel != nullptr)
@@ -390,17 +405,69 @@ void TmainForm::SaveOptions()
     options.WheelKey2 = MWheelkey2;
     options.WheelButton2 = Checked(kPPWheelKeyEnabled2);
     options.Display = MPPDisplayC;
+    return options;
+}
+
+void TmainForm::SaveOptions()
+{
+    m_saveRetries = kSaveRetries;
+    m_timerSave.SetEnabled(!TrySaveOptions());
+}
+
+bool TmainForm::TrySaveOptions()
+{
+    const TrayOptions options = CurrentOptions();
     const OptionLocation location = OptionLocationFor(startup::Task());
-    UpdateIniFile(location.file, [&](common::IniDocument &file) {
-        controller::SaveOptions(file, location.section, options, !startup::kElevatedBuild);
+    const bool saved = UpdateIniFile(location.file, [&](common::IniDocument &file) {
+        controller::SaveOptions(file, location.section, options, !startup::kElevatedBuild,
+                                m_optionsUnread ? &m_storedOptions : nullptr);
     });
+    // After a failed load the assumed values stay the reference: only what the user changed is written.
+    if (saved && !m_optionsUnread)
+        m_storedOptions = options;
+    return saved;
+}
+
+void TmainForm::SaveRetryTimer()
+{
+    bool saved = false;
+    try
+    {
+        saved = TrySaveOptions();
+    }
+    catch (...)
+    {
+        m_timerSave.SetEnabled(false);
+        throw;
+    }
+    if (!saved && --m_saveRetries > 0)
+        return;
+    m_timerSave.SetEnabled(false);
+    if (!saved)
+        LogUnsavedOptions();
+}
+
+void TmainForm::LogUnsavedOptions() const
+{
+    AppendErrorLog(startup::Paths().ErrorLogPath,
+                   OptionLocationFor(startup::Task()).file +
+                       u"を保存できません（他のプログラムが使用中です）: " +
+                       ChangedOptionsText(m_storedOptions, CurrentOptions(), !startup::kElevatedBuild));
 }
 
 void TmainForm::SaveOptionsQuietly() noexcept
 {
     try
     {
-        SaveOptions();
+        // The program is ending: a held file is waited for here, with no loop left to run the timer.
+        m_timerSave.SetEnabled(false);
+        for (int attempt = 0; attempt < kSaveRetries; ++attempt)
+        {
+            if (TrySaveOptions())
+                return;
+            Sleep(kSaveRetryInterval);
+        }
+        LogUnsavedOptions();
     }
     catch (...)
     {
@@ -1103,6 +1170,7 @@ void TmainForm::PPDisplayClick(int tag)
     m_trayIcon.SetIconVisible(TrayIconShown(tag));
     if (m_panel != nullptr)
         m_panel->SetPanelVisible(tag == 1 || tag == 2);
+    SaveOptions();
 }
 
 void TmainForm::PPModifyClick()

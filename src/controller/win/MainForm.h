@@ -75,6 +75,8 @@ class TmainForm : public gui::Window
 
     // Called by the icon panel while it is created: loads the panel's options and hands them over.
     void PanelFormCreate(IconPanel &panel);
+    // Called by the icon panel when the user changed one of its options: they are saved at once.
+    void PanelOptionsChanged();
 
     // The menu shared by the tray icon and the icon panel; its commands go to this window.
     HMENU PPMenu() const noexcept
@@ -100,7 +102,14 @@ class TmainForm : public gui::Window
     void FormDestroy() noexcept;
     void BuildMenu();
     void LoadOptions();
+    TrayOptions CurrentOptions() const;
+    // Saves every option at once. A file held open by another program is tried again for a couple of
+    // seconds while messages run; then one log line names the file and what stayed unsaved.
     void SaveOptions();
+    bool TrySaveOptions();
+    void SaveRetryTimer();
+    void LogUnsavedOptions() const;
+    // The save of the close: waits out a held file briefly, never raises.
     void SaveOptionsQuietly() noexcept;
     bool HandOver();
 
@@ -167,6 +176,7 @@ class TmainForm : public gui::Window
     common::win::UniqueIcon m_targetIcon;  // image 1
     ui::TSimpleTimer m_timer;
     ui::TSimpleTimer m_timerClose;
+    ui::TSimpleTimer m_timerSave; // retries a save that found its file held
     std::unique_ptr<ui::THookHotKey> m_hookHotKey;
 
     procwin::TIRunFindForm *m_picker = nullptr; // not owned
@@ -174,6 +184,12 @@ class TmainForm : public gui::Window
     IconPanel *m_panel = nullptr;               // not owned
 
     TrayOptions m_panelOptions; // the panel's keys as loaded, saved back when there is no panel
+    // What the option file holds as far as this instance knows: as loaded, then as last saved.
+    TrayOptions m_storedOptions;
+    // The file could not be read at start: m_storedOptions are assumed, and saves write only the keys
+    // that differ from them, so that the user's stored values are never replaced by defaults.
+    bool m_optionsUnread = false;
+    int m_saveRetries = 0;
     bool FExecExe = false;
     int MTrans = 100;
     int MWaitC = 0;

@@ -422,6 +422,7 @@ void TPanelForm::OnFrameCommand(UINT id)
         PPTopClick();
     else if (id == kPPTrans)
         PPTransClick();
+    m_mainForm.PanelOptionsChanged();
 }
 
 void TPanelForm::PPSizeClick(int tag)
@@ -432,6 +433,7 @@ void TPanelForm::PPSizeClick(int tag)
     m_menu.CheckRadio(kPPSize0, kPPSize6, kPPSize0 + static_cast<UINT>(tag));
     if (visible)
         FormShow();
+    m_mainForm.PanelOptionsChanged();
 }
 
 void TPanelForm::PPTopClick()
@@ -477,6 +479,7 @@ void TPanelForm::ImageMiddleClick()
 {
     m_menu.SetChecked(kPPTop, !m_menu.Checked(kPPTop));
     PPTopClick();
+    m_mainForm.PanelOptionsChanged();
 }
 
 void TPanelForm::ImageMenu(POINT screenPoint)
@@ -554,6 +557,10 @@ LRESULT TPanelForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         return TRUE;
     }
+    case WM_EXITSIZEMOVE:
+        // The end of a drag by the frame: the new place is kept at once.
+        m_mainForm.PanelOptionsChanged();
+        return 0;
     case WM_CLOSE:
         ClosePanel();
         return 0;
