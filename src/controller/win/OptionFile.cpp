@@ -25,8 +25,8 @@ common::win::UniqueHandle CreateSettingsLock()
     SECURITY_ATTRIBUTES attributes{};
     attributes.nLength = sizeof(attributes);
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (ConvertStringSecurityDescriptorToSecurityDescriptorW(kSettingsLockSecurity, SDDL_REVISION_1, &descriptor,
-                                                             nullptr))
+    if (ConvertStringSecurityDescriptorToSecurityDescriptorW(kSettingsLockSecurity, SDDL_REVISION_1,
+                                                             &descriptor, nullptr))
         attributes.lpSecurityDescriptor = descriptor;
     common::win::UniqueHandle mutex(CreateMutexW(&attributes, FALSE, kSettingsLockName));
     if (descriptor != nullptr)
@@ -75,7 +75,8 @@ bool UpdateIniFile(const std::u16string &path, const std::function<void(common::
     const SettingsLock lock;
     common::IniDocument document = LoadIniFile(path);
     change(document);
-    return common::win::SaveTextFile(common::SplitLines(document.Serialize()), path, common::TextEncoding::Utf16Le);
+    return common::win::SaveTextFile(common::SplitLines(document.Serialize()), path,
+                                     common::TextEncoding::Utf16Le) == common::win::SaveResult::Saved;
 }
 
 } // namespace controller
