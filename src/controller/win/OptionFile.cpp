@@ -1,6 +1,5 @@
 #include "controller/win/OptionFile.h"
 
-#include "common/win/TextFile.h"
 #include "common/win/Unique.h"
 
 #include <windows.h>
@@ -19,6 +18,9 @@ constexpr wchar_t kSettingsLockName[] = L"Orvane.KV2.SettingsFiles";
 constexpr wchar_t kSettingsLockSecurity[] = L"D:(A;;GA;;;WD)S:(ML;;NW;;;LW)";
 // Longer than any save takes; after it the save goes ahead rather than being lost.
 constexpr DWORD kLockWaitMilliseconds = 5000;
+// Attempts at reading a held file, and the pause between them.
+constexpr int kReadAttempts = 4;
+constexpr DWORD kReadPauseMilliseconds = 100;
 
 common::win::UniqueHandle CreateSettingsLock()
 {
@@ -61,22 +63,47 @@ class SettingsLock
     bool m_held = false;
 };
 
-} // namespace
-
-common::IniDocument LoadIniFile(const std::u16string &path)
+common::IniDocument ReadIniFile(const std::u16string &path)
 {
     common::win::StringList lines;
     common::win::LoadTextFile(lines, path, common::TextEncoding::Ansi);
     return common::IniDocument::Parse(common::JoinLines(lines));
 }
 
-bool UpdateIniFile(const std::u16string &path, const std::function<void(common::IniDocument &)> &change)
+} // namespace
+
+common::IniDocument LoadIniFile(const std::u16string &path)
+{
+    for (int attempt = 1;; ++attempt)
+    {
+        try
+        {
+            return ReadIniFile(path);
+        }
+        catch (const common::win::FileHeldError &)
+        {
+            if (attempt == kReadAttempts)
+                throw;
+        }
+        Sleep(kReadPauseMilliseconds);
+    }
+}
+
+SaveResult UpdateIniFile(const std::u16string &path, const std::function<void(common::IniDocument &)> &change)
 {
     const SettingsLock lock;
-    common::IniDocument document = LoadIniFile(path);
+    common::IniDocument document;
+    try
+    {
+        document = ReadIniFile(path);
+    }
+    catch (const common::win::FileHeldError &)
+    {
+        return SaveResult::Held;
+    }
     change(document);
     return common::win::SaveTextFile(common::SplitLines(document.Serialize()), path,
-                                     common::TextEncoding::Utf16Le) == common::win::SaveResult::Saved;
+                                     common::TextEncoding::Utf16Le);
 }
 
 } // namespace controller
