@@ -147,6 +147,26 @@ TEST(OptionFile, ConcurrentSavesOfDifferentSectionsLoseNothing)
         EXPECT_EQ(SectionCounter(file, u"c:\\programs\\tool" + Number(p) + u".exe", 25), kSaves - 1) << p;
 }
 
+TEST(OptionFile, SaveLockIsWaitedForBrieflyAndFreedWhenItsHolderDies)
+{
+    TempFolder temp;
+    const std::u16string file = temp / u"exe.ini";
+    WriteBytes(file, Utf16File("[kept]\r\nK=1\r\n"));
+    Process holder(Saver(), u"--hold \"" + (temp / u"other.ini") + u"\"");
+    ASSERT_TRUE(WaitUntil([&] { return common::win::FileExistsReady(temp / u"other.ini.saving"); }, 20s));
+
+    const auto change = [](IniDocument &document) { document.Set(u"mine", u"K", u"2"); };
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(controller::UpdateIniFile(file, change), controller::SaveResult::Held);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2500ms) << "the wait for the lock is bounded";
+    EXPECT_FALSE(controller::LoadIniFile(file).HasSection(u"mine")) << "written without the lock";
+
+    TerminateProcess(holder.Handle(), 9);
+    holder.WaitForExit(10s);
+    EXPECT_EQ(controller::UpdateIniFile(file, change), controller::SaveResult::Saved);
+    EXPECT_EQ(controller::LoadIniFile(file).Get(u"mine", u"K", u""), u"2");
+}
+
 TEST(OptionFile, SaveInterruptedAtAnyPointLeavesTheOldOrTheNewFile)
 {
     TempFolder temp;
