@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <stdexcept>
+#include <thread>
 
 using namespace wintest;
 using controller::AppendErrorLog;
@@ -92,6 +94,48 @@ TEST(ErrorLog, NeverRaisesAndDropsTheLineWhenTheLogCannotBeWritten)
     wchar_t current[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, current);
     EXPECT_EQ(common::ToLower(U(current)), common::ToLower(BinFolder()));
+}
+
+TEST(ErrorLog, ConcurrentWritersLoseNoLineAndTearNone)
+{
+    TempFolder temp;
+    const std::u16string log = temp / u"Error.log";
+    constexpr int kWriters = 2;
+    constexpr int kLines = 150;
+    std::vector<std::thread> writers;
+    for (int w = 0; w < kWriters; ++w)
+        writers.emplace_back([&, w] {
+            for (int i = 0; i < kLines; ++i)
+                AppendErrorLog(
+                    log, common::Utf8ToUtf16("writer " + std::to_string(w) + " line " + std::to_string(i)));
+        });
+    for (std::thread &writer : writers)
+        writer.join();
+
+    std::set<std::string> messages;
+    for (const std::string &line : Lines(ReadBytes(log)))
+    {
+        const size_t separator = line.find(" : ");
+        ASSERT_NE(separator, std::string::npos) << line;
+        EXPECT_TRUE(messages.insert(line.substr(separator + 3)).second) << "twice: " << line;
+    }
+    EXPECT_EQ(messages.size(), static_cast<size_t>(kWriters * kLines));
+}
+
+TEST(ErrorLog, FullLogIsKeptAsThePreviousOneAndANewOneStarted)
+{
+    TempFolder temp;
+    const std::u16string log = temp / u"Error.log";
+    const std::u16string previous = temp / u"Error.old.log";
+    const std::string full = std::string(controller::kErrorLogSizeLimit, 'x') + "\r\n";
+    WriteBytes(log, full);
+    WriteBytes(previous, "an older log\r\n");
+
+    AppendErrorLog(log, u"after the cap");
+    const std::vector<std::string> lines = Lines(ReadBytes(log));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].substr(lines[0].find(" : ") + 3), "after the cap");
+    EXPECT_TRUE(ReadBytes(previous) == full) << "the full log replaces the older previous one";
 }
 
 TEST(ErrorLog, MessagesOfEscapedErrors)

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 using namespace wintest;
 using namespace std::chrono_literals;
@@ -50,8 +51,12 @@ TEST(OptionFile, AnsiTaskFileIsRewrittenAsUnicodeWithEverySectionIntact)
                      "Show=Ctrl+K\r\n[Execute]\r\nYesNo=No\r\n");
     controller::TrayOptions options;
     options.TransValue = 50;
-    ASSERT_TRUE(controller::UpdateIniFile(
-        task, [&](IniDocument &file) { controller::SaveOptions(file, controller::kTaskOptionSection, options, true); }));
+    ASSERT_EQ(controller::UpdateIniFile(task,
+                                        [&](IniDocument &file) {
+                                            controller::SaveOptions(file, controller::kTaskOptionSection,
+                                                                    options, true);
+                                        }),
+              controller::SaveResult::Saved);
 
     const std::string bytes = ReadBytes(task);
     ASSERT_GE(bytes.size(), 2u);
@@ -82,8 +87,44 @@ TEST(OptionFile, UnreadableOrHeldFilesAreNotOverwritten)
     WriteBytes(held, Utf16File("[Program]\r\nName=x\r\n"));
     Process holder(BinFolder() + u"\\KV2Target.exe", u"--hold-file \"" + held + u"\"");
     ASSERT_TRUE(WaitUntil([&] { return common::win::FileExistsReady(held + u".held"); }, 20s));
-    EXPECT_THROW(controller::UpdateIniFile(held, [](IniDocument &file) { file.Set(u"a", u"b", u"c"); }),
-                 common::win::WinError); // it cannot even be read while held without sharing
+    // Not even readable while held without sharing: left alone, and not reported as a failed read.
+    controller::SaveResult result = controller::SaveResult::Saved;
+    EXPECT_NO_THROW(
+        result = controller::UpdateIniFile(held, [](IniDocument &file) { file.Set(u"a", u"b", u"c"); }));
+    EXPECT_EQ(result, controller::SaveResult::Held);
+    TerminateProcess(holder.Handle(), 0);
+    holder.WaitForExit(10s);
+    EXPECT_EQ(ReadBytes(held), Utf16File("[Program]\r\nName=x\r\n"));
+}
+
+TEST(OptionFile, ReadOfAHeldFileIsRetriedBriefly)
+{
+    TempFolder temp;
+    const std::u16string file = temp / u"KV2.ini";
+    WriteBytes(file, Utf16File("[a]\r\nb=c\r\n"));
+    const auto holdFile = [&] {
+        return common::win::UniqueFile(
+            CreateFileW(W(file), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    };
+
+    // Let go of soon after the first attempt: read.
+    common::win::UniqueFile briefly = holdFile();
+    ASSERT_TRUE(briefly);
+    std::thread release([&] {
+        Sleep(100);
+        briefly.Reset();
+    });
+    IniDocument read;
+    EXPECT_NO_THROW(read = controller::LoadIniFile(file));
+    release.join();
+    EXPECT_EQ(read.Get(u"a", u"b", u""), u"c");
+
+    // Held throughout: raises, well within a second.
+    const common::win::UniqueFile throughout = holdFile();
+    ASSERT_TRUE(throughout);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(controller::LoadIniFile(file), common::win::FileHeldError);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 900ms);
 }
 
 TEST(OptionFile, ConcurrentSavesOfDifferentSectionsLoseNothing)
@@ -95,8 +136,8 @@ TEST(OptionFile, ConcurrentSavesOfDifferentSectionsLoseNothing)
     constexpr int kSaves = 40;
     std::vector<std::unique_ptr<Process>> savers;
     for (int p = 0; p < kProcesses; ++p)
-        savers.push_back(std::make_unique<Process>(
-            Saver(), u"\"" + shared + u"\" \"c:\\programs\\tool" + Number(p) + u".exe\" " + Number(kSaves)));
+        savers.push_back(std::make_unique<Process>(Saver(), u"\"" + shared + u"\" \"c:\\programs\\tool" +
+                                                                Number(p) + u".exe\" " + Number(kSaves)));
     for (auto &saver : savers)
         EXPECT_EQ(saver->WaitForExit(120s), 0u);
 
@@ -104,6 +145,26 @@ TEST(OptionFile, ConcurrentSavesOfDifferentSectionsLoseNothing)
     EXPECT_EQ(file.Get(u"c:\\other\\program.exe", u"Minimize", u""), u"0");
     for (int p = 0; p < kProcesses; ++p)
         EXPECT_EQ(SectionCounter(file, u"c:\\programs\\tool" + Number(p) + u".exe", 25), kSaves - 1) << p;
+}
+
+TEST(OptionFile, SaveLockIsWaitedForBrieflyAndFreedWhenItsHolderDies)
+{
+    TempFolder temp;
+    const std::u16string file = temp / u"exe.ini";
+    WriteBytes(file, Utf16File("[kept]\r\nK=1\r\n"));
+    Process holder(Saver(), u"--hold \"" + (temp / u"other.ini") + u"\"");
+    ASSERT_TRUE(WaitUntil([&] { return common::win::FileExistsReady(temp / u"other.ini.saving"); }, 20s));
+
+    const auto change = [](IniDocument &document) { document.Set(u"mine", u"K", u"2"); };
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(controller::UpdateIniFile(file, change), controller::SaveResult::Held);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2500ms) << "the wait for the lock is bounded";
+    EXPECT_FALSE(controller::LoadIniFile(file).HasSection(u"mine")) << "written without the lock";
+
+    TerminateProcess(holder.Handle(), 9);
+    holder.WaitForExit(10s);
+    EXPECT_EQ(controller::UpdateIniFile(file, change), controller::SaveResult::Saved);
+    EXPECT_EQ(controller::LoadIniFile(file).Get(u"mine", u"K", u""), u"2");
 }
 
 TEST(OptionFile, SaveInterruptedAtAnyPointLeavesTheOldOrTheNewFile)

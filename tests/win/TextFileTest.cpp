@@ -10,6 +10,7 @@
 using namespace wintest;
 using common::TextEncoding;
 using common::win::LoadTextFile;
+using common::win::SaveResult;
 using common::win::SaveTextFile;
 using common::win::StringList;
 
@@ -43,7 +44,8 @@ std::u16string CurrentFolder()
 TEST(LoadTextFile, DecodesByByteOrderMarkOrAsAnsi)
 {
     TempFolder temp;
-    const StringList expected = {u"[Program]", u"Name=C:\\\u30d7\u30ed\u30b0\u30e9\u30e0\\a.exe", u"", u"end"};
+    const StringList expected = {u"[Program]", u"Name=C:\\\u30d7\u30ed\u30b0\u30e9\u30e0\\a.exe", u"",
+                                 u"end"};
     struct Case
     {
         const char *name;
@@ -84,11 +86,11 @@ TEST(SaveTextFile, WritesUnicodeWithByteOrderMarkAndCrLf)
     TempFolder temp;
     const std::u16string file = temp / u"out.ini";
     const StringList lines = {u"[Tray Option]", u"Edit=\u30bf\u30a4\u30c8\u30eb", u""};
-    ASSERT_TRUE(SaveTextFile(lines, file, TextEncoding::Utf16Le));
+    ASSERT_EQ(SaveTextFile(lines, file, TextEncoding::Utf16Le), SaveResult::Saved);
     EXPECT_EQ(ReadBytes(file), Utf16File("[Tray Option]\r\nEdit=タイトル\r\n\r\n"));
-    ASSERT_TRUE(SaveTextFile(lines, file, TextEncoding::Utf8));
+    ASSERT_EQ(SaveTextFile(lines, file, TextEncoding::Utf8), SaveResult::Saved);
     EXPECT_EQ(ReadBytes(file), "\xEF\xBB\xBF[Tray Option]\r\nEdit=タイトル\r\n\r\n");
-    ASSERT_TRUE(SaveTextFile({u"\u30bf"}, file, TextEncoding::Ansi));
+    ASSERT_EQ(SaveTextFile({u"\u30bf"}, file, TextEncoding::Ansi), SaveResult::Saved);
     EXPECT_EQ(ReadBytes(file), "\x83\x5E\r\n");
 
     StringList back;
@@ -102,7 +104,7 @@ TEST(SaveTextFile, ReplacesAtomicallyAndLeavesNoTemporaryFiles)
     const std::u16string file = temp / u"task.KV2";
     WriteBytes(file, "old content that is longer than the new one");
     for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(SaveTextFile({u"new"}, file, TextEncoding::Utf16Le));
+        ASSERT_EQ(SaveTextFile({u"new"}, file, TextEncoding::Utf16Le), SaveResult::Saved);
     EXPECT_EQ(ReadBytes(file), Utf16File("new\r\n"));
     EXPECT_EQ(FolderEntries(temp.Path()), std::vector<std::u16string>{u"task.KV2"});
 }
@@ -113,17 +115,18 @@ TEST(SaveTextFile, FileHeldOpenByAnotherProcessIsNotWritten)
     const std::u16string file = temp / u"held.KV2";
     WriteBytes(file, "original");
     Process holder(BinFolder() + u"\\KV2Target.exe", u"--hold-file \"" + file + u"\"");
-    ASSERT_TRUE(WaitUntil([&] { return common::win::FileExistsReady(file + u".held"); }, std::chrono::seconds(20)));
+    ASSERT_TRUE(
+        WaitUntil([&] { return common::win::FileExistsReady(file + u".held"); }, std::chrono::seconds(20)));
 
-    EXPECT_FALSE(SaveTextFile({u"replacement"}, file, TextEncoding::Utf16Le));
+    EXPECT_EQ(SaveTextFile({u"replacement"}, file, TextEncoding::Utf16Le), SaveResult::Held);
     // Reading it is refused too while it is held without sharing, and raises rather than giving nothing.
     StringList lines;
-    EXPECT_THROW(LoadTextFile(lines, file, TextEncoding::Ansi), common::win::WinError);
+    EXPECT_THROW(LoadTextFile(lines, file, TextEncoding::Ansi), common::win::FileHeldError);
 
     TerminateProcess(holder.Handle(), 0);
     holder.WaitForExit(std::chrono::seconds(10));
     EXPECT_EQ(ReadBytes(file), "original");
-    EXPECT_TRUE(SaveTextFile({u"replacement"}, file, TextEncoding::Utf16Le));
+    EXPECT_EQ(SaveTextFile({u"replacement"}, file, TextEncoding::Utf16Le), SaveResult::Saved);
 }
 
 TEST(SaveTextFile, FailedWriteRaisesAndKeepsTheOldFile)

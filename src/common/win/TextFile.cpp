@@ -1,16 +1,26 @@
 #include "common/win/TextFile.h"
 
+#include "common/FileReplace.h"
 #include "common/IniDocument.h"
 #include "common/Text.h"
 #include "common/win/FileSystem.h"
 #include "common/win/Unique.h"
-#include "common/win/WinError.h"
 #include "common/win/WinText.h"
 
 #include <atomic>
 
 namespace common::win
 {
+
+static_assert(file_error::kFileNotFound == ERROR_FILE_NOT_FOUND);
+static_assert(file_error::kAccessDenied == ERROR_ACCESS_DENIED);
+static_assert(file_error::kSharingViolation == ERROR_SHARING_VIOLATION);
+static_assert(file_error::kLockViolation == ERROR_LOCK_VIOLATION);
+static_assert(file_error::kFileExists == ERROR_FILE_EXISTS);
+static_assert(file_error::kAlreadyExists == ERROR_ALREADY_EXISTS);
+static_assert(file_error::kUnableToRemoveReplaced == ERROR_UNABLE_TO_REMOVE_REPLACED);
+static_assert(file_error::kUnableToMoveReplacement == ERROR_UNABLE_TO_MOVE_REPLACEMENT);
+static_assert(file_error::kUnableToMoveReplacement2 == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
 
 std::u16string SystemAnsiCodePage::Decode(std::string_view bytes) const
 {
@@ -21,6 +31,11 @@ std::u16string SystemAnsiCodePage::Decode(std::string_view bytes) const
     std::wstring text(static_cast<size_t>(length), L'\0');
     MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, text.data(), length);
     return U(text);
+}
+
+bool IsHeldError(DWORD code) noexcept
+{
+    return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
 }
 
 namespace
@@ -50,20 +65,23 @@ std::string EncodeAnsi(std::u16string_view text)
     return bytes;
 }
 
-// True when another process holds the file open so that it cannot be opened exclusively.
+// True when another process holds the file open so that it cannot be opened exclusively. Any other
+// failure to open it is left to the replace, which reports it.
 bool HeldByAnotherProcess(const std::u16string &fileName)
 {
     if (!FileExistsReady(fileName))
         return false;
-    UniqueFile probe(CreateFileW(W(fileName), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return !probe;
+    UniqueFile probe(
+        CreateFileW(W(fileName), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return !probe && IsHeldError(GetLastError());
 }
 
-std::u16string TemporaryNameBeside(const std::u16string &fileName)
+// A name beside the file that no other save uses: this process's id and a counter.
+std::u16string NameBeside(const std::u16string &fileName, std::u16string_view extension)
 {
     static std::atomic<unsigned> counter{0};
     return fileName + u".~" + Utf8ToUtf16(std::to_string(GetCurrentProcessId())) + u"-" +
-           Utf8ToUtf16(std::to_string(++counter)) + u".tmp";
+           Utf8ToUtf16(std::to_string(++counter)) + std::u16string(extension);
 }
 
 void WriteAll(HANDLE file, const std::string &bytes)
@@ -81,6 +99,36 @@ void WriteAll(HANDLE file, const std::string &bytes)
         throw WinError("FlushFileBuffers");
 }
 
+std::uint32_t Outcome(BOOL succeeded)
+{
+    return succeeded ? ERROR_SUCCESS : GetLastError();
+}
+
+class SystemFileOperations : public FileOperations
+{
+  public:
+    std::uint32_t Replace(const std::u16string &replaced, const std::u16string &replacement,
+                          const std::u16string &backup) override
+    {
+        // An attribute or security that cannot be merged (a file system without them) does not stop
+        // the save.
+        return Outcome(ReplaceFileW(W(replaced), W(replacement), W(backup), REPLACEFILE_IGNORE_MERGE_ERRORS,
+                                    nullptr, nullptr));
+    }
+    std::uint32_t Move(const std::u16string &from, const std::u16string &to) override
+    {
+        return Outcome(MoveFileExW(W(from), W(to), MOVEFILE_WRITE_THROUGH));
+    }
+    std::uint32_t Delete(const std::u16string &path) override
+    {
+        return Outcome(DeleteFileW(W(path)));
+    }
+    void Pause(std::chrono::milliseconds duration) override
+    {
+        Sleep(static_cast<DWORD>(duration.count()));
+    }
+};
+
 } // namespace
 
 size_t LoadTextFile(StringList &lines, const std::u16string &fileName, TextEncoding encoding)
@@ -91,16 +139,21 @@ size_t LoadTextFile(StringList &lines, const std::u16string &fileName, TextEncod
         return 0;
     const auto bytes = ReadFileCapped(fileName, kTextFileSizeLimit);
     if (!bytes)
-        throw WinError("ReadFile");
+    {
+        const DWORD error = GetLastError();
+        if (IsHeldError(error))
+            throw FileHeldError("ReadFile", error);
+        throw WinError("ReadFile", error);
+    }
     lines = SplitLines(DecodeText(*bytes, encoding, SystemAnsiCodePage()));
     return lines.size();
 }
 
-bool SaveTextFile(const StringList &lines, const std::u16string &fileName, TextEncoding encoding)
+SaveResult SaveTextFile(const StringList &lines, const std::u16string &fileName, TextEncoding encoding)
 {
     ProgramFolderAfterwards restoreFolder;
     if (HeldByAnotherProcess(fileName))
-        return false;
+        return SaveResult::Held;
     // Replacing the file by a rename would get round its read-only attribute on some systems; a
     // read-only file is one the user does not want written.
     const DWORD attributes = GetFileAttributesW(W(fileName));
@@ -109,9 +162,11 @@ bool SaveTextFile(const StringList &lines, const std::u16string &fileName, TextE
     const std::u16string text = JoinLines(lines);
     const std::string bytes = encoding == TextEncoding::Ansi ? EncodeAnsi(text) : EncodeText(text, encoding);
 
-    const std::u16string temporary = TemporaryNameBeside(FullPath(fileName));
+    const std::u16string target = FullPath(fileName);
+    const std::u16string temporary = NameBeside(target, u".tmp");
     {
-        UniqueFile file(CreateFileW(W(temporary), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueFile file(
+            CreateFileW(W(temporary), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file)
             throw WinError("CreateFileW");
         try
@@ -125,13 +180,18 @@ bool SaveTextFile(const StringList &lines, const std::u16string &fileName, TextE
             throw;
         }
     }
-    if (!MoveFileExW(W(temporary), W(fileName), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    SystemFileOperations files;
+    const ReplaceResult result = ReplaceWithTemporary(files, target, temporary, NameBeside(target, u".bak"));
+    switch (result.outcome)
     {
-        const DWORD error = GetLastError();
-        DeleteFileW(W(temporary));
-        throw WinError("MoveFileExW", error);
+    case ReplaceResult::Outcome::Replaced:
+        return SaveResult::Saved;
+    case ReplaceResult::Outcome::Held:
+        return SaveResult::Held;
+    case ReplaceResult::Outcome::Failed:
+        break;
     }
-    return true;
+    throw WinError(result.operation, result.error);
 }
 
 } // namespace common::win

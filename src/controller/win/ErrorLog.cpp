@@ -1,18 +1,25 @@
 #include "controller/win/ErrorLog.h"
 
 #include "common/Text.h"
-#include "common/win/TextFile.h"
+#include "common/win/FileSystem.h"
+#include "common/win/Unique.h"
 #include "common/win/WinText.h"
 #include "controller/ErrorLogLine.h"
 #include "procwin/win/AppExecute.h"
 
 #include <windows.h>
 
+#include <vector>
+
 namespace controller
 {
 
 namespace
 {
+
+using common::win::W;
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 std::u16string FormatNow(const SYSTEMTIME &now, bool date)
 {
@@ -22,7 +29,68 @@ std::u16string FormatNow(const SYSTEMTIME &now, bool date)
     return length > 0 ? common::win::U(text) : std::u16string();
 }
 
+std::string Ansi(const std::u16string &text)
+{
+    if (text.empty())
+        return {};
+    const std::wstring wide = common::win::Wide(text);
+    const int size = static_cast<int>(wide.size());
+    const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(std::max(length, 0)), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), size, bytes.data(), length, nullptr, nullptr);
+    return bytes;
+}
+
+common::win::UniqueFile OpenForAppending(const std::u16string &path, DWORD extraAccess)
+{
+    return common::win::UniqueFile(CreateFileW(W(path), FILE_APPEND_DATA | SYNCHRONIZE | extraAccess,
+                                               kShareAll, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                               nullptr));
+}
+
+// Renames the open log, when it is full, to the previous log's name. It is the open file that is
+// renamed, so that two instances finding the same full log rename it once and never the new log
+// the other one has just started.
+bool RotatedWhenFull(HANDLE log, const std::u16string &path)
+{
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(log, &size) || static_cast<unsigned long long>(size.QuadPart) < kErrorLogSizeLimit)
+        return false;
+    const std::wstring previous = common::win::Wide(common::win::FullPath(PreviousErrorLogPath(path)));
+    const size_t nameBytes = previous.size() * sizeof(wchar_t);
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
+    auto *rename = reinterpret_cast<FILE_RENAME_INFO *>(buffer.data());
+    rename->ReplaceIfExists = TRUE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(nameBytes);
+    std::copy(previous.begin(), previous.end(), rename->FileName);
+    return SetFileInformationByHandle(log, FileRenameInfo, rename, static_cast<DWORD>(buffer.size())) !=
+           FALSE;
+}
+
+void Append(const std::u16string &path, const std::string &line)
+{
+    common::win::UniqueFile log = OpenForAppending(path, DELETE);
+    if (log && RotatedWhenFull(log.Get(), path))
+        log = OpenForAppending(path, 0);
+    if (!log)
+        log = OpenForAppending(path, 0); // held by a reader that does not share deletion: no rotation now
+    if (!log)
+        return;
+    DWORD written = 0;
+    WriteFile(log.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
 } // namespace
+
+std::u16string PreviousErrorLogPath(const std::u16string &path)
+{
+    const size_t dot = path.find_last_of(u'.');
+    const size_t slash = path.find_last_of(u"\\/");
+    if (dot == std::u16string::npos || (slash != std::u16string::npos && dot < slash))
+        return path + u".old";
+    return path.substr(0, dot) + u".old" + path.substr(dot);
+}
 
 void AppendErrorLog(const std::u16string &path, const std::u16string &message) noexcept
 {
@@ -34,10 +102,11 @@ void AppendErrorLog(const std::u16string &path, const std::u16string &message) n
         GetLocalTime(&now);
         const bool midnight =
             now.wHour == 0 && now.wMinute == 0 && now.wSecond == 0 && now.wMilliseconds == 0;
-        common::win::StringList lines;
-        common::win::LoadTextFile(lines, path, common::TextEncoding::Ansi);
-        lines.push_back(ErrorLogLine(FormatNow(now, true), FormatNow(now, false), midnight, message));
-        common::win::SaveTextFile(lines, path, common::TextEncoding::Ansi);
+        Append(path,
+               Ansi(ErrorLogLine(FormatNow(now, true), FormatNow(now, false), midnight, message) + u"\r\n"));
+        const std::u16string folder = common::win::ProgramFolder();
+        if (!folder.empty())
+            SetCurrentDirectoryW(W(folder));
     }
     catch (...)
     {

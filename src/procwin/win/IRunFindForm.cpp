@@ -328,9 +328,9 @@ void TIRunFindForm::SavePlacement()
                                                 .Width = frame.right - frame.left};
     try
     {
-        if (!controller::UpdateIniFile(m_settingsFilePath, [&](common::IniDocument &file) {
+        if (controller::UpdateIniFile(m_settingsFilePath, [&](common::IniDocument &file) {
                 controller::SavePickerPlacement(file, placement);
-            }))
+            }) != controller::SaveResult::Saved)
             throw common::win::WinError("UpdateIniFile", ERROR_SHARING_VIOLATION);
     }
     catch (...)

@@ -1,0 +1,58 @@
+#include "common/FileReplace.h"
+
+namespace common
+{
+
+namespace
+{
+
+// Errors of a target that another program keeps busy: worth another try in a moment.
+bool Busy(std::uint32_t error)
+{
+    return error == file_error::kSharingViolation || error == file_error::kLockViolation ||
+           error == file_error::kUnableToRemoveReplaced;
+}
+
+} // namespace
+
+ReplaceResult ReplaceWithTemporary(FileOperations &files, const std::u16string &target,
+                                   const std::u16string &temporary, const std::u16string &backup)
+{
+    ReplaceResult result;
+    for (int attempt = 1;; ++attempt)
+    {
+        result.operation = "ReplaceFileW";
+        result.error = files.Replace(target, temporary, backup);
+        if (result.error == file_error::kFileNotFound)
+        {
+            // Nothing to replace yet. A rename that finds the name taken means the file was created
+            // meanwhile: it is never renamed over, the next attempt replaces it.
+            result.operation = "MoveFileExW";
+            result.error = files.Move(temporary, target);
+            if (result.error == file_error::kAlreadyExists || result.error == file_error::kFileExists)
+                result.error = file_error::kSharingViolation;
+        }
+        if (result.error == file_error::kNone)
+        {
+            files.Delete(backup);
+            result.outcome = ReplaceResult::Outcome::Replaced;
+            return result;
+        }
+        if (!Busy(result.error) || attempt == kReplaceAttempts)
+            break;
+        files.Pause(kReplacePause);
+    }
+    if (result.error == file_error::kUnableToMoveReplacement ||
+        result.error == file_error::kUnableToMoveReplacement2)
+    {
+        // The old file may have been moved to the backup name without the new one taking its place:
+        // put it back. Should that fail, it stays under the backup name rather than be lost.
+        const std::uint32_t back = files.Move(backup, target);
+        result.backupKept = back != file_error::kNone && back != file_error::kFileNotFound;
+    }
+    result.outcome = Busy(result.error) ? ReplaceResult::Outcome::Held : ReplaceResult::Outcome::Failed;
+    files.Delete(temporary);
+    return result;
+}
+
+} // namespace common
