@@ -420,6 +420,30 @@ TEST(Controller, SessionEndClosesTheTargetAndKv2)
     EXPECT_EQ(scenario.Kv2Process().WaitForExit(10s), 0u);
 }
 
+TEST(Controller, ACancelledSessionEndLeavesTheTargetAndKv2Running)
+{
+    Scenario scenario("[Tray Option]\r\nMinimize=1\r\n");
+    scenario.Start();
+    HWND target = scenario.WaitForTarget();
+    ASSERT_NE(target, nullptr);
+    ShowWindow(target, SW_MINIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(target); }, 5s));
+    DWORD_PTR answer = 0;
+    ASSERT_NE(
+        SendMessageTimeoutW(scenario.Controller(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer),
+        0);
+    EXPECT_EQ(answer, 1u);
+    // The query shows the hidden target, in case the session does end.
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(target); }, 5s));
+    // Another program refused: the session goes on.
+    SendMessageTimeoutW(scenario.Controller(), WM_ENDSESSION, FALSE, 0, SMTO_ABORTIFHUNG, 20000, &answer);
+    EXPECT_EQ(scenario.Kv2Process().WaitForExit(2s), static_cast<DWORD>(STILL_ACTIVE));
+    EXPECT_TRUE(IsWindow(target));
+    EXPECT_TRUE(TrayIconShown(scenario.Kv2Process().Id()));
+    scenario.Command(kPPMostTop);
+    EXPECT_EQ(scenario.OptionOnceSaved(u"MostTop", u"1"), u"1");
+}
+
 TEST(Controller, CrashOfKv2ShowsTheHiddenTargetAgain)
 {
     Scenario scenario("[Tray Option]\r\nMinimize=1\r\n");

@@ -51,8 +51,6 @@ constexpr ULONGLONG kWaitLimit = 61000;
 constexpr DWORD kPassInterval = 20;
 // How long a duplicate start waits for the running instance to take the hand-over.
 constexpr UINT kHandOverTimeout = 5000;
-// A session end that never follows its query still ends the program after this time.
-constexpr unsigned kSessionEndLimit = 30000;
 // A save that finds its file held open by another program is tried again this often, this many times.
 constexpr unsigned kSaveRetryInterval = 250;
 constexpr int kSaveRetries = 8;
@@ -419,9 +417,9 @@ bool TmainForm::TrySaveOptions()
     const TrayOptions options = CurrentOptions();
     const OptionLocation location = OptionLocationFor(startup::Task());
     const bool saved = UpdateIniFile(location.file, [&](common::IniDocument &file) {
-        controller::SaveOptions(file, location.section, options, !startup::kElevatedBuild,
-                                m_optionsUnread ? &m_storedOptions : nullptr);
-    });
+                           controller::SaveOptions(file, location.section, options, !startup::kElevatedBuild,
+                                                   m_optionsUnread ? &m_storedOptions : nullptr);
+                       }) == SaveResult::Saved;
     // After a failed load the assumed values stay the reference: only what the user changed is written.
     if (saved && !m_optionsUnread)
         m_storedOptions = options;
@@ -922,15 +920,29 @@ void TmainForm::CloseController()
         gui::Application::Instance().Terminate();
 }
 
-void TmainForm::FormCloseQuery()
+void TmainForm::ShowHiddenTarget()
 {
-    m_closed = true;
     const HWND target = procwin::TargetWnd();
     if (IsWindow(target) && !IsWindowVisible(target))
     {
         ShowWindow(target, SW_RESTORE);
         ShowIfSet(procwin::TargetSubWnd(), SW_RESTORE);
     }
+}
+
+// The session really ends: the target is asked to close (with the usual wait), then KV2 ends.
+void TmainForm::EndSession()
+{
+    m_sessionEnding = true;
+    PPExitClick();
+    CloseController();
+    gui::Application::Instance().Terminate();
+}
+
+void TmainForm::FormCloseQuery()
+{
+    m_closed = true;
+    ShowHiddenTarget();
     SaveOptionsQuietly();
     if (m_panel != nullptr)
         m_panel->ClosePanel();
@@ -1252,15 +1264,14 @@ LRESULT TmainForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         WMWheelKey(2);
         return 0;
     case WM_QUERYENDSESSION:
-        // The program ends with the session; the target is closed when the end is confirmed.
-        m_sessionEnding = true;
-        CloseController();
-        m_timerClose.SetInterval(kSessionEndLimit);
-        m_timerClose.SetEnabled(true);
+        // Another program may still cancel the end: only what must not be lost happens now.
+        ShowHiddenTarget();
+        SaveOptionsQuietly();
         return TRUE;
     case WM_ENDSESSION:
-        PPExitClick();
-        gui::Application::Instance().Terminate();
+        // Cancelled (false): the user's program and KV2 go on as before.
+        if (wParam != FALSE)
+            EndSession();
         return 0;
     case WM_ACTIVATEAPP:
         if (wParam == FALSE && m_panel != nullptr)

@@ -133,6 +133,8 @@ class TmainForm : public gui::Window
     bool AskForceTerminate();
     void ForceTerminate();
     void CloseController();
+    void ShowHiddenTarget();
+    void EndSession();
     void FormCloseQuery();
 
     void OnCommand(UINT id);
