@@ -185,6 +185,24 @@ TEST(WndPriority, SetAndReadBackFromTheRealProcess)
     EXPECT_EQ(procwin::SetWndPriority(nullptr, HIGH_PRIORITY_CLASS), 0u);
 }
 
+TEST(ProcessIdentity, OnlyTheProcessSeenEarlierIsEnded)
+{
+    RunningTarget target(u"");
+    ASSERT_NE(target.Window(), nullptr);
+    const procwin::ProcessIdentity seen = procwin::WindowProcessIdentity(target.Window());
+    ASSERT_NE(seen.id, 0u);
+    ASSERT_NE(seen.created, 0u);
+    // The same id with another creation time: a later process that was given the id of an ended one.
+    const procwin::ProcessIdentity reused{seen.id, seen.created + 1};
+    const procwin::ProcessIdentity stale[] = {{}, {seen.id, 0}, reused};
+    for (const procwin::ProcessIdentity &identity : stale)
+        EXPECT_FALSE(procwin::TerminateIdentifiedProcess(identity));
+    EXPECT_TRUE(IsWindow(target.Window()));
+    EXPECT_TRUE(procwin::TerminateIdentifiedProcess(seen));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(target.Window()); }, 10s));
+    EXPECT_FALSE(procwin::TerminateIdentifiedProcess(seen));
+}
+
 TEST(ForceForeground, BringsAnotherProcessWindowToFront)
 {
     RunningTarget first(u"--title first", L"KV2TargetWindow", u"first");

@@ -509,7 +509,7 @@ bool TmainForm::StartTarget()
     FExecStop = false;
     procwin::SetTargetWnd(nullptr);
     procwin::SetTargetSubWnd(nullptr);
-    MPID = 0;
+    MPID = {};
     m_starting = true;
     m_trayIcon.SetIconIndex(0);
     if (m_panel != nullptr)
@@ -565,7 +565,7 @@ bool TmainForm::StartTarget()
         procwin::TaskBarButtonHide(target);
     if (Checked(kPPMostTop))
         procwin::SetTopMost(target, true);
-    MPID = ProcessIdOf(target);
+    MPID = procwin::WindowProcessIdentity(target);
     if (procwin::TargetSubWnd() != nullptr && !IsWindowVisible(procwin::TargetSubWnd()))
         procwin::SetTargetSubWnd(nullptr);
     return true;
@@ -841,7 +841,7 @@ void TmainForm::Wait(const std::function<bool()> &pass, bool endsWithController)
 void TmainForm::CloseWait()
 {
     procwin::CloseTargetWnd();
-    const DWORD processId = MPID;
+    const DWORD processId = MPID.id;
     Wait(
         [processId] {
             for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window != nullptr;
@@ -861,9 +861,12 @@ bool TmainForm::AskForceTerminate()
 
 void TmainForm::ForceTerminate()
 {
-    common::win::UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, MPID));
-    if (process)
-        TerminateProcess(process.Get(), 0);
+    // The question before this may have stood for minutes: the target may have ended and its id been
+    // given to an unrelated process since. Only the process seen at attachment is ended.
+    const HWND target = procwin::TargetWnd();
+    if (IsWindow(target) && ProcessIdOf(target) != MPID.id)
+        return;
+    procwin::TerminateIdentifiedProcess(MPID);
 }
 
 void TmainForm::PPExitClick()
@@ -1199,7 +1202,7 @@ void TmainForm::PPModifyClick()
         return;
     const bool changed = chosen != procwin::TargetWnd();
     procwin::SetTargetWnd(chosen);
-    MPID = ProcessIdOf(chosen);
+    MPID = procwin::WindowProcessIdentity(chosen);
     if (changed)
         ActivateTarget();
     if (IsIconic(chosen))

@@ -10,6 +10,7 @@
 #include "controller/Options.h"
 #include "gui/PopupMenu.h"
 #include "gui/Window.h"
+#include "procwin/win/WindowInfo.h"
 #include "ui/win/CoolTrayIcon.h"
 #include "ui/win/HookHotKey.h"
 #include "ui/win/SimpleTimer.h"
@@ -195,7 +196,7 @@ class TmainForm : public gui::Window
     bool FExecExe = false;
     int MTrans = 100;
     int MWaitC = 0;
-    DWORD MPID = 0;
+    procwin::ProcessIdentity MPID; // the target's process as seen at attachment
     std::u16string MCap;
     std::u16string MCapB;
     bool FExecStop = false;

@@ -16,8 +16,8 @@
 namespace procwin
 {
 
-using common::win::U;
 using common::win::SystemLibrary;
+using common::win::U;
 using common::win::UniqueHandle;
 
 namespace
@@ -168,7 +168,8 @@ void CenterIfOffScreen(HWND window)
     bar.cbSize = sizeof(bar);
     std::optional<Taskbar> taskbar;
     if (SHAppBarMessage(ABM_GETTASKBARPOS, &bar) && bar.uEdge <= ABE_BOTTOM)
-        taskbar = Taskbar{static_cast<TaskbarEdge>(bar.uEdge), {bar.rc.left, bar.rc.top, bar.rc.right, bar.rc.bottom}};
+        taskbar = Taskbar{static_cast<TaskbarEdge>(bar.uEdge),
+                          {bar.rc.left, bar.rc.top, bar.rc.right, bar.rc.bottom}};
     const Rect area = ScreenArea({work.left, work.top, work.right, work.bottom}, taskbar);
     const Point place = CenteredPosition(area, bounds->width, bounds->height);
     MoveWindow(window, place.x, place.y, bounds->width, bounds->height, TRUE);
@@ -185,6 +186,41 @@ DWORD SetWndPriority(HWND window, DWORD priorityClass)
     if (UniqueHandle process = OpenWindowProcess(window, PROCESS_SET_INFORMATION))
         SetPriorityClass(process.Get(), priorityClass);
     return GetWndPriority(window);
+}
+
+namespace
+{
+
+ULONGLONG CreationTime(HANDLE process)
+{
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return 0;
+    return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+} // namespace
+
+ProcessIdentity WindowProcessIdentity(HWND window)
+{
+    ProcessIdentity identity{ProcessIdOf(window), 0};
+    if (UniqueHandle process = OpenWindowProcess(window, PROCESS_QUERY_LIMITED_INFORMATION))
+        identity.created = CreationTime(process.Get());
+    return identity;
+}
+
+bool TerminateIdentifiedProcess(const ProcessIdentity &identity)
+{
+    if (identity.id == 0 || identity.created == 0)
+        return false;
+    UniqueHandle process(
+        OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, identity.id));
+    if (!process || CreationTime(process.Get()) != identity.created)
+        return false;
+    DWORD exitCode = 0;
+    if (GetExitCodeProcess(process.Get(), &exitCode) && exitCode != STILL_ACTIVE)
+        return false;
+    return TerminateProcess(process.Get(), 0) != FALSE;
 }
 
 namespace
@@ -235,8 +271,8 @@ bool ForceForeground(HWND window)
     SystemParametersInfoW(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &timeout, 0);
     SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, nullptr, SPIF_SENDCHANGE);
     BringToFront(window);
-    SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, reinterpret_cast<void *>(static_cast<UINT_PTR>(timeout)),
-                          SPIF_SENDCHANGE);
+    SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0,
+                          reinterpret_cast<void *>(static_cast<UINT_PTR>(timeout)), SPIF_SENDCHANGE);
     return GetForegroundWindow() == window;
 }
 

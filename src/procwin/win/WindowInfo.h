@@ -51,6 +51,21 @@ DWORD GetWndPriority(HWND window);
 // Sets the priority class of the window's process and answers the class read back afterwards.
 DWORD SetWndPriority(HWND window, DWORD priorityClass);
 
+// A process named for good: ids are reused once a process has ended, its creation time is not.
+struct ProcessIdentity
+{
+    DWORD id = 0;
+    ULONGLONG created = 0; // FILETIME of its creation; 0 when it could not be read
+    bool operator==(const ProcessIdentity &) const = default;
+};
+
+// The identity of the window's process; id 0 when the window has none.
+ProcessIdentity WindowProcessIdentity(HWND window);
+
+// Ends the process named by `identity`, only when a process of that id and that creation time still
+// runs. False when it is gone, its id now names another process, or it cannot be ended.
+bool TerminateIdentifiedProcess(const ProcessIdentity &identity);
+
 // Brings the window to the foreground, working round the system's foreground lock. Answers whether it
 // is the foreground window afterwards.
 bool ForceForeground(HWND window);
