@@ -18,7 +18,6 @@ constexpr std::uint32_t kCreateDefaultErrorMode = 0x04000000;
 // How long each idle wait of the launch may block.
 constexpr std::uint32_t kIdleWaitMilliseconds = 60000;
 // Start-up record values.
-constexpr std::uint32_t kStartupRecordSize = 68;
 constexpr std::uint16_t kStartupShowDefault = 10;  // SW_SHOWDEFAULT
 constexpr std::uint32_t kStartupUsePlacement = 7; // STARTF_USESHOWWINDOW | STARTF_USESIZE | STARTF_USEPOSITION
 // Class of the hidden application window of some frameworks, which owns the visible frame.

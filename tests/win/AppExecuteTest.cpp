@@ -198,3 +198,43 @@ TEST_F(Launch, FirstProcessWindowIncludesHiddenAndOwnedWindows)
     EXPECT_EQ(owner, GetCurrentProcessId());
     DestroyWindow(hidden);
 }
+
+TEST_F(Launch, StartupRecordFollowsKv2sOwnWithoutItsHandles)
+{
+    const HANDLE notInherited = reinterpret_cast<HANDLE>(0x1234);
+    STARTUPINFOW own{};
+    own.cb = sizeof(own);
+    own.lpDesktop = const_cast<wchar_t *>(L"winsta0\\default");
+    own.lpTitle = const_cast<wchar_t *>(L"KV2");
+    own.wShowWindow = SW_SHOWMINNOACTIVE;
+    own.dwX = 5;
+    own.hStdInput = own.hStdOutput = own.hStdError = notInherited;
+    struct Case
+    {
+        DWORD ownFlags;
+        std::optional<Bounds> placement;
+        DWORD flags;
+    };
+    const Case cases[] = {
+        {STARTF_USESHOWWINDOW, std::nullopt, STARTF_USESHOWWINDOW},
+        {STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES, std::nullopt, STARTF_USESHOWWINDOW},
+        {STARTF_USESTDHANDLES, Bounds{1, 2, 30, 40},
+         STARTF_USESHOWWINDOW | STARTF_USESIZE | STARTF_USEPOSITION},
+    };
+    for (const Case &c : cases)
+    {
+        own.dwFlags = c.ownFlags;
+        const STARTUPINFOW record = procwin::StartupRecordFor(own, c.placement);
+        SCOPED_TRACE(c.ownFlags);
+        EXPECT_EQ(record.cb, sizeof(STARTUPINFOW));
+        EXPECT_EQ(record.dwFlags, c.flags);
+        EXPECT_EQ(record.lpDesktop, nullptr);
+        EXPECT_EQ(record.lpTitle, nullptr);
+        EXPECT_EQ(record.wShowWindow, SW_SHOWDEFAULT);
+        EXPECT_EQ(record.dwX, c.placement ? 1u : 5u);
+        if ((c.ownFlags & STARTF_USESTDHANDLES) != 0)
+        {
+            EXPECT_EQ(record.hStdOutput, nullptr);
+        }
+    }
+}

@@ -109,6 +109,34 @@ LaunchError::LaunchError(const std::u16string &text) : std::runtime_error(common
 {
 }
 
+STARTUPINFOW StartupRecordFor(const STARTUPINFOW &own, const std::optional<Bounds> &placement) noexcept
+{
+    STARTUPINFOW startup = own;
+    startup.cb = sizeof(startup);
+    startup.lpReserved = nullptr;
+    startup.lpDesktop = nullptr;
+    startup.lpTitle = nullptr;
+    startup.cbReserved2 = 0;
+    startup.lpReserved2 = nullptr;
+    startup.wShowWindow = kStartupShowDefault;
+    // KV2's own standard handles are not inherited: the child must not be told to use them.
+    if ((startup.dwFlags & STARTF_USESTDHANDLES) != 0)
+    {
+        startup.dwFlags &= ~static_cast<DWORD>(STARTF_USESTDHANDLES);
+        startup.hStdInput = startup.hStdOutput = startup.hStdError = nullptr;
+    }
+    if (placement)
+    {
+        const StartupPlacement fields = StartupPlacementFor(*placement);
+        startup.dwFlags = fields.flags;
+        startup.dwX = static_cast<DWORD>(fields.x);
+        startup.dwY = static_cast<DWORD>(fields.y);
+        startup.dwXSize = static_cast<DWORD>(fields.width);
+        startup.dwYSize = static_cast<DWORD>(fields.height);
+    }
+    return startup;
+}
+
 HWND FirstProcessWindow(DWORD processId)
 {
     WindowSearch search{processId, false, nullptr};
@@ -122,24 +150,9 @@ void ExecuteApp(const std::u16string &commandLine, const std::u16string &workDir
     g_targetWnd = nullptr;
     g_targetSubWnd = nullptr;
 
-    STARTUPINFOW startup{};
-    GetStartupInfoW(&startup);
-    startup.cb = kStartupRecordSize;
-    startup.lpReserved = nullptr;
-    startup.lpDesktop = nullptr;
-    startup.lpTitle = nullptr;
-    startup.cbReserved2 = 0;
-    startup.lpReserved2 = nullptr;
-    startup.wShowWindow = kStartupShowDefault;
-    if (placement)
-    {
-        const StartupPlacement fields = StartupPlacementFor(*placement);
-        startup.dwFlags = fields.flags;
-        startup.dwX = static_cast<DWORD>(fields.x);
-        startup.dwY = static_cast<DWORD>(fields.y);
-        startup.dwXSize = static_cast<DWORD>(fields.width);
-        startup.dwYSize = static_cast<DWORD>(fields.height);
-    }
+    STARTUPINFOW own{};
+    GetStartupInfoW(&own);
+    STARTUPINFOW startup = StartupRecordFor(own, placement);
 
     // The system may write into the command line, so it gets a copy of its own.
     std::wstring writableCommandLine = common::win::Wide(commandLine);

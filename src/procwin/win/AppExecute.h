@@ -48,6 +48,11 @@ class LaunchError : public std::runtime_error
 void ExecuteApp(const std::u16string &commandLine, const std::u16string &workDir, DWORD priorityClass,
                 const std::optional<Bounds> &placement);
 
+// The start-up record of a started program, from KV2's own (GetStartupInfoW): the size of the record in
+// this build, no desktop, title or reserved data, the default show value, the placement fields when a
+// placement is given, and no request for standard handles, which are never inherited.
+STARTUPINFOW StartupRecordFor(const STARTUPINFOW &own, const std::optional<Bounds> &placement) noexcept;
+
 // The first top-level window of the process in the system's order, whatever its visibility or owner.
 HWND FirstProcessWindow(DWORD processId);
 
