@@ -25,6 +25,10 @@ constexpr char16_t kApplicationWindowClass[] = u"TApplication";
 
 std::uint32_t CreationFlags(std::uint32_t priorityClass) noexcept;
 
+// The command line handed to the system with the program named exactly: the quoted program path, then,
+// when there are arguments, one blank and the arguments as written.
+std::u16string ExactCommandLine(std::u16string_view programPath, std::u16string_view arguments);
+
 // The message of the error raised when the target cannot be started.
 std::u16string LaunchErrorText(std::u16string_view commandLine);
 

@@ -16,9 +16,9 @@ using procwin::TargetWnd;
 namespace
 {
 
-std::u16string TargetCommand(std::u16string_view arguments)
+std::u16string TargetProgram()
 {
-    return BinFolder() + u"\\KV2Target.exe " + std::u16string(arguments);
+    return BinFolder() + u"\\KV2Target.exe";
 }
 
 std::u16string ClassOf(HWND window)
@@ -74,7 +74,8 @@ class Launch : public ::testing::Test
 
 TEST_F(Launch, TakesTheFirstVisibleUnownedWindow)
 {
-    ExecuteApp(TargetCommand(u"--title \"launched target\""), BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt);
+    ExecuteApp(TargetProgram(), u"--title \"launched target\"", BinFolder(), NORMAL_PRIORITY_CLASS,
+               std::nullopt);
     ASSERT_NE(TargetWnd(), nullptr);
     EXPECT_EQ(WindowText(TargetWnd()), u"launched target");
     EXPECT_EQ(TargetSubWnd(), nullptr);
@@ -83,15 +84,16 @@ TEST_F(Launch, TakesTheFirstVisibleUnownedWindow)
 
 TEST_F(Launch, SplashWindowVisibleAtIdleTimeIsTaken)
 {
-    ExecuteApp(TargetCommand(u"--splash 3000 --title main"), BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt);
+    ExecuteApp(TargetProgram(), u"--splash 3000 --title main", BinFolder(), NORMAL_PRIORITY_CLASS,
+               std::nullopt);
     ASSERT_NE(TargetWnd(), nullptr);
     EXPECT_EQ(ClassOf(TargetWnd()), u"KV2TargetSplash");
 }
 
 TEST_F(Launch, ConsoleProgramGivesNoWindowAndNoError)
 {
-    const std::u16string command = BinFolder() + u"\\KV2TargetConsole.exe --exit-after 2000";
-    EXPECT_NO_THROW(ExecuteApp(command, BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt));
+    EXPECT_NO_THROW(ExecuteApp(BinFolder() + u"\\KV2TargetConsole.exe", u"--exit-after 2000", BinFolder(),
+                               NORMAL_PRIORITY_CLASS, std::nullopt));
     EXPECT_EQ(TargetWnd(), nullptr);
     EXPECT_EQ(TargetSubWnd(), nullptr);
 }
@@ -99,7 +101,7 @@ TEST_F(Launch, ConsoleProgramGivesNoWindowAndNoError)
 TEST_F(Launch, DelayedWindowIsNotWaitedFor)
 {
     // Idle before its window exists: nothing is taken, and the controller's own search takes over.
-    ExecuteApp(TargetCommand(u"--delay 3000"), BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt);
+    ExecuteApp(TargetProgram(), u"--delay 3000", BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt);
     EXPECT_EQ(TargetWnd(), nullptr);
     HWND later = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (later = FindWindowW(L"KV2TargetWindow", L"KV2 Target")) != nullptr; }, 20s));
@@ -108,7 +110,7 @@ TEST_F(Launch, DelayedWindowIsNotWaitedFor)
 
 TEST_F(Launch, MaximizedTargetIsRestoredOnce)
 {
-    ExecuteApp(TargetCommand(u"--show 3"), BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt);
+    ExecuteApp(TargetProgram(), u"--show 3", BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt);
     ASSERT_NE(TargetWnd(), nullptr);
     EXPECT_FALSE(IsZoomed(TargetWnd()));
     EXPECT_FALSE(IsIconic(TargetWnd()));
@@ -117,7 +119,7 @@ TEST_F(Launch, MaximizedTargetIsRestoredOnce)
 TEST_F(Launch, PlacementMovesTheFrame)
 {
     const Bounds placement{123, 77, 400, 300};
-    ExecuteApp(TargetCommand(u"--title placed"), BinFolder(), NORMAL_PRIORITY_CLASS, placement);
+    ExecuteApp(TargetProgram(), u"--title placed", BinFolder(), NORMAL_PRIORITY_CLASS, placement);
     ASSERT_NE(TargetWnd(), nullptr);
     EXPECT_EQ(TargetSubWnd(), nullptr); // an ordinary window is its own frame
     EXPECT_EQ(procwin::GetWndBounds(TargetWnd()), placement);
@@ -126,7 +128,8 @@ TEST_F(Launch, PlacementMovesTheFrame)
 TEST_F(Launch, ApplicationWindowOwningTheFrame)
 {
     const Bounds placement{150, 100, 420, 280};
-    ExecuteApp(TargetCommand(u"--tapplication --title framed"), BinFolder(), NORMAL_PRIORITY_CLASS, placement);
+    ExecuteApp(TargetProgram(), u"--tapplication --title framed", BinFolder(), NORMAL_PRIORITY_CLASS,
+               placement);
     ASSERT_NE(TargetWnd(), nullptr);
     ASSERT_NE(TargetSubWnd(), nullptr);
     EXPECT_EQ(ClassOf(TargetWnd()), u"TApplication");
@@ -138,10 +141,9 @@ TEST_F(Launch, ApplicationWindowOwningTheFrame)
 
 TEST_F(Launch, FailureRaisesWithTheCommandLine)
 {
-    const std::u16string command = u"C:\\no such folder\\missing.exe /x";
     try
     {
-        ExecuteApp(command, u"", NORMAL_PRIORITY_CLASS, std::nullopt);
+        ExecuteApp(u"C:\\no such folder\\missing.exe", u"/x", u"", NORMAL_PRIORITY_CLASS, std::nullopt);
         FAIL() << "no error raised";
     }
     catch (const procwin::LaunchError &error)
@@ -152,23 +154,34 @@ TEST_F(Launch, FailureRaisesWithTheCommandLine)
     EXPECT_EQ(TargetSubWnd(), nullptr);
 }
 
-TEST_F(Launch, UnquotedPathWithBlanksIsResolvedBySystemRules)
+TEST_F(Launch, ProgramInAFolderWithBlanksIsStartedExactly)
 {
     TempFolder temp;
-    const std::u16string folder = temp / u"Program Folder";
+    const std::u16string folder = temp / u"Acc App";
     ASSERT_TRUE(CreateDirectoryW(W(folder), nullptr));
-    ASSERT_TRUE(CopyFileW(W(BinFolder() + u"\\KV2Target.exe"), W(folder + u"\\My Target.exe"), FALSE));
-    ExecuteApp(folder + u"\\My Target.exe --title blanks", folder, NORMAL_PRIORITY_CLASS, std::nullopt);
+    const std::u16string program = folder + u"\\My Target.exe";
+    ASSERT_TRUE(CopyFileW(W(BinFolder() + u"\\KV2Target.exe"), W(program), FALSE));
+    // Where the system looks first for the unquoted path.
+    ASSERT_TRUE(CopyFileW(W(BinFolder() + u"\\KV2Target.exe"), W(temp / u"Acc.exe"), FALSE));
+    const std::u16string marker = temp / u"touched.txt";
+    const std::u16string options = u"--title blanks --touch \"" + marker + u"\"";
+    ExecuteApp(program, options, folder, NORMAL_PRIORITY_CLASS, std::nullopt);
     ASSERT_NE(TargetWnd(), nullptr);
-    EXPECT_EQ(WindowText(TargetWnd()), u"blanks");
-    TearDown(); // the copy must end before its folder goes
+    Remember(TargetWnd());
+    EXPECT_TRUE(common::EqualsNoCase(procwin::GetWndExePath(TargetWnd()), program));
+    // The first token is the quoted path, then one blank and the options as written.
+    ASSERT_TRUE(WaitUntil([&] { return ReadBytes(marker).find('\n') != std::string::npos; }, 10s));
+    const std::string touched = ReadBytes(marker);
+    EXPECT_EQ(common::Utf8ToUtf16(touched.substr(0, touched.find('\n'))), u"\"" + program + u"\" " + options);
+    TearDown(); // the copies must end before their folder goes
 }
 
 TEST_F(Launch, WorkingFolderAndArgumentsReachTheTarget)
 {
     TempFolder temp;
     const std::u16string marker = temp / u"touched.txt";
-    ExecuteApp(TargetCommand(u"--touch \"" + marker + u"\""), temp.Path(), NORMAL_PRIORITY_CLASS, std::nullopt);
+    ExecuteApp(TargetProgram(), u"--touch \"" + marker + u"\"", temp.Path(), NORMAL_PRIORITY_CLASS,
+               std::nullopt);
     ASSERT_TRUE(WaitUntil([&] { return ReadBytes(marker).find('\n') != std::string::npos; }, 10s));
     const std::string touched = ReadBytes(marker);
     const std::u16string folder = common::Utf8ToUtf16(touched.substr(touched.find('\n') + 1));
@@ -179,7 +192,7 @@ TEST_F(Launch, WorkingFolderAndArgumentsReachTheTarget)
 TEST_F(Launch, CloseTargetWndAsksTheWindowToClose)
 {
     EXPECT_FALSE(procwin::CloseTargetWnd()); // no target
-    ExecuteApp(TargetCommand(u"--title closing"), BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt);
+    ExecuteApp(TargetProgram(), u"--title closing", BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt);
     const HWND window = TargetWnd();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(procwin::CloseTargetWnd());

@@ -463,7 +463,7 @@ bool TmainForm::StartTarget()
                           task.ShowCommand == startup::kShowDefault;
     {
         procwin::Wow64Redirection redirectionOff;
-        procwin::ExecuteApp(task.CommandLine, task.WorkDir, task.PriorityClass,
+        procwin::ExecuteApp(task.ProgramPath, task.ProgramOption, task.WorkDir, task.PriorityClass,
                             usePlace ? std::optional<procwin::Bounds>(remembered) : std::nullopt);
     }
 
@@ -1092,8 +1092,7 @@ void TmainForm::PPKV2FileClick()
     if (!common::win::FileExistsReady(editor) || !common::win::FileExistsReady(file) ||
         !common::win::DirectoryExistsReady(folder))
         return;
-    const auto quoted = [](const std::u16string &text) { return u"\"" + text + u"\""; };
-    common::win::ShellOpen(Handle(), quoted(editor), quoted(file), quoted(folder), SW_SHOWDEFAULT);
+    procwin::StartProgram(editor, u"\"" + file + u"\"", folder);
 }
 
 void TmainForm::PPDisplayClick(int tag)

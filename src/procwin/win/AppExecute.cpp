@@ -69,6 +69,24 @@ HWND FindFrameWindow(HANDLE process, DWORD processId)
     return window == nullptr ? nullptr : ChooseFrameWindow(window, below, ClassNameOf(window));
 }
 
+PROCESS_INFORMATION CreateExactly(const std::u16string &programPath, const std::u16string &arguments,
+                                  const std::u16string &workDir, DWORD creationFlags,
+                                  const std::optional<Bounds> &placement)
+{
+    STARTUPINFOW own{};
+    GetStartupInfoW(&own);
+    STARTUPINFOW startup = StartupRecordFor(own, placement);
+    // The system may write into the command line, so it gets a copy of its own.
+    std::wstring commandLine = common::win::Wide(ExactCommandLine(programPath, arguments));
+    PROCESS_INFORMATION created{};
+    const bool valid = (programPath + arguments + workDir).find(u'\0') == std::u16string::npos;
+    if (!valid || !CreateProcessW(common::win::W(programPath), commandLine.data(), nullptr, nullptr, FALSE,
+                                  creationFlags, nullptr, workDir.empty() ? nullptr : common::win::W(workDir),
+                                  &startup, &created))
+        return {};
+    return created;
+}
+
 void BringIntoNormalState(const std::optional<Bounds> &placement)
 {
     const HWND frame = g_targetSubWnd != nullptr ? g_targetSubWnd : g_targetWnd;
@@ -144,25 +162,16 @@ HWND FirstProcessWindow(DWORD processId)
     return search.found;
 }
 
-void ExecuteApp(const std::u16string &commandLine, const std::u16string &workDir, DWORD priorityClass,
-                const std::optional<Bounds> &placement)
+void ExecuteApp(const std::u16string &programPath, const std::u16string &arguments,
+                const std::u16string &workDir, DWORD priorityClass, const std::optional<Bounds> &placement)
 {
     g_targetWnd = nullptr;
     g_targetSubWnd = nullptr;
 
-    STARTUPINFOW own{};
-    GetStartupInfoW(&own);
-    STARTUPINFOW startup = StartupRecordFor(own, placement);
-
-    // The system may write into the command line, so it gets a copy of its own.
-    std::wstring writableCommandLine = common::win::Wide(commandLine);
-    PROCESS_INFORMATION created{};
-    const bool started = commandLine.find(u'\0') == std::u16string::npos &&
-                         CreateProcessW(nullptr, writableCommandLine.data(), nullptr, nullptr, FALSE,
-                                        CreationFlags(priorityClass), nullptr,
-                                        workDir.empty() ? nullptr : common::win::W(workDir), &startup, &created);
-    if (!started)
-        throw LaunchError(LaunchErrorText(commandLine));
+    const PROCESS_INFORMATION created =
+        CreateExactly(programPath, arguments, workDir, CreationFlags(priorityClass), placement);
+    if (created.hProcess == nullptr)
+        throw LaunchError(LaunchErrorText(arguments.empty() ? programPath : programPath + u" " + arguments));
     const common::win::UniqueHandle process(created.hProcess);
     const common::win::UniqueHandle thread(created.hThread);
 
@@ -177,6 +186,16 @@ void ExecuteApp(const std::u16string &commandLine, const std::u16string &workDir
     }
     if (g_targetWnd != nullptr)
         BringIntoNormalState(placement);
+}
+
+bool StartProgram(const std::u16string &programPath, const std::u16string &arguments,
+                  const std::u16string &workDir)
+{
+    const PROCESS_INFORMATION created =
+        CreateExactly(programPath, arguments, workDir, CreationFlags(0), std::nullopt);
+    const common::win::UniqueHandle process(created.hProcess);
+    const common::win::UniqueHandle thread(created.hThread);
+    return process.Get() != nullptr;
 }
 
 bool CloseTargetWnd()

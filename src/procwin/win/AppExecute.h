@@ -1,4 +1,8 @@
-// Starting the target and finding its window.
+// Starting the target and other programs, and finding the target's window.
+//
+// A program is always named exactly: its path goes to the system as the application name and, quoted,
+// as the first token of its command line, so that no other program found along the blanks of an
+// unquoted path is started in its place.
 //
 // ExecuteApp blocks the user-interface thread in its idle waits (up to a minute each) without
 // dispatching messages. Nothing that must answer the system quickly may be installed on this thread
@@ -41,12 +45,18 @@ class LaunchError : public std::runtime_error
     std::u16string m_text;
 };
 
-// Starts the command line (the program path unquoted, as the system resolves it) in the working folder
-// with the priority class, waits until it is idle and takes its first visible, unowned top-level window
-// as TargetWnd. With a placement it also finds TargetSubWnd and moves the frame there. A maximized or
+// Starts the program file `programPath` with `arguments` (as written) in the working folder with the
+// priority class, waits until it is idle and takes its first visible, unowned top-level window as
+// TargetWnd. With a placement it also finds TargetSubWnd and moves the frame there. A maximized or
 // minimized new window is restored once. The caller brackets the call with Wow64FsOff/Wow64FsRestore.
-void ExecuteApp(const std::u16string &commandLine, const std::u16string &workDir, DWORD priorityClass,
-                const std::optional<Bounds> &placement);
+// Raises LaunchError, with the path and the arguments joined by one blank, when it cannot be started.
+void ExecuteApp(const std::u16string &programPath, const std::u16string &arguments,
+                const std::u16string &workDir, DWORD priorityClass, const std::optional<Bounds> &placement);
+
+// Starts the program file `programPath` with `arguments` (as written) in the working folder, named exactly
+// as the launch does, and does not wait for it. False when it cannot be started.
+bool StartProgram(const std::u16string &programPath, const std::u16string &arguments,
+                  const std::u16string &workDir);
 
 // The start-up record of a started program, from KV2's own (GetStartupInfoW): the size of the record in
 // this build, no desktop, title or reserved data, the default show value, the placement fields when a
