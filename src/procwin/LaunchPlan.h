@@ -15,7 +15,7 @@ namespace procwin
 
 // CreateProcess flag always added to the priority class: the child gets the default error mode.
 constexpr std::uint32_t kCreateDefaultErrorMode = 0x04000000;
-// How long each idle wait of the launch may block.
+// How long each idle wait of the launch may last.
 constexpr std::uint32_t kIdleWaitMilliseconds = 60000;
 // Start-up record values.
 constexpr std::uint16_t kStartupShowDefault = 10;  // SW_SHOWDEFAULT

@@ -1,4 +1,4 @@
-// How KV2 starts programs: exactly the program named.
+// How KV2 starts programs: exactly the program named, and without freezing while the program starts up.
 #include "Kv2Scenario.h"
 
 #include "controller/MenuModel.h"
@@ -48,6 +48,11 @@ std::vector<DWORD> ProcessesNamed(const std::u16string &fileName)
         if (lstrcmpiW(entry.szExeFile, W(fileName)) == 0)
             found.push_back(entry.th32ProcessID);
     return found;
+}
+
+bool IsTopMost(HWND window)
+{
+    return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
 std::u16string ExeOf(HWND window)
@@ -104,4 +109,48 @@ TEST(TargetStart, EditorBesideKv2InAFolderWithBlanksIsStartedExactly)
     ASSERT_TRUE(WaitUntil([&] { return (started = FindWindowW(nullptr, L"KV2 Target")) != nullptr; }, 10s));
     EXPECT_EQ(ExeOf(started), common::ToLower(editor));
     EXPECT_TRUE(ProcessesNamed(u"Acc.exe").empty());
+}
+
+TEST(TargetStart, CommandsRunWhileTheTargetIsStillStartingUp)
+{
+    // The target sleeps 6 s before its window and message loop.
+    Scenario scenario("", "--busy 6000");
+    scenario.Start();
+    ASSERT_TRUE(WaitUntil([] { return !ProcessesNamed(u"KV2Target.exe").empty(); }, 10s));
+    scenario.Command(kPPMostTop);
+    EXPECT_EQ(scenario.OptionOnceSaved(u"MostTop", u"1", 1s), u"1");
+    EXPECT_EQ(scenario.FindTarget(), nullptr) << "the command came too late to prove anything";
+    // A click while the start runs does not start a second copy.
+    scenario.Command(kPPAct);
+    HWND target = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] { return (target = scenario.FindTarget()) != nullptr && IsWindowVisible(target); }, 20s));
+    // Found within a second of appearing, and given its options.
+    EXPECT_TRUE(WaitUntil([&] { return IsTopMost(target); }, 1500ms));
+    EXPECT_EQ(ProcessesNamed(u"KV2Target.exe").size(), 1u);
+}
+
+TEST(TargetStart, QuitWhileTheTargetIsStillStartingUpEndsKv2)
+{
+    Scenario scenario("", "--busy 20000");
+    scenario.Start();
+    ASSERT_TRUE(WaitUntil([] { return !ProcessesNamed(u"KV2Target.exe").empty(); }, 10s));
+    scenario.Command(kPPClose);
+    EXPECT_EQ(scenario.Kv2Process().WaitForExit(3s), 0u);
+    EXPECT_EQ(FindWindowW(L"#32770", W(kMessageCaption)), nullptr);
+}
+
+TEST(TargetStart, LauncherThatStaysWhileAnotherProcessShowsTheWindowIsFollowedAtOnce)
+{
+    TempFolder elsewhere;
+    // The started process never becomes idle: it waits for a copy of itself in another folder, which
+    // shows the window.
+    Scenario scenario("", "--wait-for-copy --copy-to \"" + common::Utf16ToUtf8(elsewhere.Path()) +
+                              "\" --title {title}");
+    scenario.Start();
+    HWND target = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (target = scenario.FindTarget()) != nullptr; }, 20s));
+    // The copy's different path brings the program change question, within a second of the window.
+    HWND box = nullptr;
+    EXPECT_TRUE(WaitForMessageBox(scenario.Kv2Process().Id(), box, 1500ms).has_value());
 }

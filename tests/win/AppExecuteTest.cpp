@@ -21,6 +21,12 @@ std::u16string TargetProgram()
     return BinFolder() + u"\\KV2Target.exe";
 }
 
+// The controller's part of the wait: messages run until the process has settled.
+void RunMessages(DWORD, const std::function<bool()> &settled)
+{
+    WaitUntil(settled, 70s);
+}
+
 std::u16string ClassOf(HWND window)
 {
     wchar_t name[256] = {};
@@ -75,7 +81,7 @@ class Launch : public ::testing::Test
 TEST_F(Launch, TakesTheFirstVisibleUnownedWindow)
 {
     ExecuteApp(TargetProgram(), u"--title \"launched target\"", BinFolder(), NORMAL_PRIORITY_CLASS,
-               std::nullopt);
+               std::nullopt, RunMessages);
     ASSERT_NE(TargetWnd(), nullptr);
     EXPECT_EQ(WindowText(TargetWnd()), u"launched target");
     EXPECT_EQ(TargetSubWnd(), nullptr);
@@ -85,7 +91,7 @@ TEST_F(Launch, TakesTheFirstVisibleUnownedWindow)
 TEST_F(Launch, SplashWindowVisibleAtIdleTimeIsTaken)
 {
     ExecuteApp(TargetProgram(), u"--splash 3000 --title main", BinFolder(), NORMAL_PRIORITY_CLASS,
-               std::nullopt);
+               std::nullopt, RunMessages);
     ASSERT_NE(TargetWnd(), nullptr);
     EXPECT_EQ(ClassOf(TargetWnd()), u"KV2TargetSplash");
 }
@@ -93,7 +99,7 @@ TEST_F(Launch, SplashWindowVisibleAtIdleTimeIsTaken)
 TEST_F(Launch, ConsoleProgramGivesNoWindowAndNoError)
 {
     EXPECT_NO_THROW(ExecuteApp(BinFolder() + u"\\KV2TargetConsole.exe", u"--exit-after 2000", BinFolder(),
-                               NORMAL_PRIORITY_CLASS, std::nullopt));
+                               NORMAL_PRIORITY_CLASS, std::nullopt, RunMessages));
     EXPECT_EQ(TargetWnd(), nullptr);
     EXPECT_EQ(TargetSubWnd(), nullptr);
 }
@@ -101,7 +107,8 @@ TEST_F(Launch, ConsoleProgramGivesNoWindowAndNoError)
 TEST_F(Launch, DelayedWindowIsNotWaitedFor)
 {
     // Idle before its window exists: nothing is taken, and the controller's own search takes over.
-    ExecuteApp(TargetProgram(), u"--delay 3000", BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt);
+    ExecuteApp(TargetProgram(), u"--delay 3000", BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt,
+               RunMessages);
     EXPECT_EQ(TargetWnd(), nullptr);
     HWND later = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (later = FindWindowW(L"KV2TargetWindow", L"KV2 Target")) != nullptr; }, 20s));
@@ -110,7 +117,7 @@ TEST_F(Launch, DelayedWindowIsNotWaitedFor)
 
 TEST_F(Launch, MaximizedTargetIsRestoredOnce)
 {
-    ExecuteApp(TargetProgram(), u"--show 3", BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt);
+    ExecuteApp(TargetProgram(), u"--show 3", BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt, RunMessages);
     ASSERT_NE(TargetWnd(), nullptr);
     EXPECT_FALSE(IsZoomed(TargetWnd()));
     EXPECT_FALSE(IsIconic(TargetWnd()));
@@ -119,7 +126,8 @@ TEST_F(Launch, MaximizedTargetIsRestoredOnce)
 TEST_F(Launch, PlacementMovesTheFrame)
 {
     const Bounds placement{123, 77, 400, 300};
-    ExecuteApp(TargetProgram(), u"--title placed", BinFolder(), NORMAL_PRIORITY_CLASS, placement);
+    ExecuteApp(TargetProgram(), u"--title placed", BinFolder(), NORMAL_PRIORITY_CLASS, placement,
+               RunMessages);
     ASSERT_NE(TargetWnd(), nullptr);
     EXPECT_EQ(TargetSubWnd(), nullptr); // an ordinary window is its own frame
     EXPECT_EQ(procwin::GetWndBounds(TargetWnd()), placement);
@@ -129,7 +137,7 @@ TEST_F(Launch, ApplicationWindowOwningTheFrame)
 {
     const Bounds placement{150, 100, 420, 280};
     ExecuteApp(TargetProgram(), u"--tapplication --title framed", BinFolder(), NORMAL_PRIORITY_CLASS,
-               placement);
+               placement, RunMessages);
     ASSERT_NE(TargetWnd(), nullptr);
     ASSERT_NE(TargetSubWnd(), nullptr);
     EXPECT_EQ(ClassOf(TargetWnd()), u"TApplication");
@@ -143,7 +151,8 @@ TEST_F(Launch, FailureRaisesWithTheCommandLine)
 {
     try
     {
-        ExecuteApp(u"C:\\no such folder\\missing.exe", u"/x", u"", NORMAL_PRIORITY_CLASS, std::nullopt);
+        ExecuteApp(u"C:\\no such folder\\missing.exe", u"/x", u"", NORMAL_PRIORITY_CLASS, std::nullopt,
+                   RunMessages);
         FAIL() << "no error raised";
     }
     catch (const procwin::LaunchError &error)
@@ -165,7 +174,7 @@ TEST_F(Launch, ProgramInAFolderWithBlanksIsStartedExactly)
     ASSERT_TRUE(CopyFileW(W(BinFolder() + u"\\KV2Target.exe"), W(temp / u"Acc.exe"), FALSE));
     const std::u16string marker = temp / u"touched.txt";
     const std::u16string options = u"--title blanks --touch \"" + marker + u"\"";
-    ExecuteApp(program, options, folder, NORMAL_PRIORITY_CLASS, std::nullopt);
+    ExecuteApp(program, options, folder, NORMAL_PRIORITY_CLASS, std::nullopt, RunMessages);
     ASSERT_NE(TargetWnd(), nullptr);
     Remember(TargetWnd());
     EXPECT_TRUE(common::EqualsNoCase(procwin::GetWndExePath(TargetWnd()), program));
@@ -176,12 +185,60 @@ TEST_F(Launch, ProgramInAFolderWithBlanksIsStartedExactly)
     TearDown(); // the copies must end before their folder goes
 }
 
+TEST_F(Launch, BusyTargetIsWaitedForThroughTheCallersWait)
+{
+    DWORD waitedFor = 0;
+    bool settledAtFirst = true;
+    ExecuteApp(TargetProgram(), u"--busy 3000 --title busy", BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt,
+               [&](DWORD processId, const std::function<bool()> &settled) {
+                   waitedFor = processId;
+                   settledAtFirst = settled();
+                   RunMessages(processId, settled);
+               });
+    ASSERT_NE(TargetWnd(), nullptr);
+    EXPECT_EQ(WindowText(TargetWnd()), u"busy");
+    DWORD owner = 0;
+    GetWindowThreadProcessId(TargetWnd(), &owner);
+    EXPECT_EQ(waitedFor, owner);
+    EXPECT_FALSE(settledAtFirst) << "the launch waited by itself";
+}
+
+TEST_F(Launch, NothingIsTakenWhenTheCallerStopsWaiting)
+{
+    int waits = 0;
+    DWORD launched = 0;
+    ExecuteApp(TargetProgram(), u"--busy 5000", BinFolder(), NORMAL_PRIORITY_CLASS,
+               Bounds{100, 100, 300, 200}, [&](DWORD processId, const std::function<bool()> &) {
+                   ++waits;
+                   launched = processId;
+               });
+    m_processes.push_back(launched);
+    EXPECT_EQ(waits, 2); // the frame's wait too
+    EXPECT_EQ(TargetWnd(), nullptr);
+    EXPECT_EQ(TargetSubWnd(), nullptr);
+}
+
+TEST_F(Launch, ProcessThatEndsAtOnceIsNotWaitedFor)
+{
+    TempFolder elsewhere;
+    const auto start = std::chrono::steady_clock::now();
+    ExecuteApp(TargetProgram(), u"--copy-to \"" + elsewhere.Path() + u"\" --title handed", BinFolder(),
+               NORMAL_PRIORITY_CLASS, Bounds{100, 100, 300, 200}, RunMessages);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    EXPECT_EQ(TargetWnd(), nullptr);
+    HWND copy = nullptr;
+    ASSERT_TRUE(
+        WaitUntil([&] { return (copy = FindWindowW(L"KV2TargetWindow", L"handed")) != nullptr; }, 20s));
+    Remember(copy);
+    TearDown();
+}
+
 TEST_F(Launch, WorkingFolderAndArgumentsReachTheTarget)
 {
     TempFolder temp;
     const std::u16string marker = temp / u"touched.txt";
     ExecuteApp(TargetProgram(), u"--touch \"" + marker + u"\"", temp.Path(), NORMAL_PRIORITY_CLASS,
-               std::nullopt);
+               std::nullopt, RunMessages);
     ASSERT_TRUE(WaitUntil([&] { return ReadBytes(marker).find('\n') != std::string::npos; }, 10s));
     const std::string touched = ReadBytes(marker);
     const std::u16string folder = common::Utf8ToUtf16(touched.substr(touched.find('\n') + 1));
@@ -192,7 +249,8 @@ TEST_F(Launch, WorkingFolderAndArgumentsReachTheTarget)
 TEST_F(Launch, CloseTargetWndAsksTheWindowToClose)
 {
     EXPECT_FALSE(procwin::CloseTargetWnd()); // no target
-    ExecuteApp(TargetProgram(), u"--title closing", BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt);
+    ExecuteApp(TargetProgram(), u"--title closing", BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt,
+               RunMessages);
     const HWND window = TargetWnd();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(procwin::CloseTargetWnd());
