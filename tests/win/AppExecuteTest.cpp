@@ -246,6 +246,21 @@ TEST_F(Launch, WorkingFolderAndArgumentsReachTheTarget)
     TearDown();
 }
 
+TEST_F(Launch, StartProgramPassesItsArgumentsAndFolderWithoutWaiting)
+{
+    TempFolder temp;
+    const std::u16string program = BinFolder() + u"\\KV2TargetConsole.exe";
+    const std::u16string marker = temp / u"touched.txt";
+    EXPECT_TRUE(procwin::StartProgram(program, u"--touch \"" + marker + u"\"", temp.Path()));
+    ASSERT_TRUE(WaitUntil([&] { return ReadBytes(marker).find('\n') != std::string::npos; }, 20s));
+    const std::u16string touched = common::Utf8ToUtf16(ReadBytes(marker));
+    const size_t lineEnd = touched.find(u'\n');
+    EXPECT_EQ(touched.substr(0, lineEnd), u"\"" + program + u"\" --touch \"" + marker + u"\"");
+    EXPECT_TRUE(common::EqualsNoCase(common::TrimRight(touched.substr(lineEnd + 1)), temp.Path()))
+        << common::Utf16ToUtf8(touched);
+    EXPECT_FALSE(procwin::StartProgram(u"C:\\no such folder\\missing.exe", u"", u""));
+}
+
 TEST_F(Launch, CloseTargetWndAsksTheWindowToClose)
 {
     EXPECT_FALSE(procwin::CloseTargetWnd()); // no target
