@@ -8,6 +8,14 @@ std::uint32_t CreationFlags(std::uint32_t priorityClass) noexcept
     return priorityClass | kCreateDefaultErrorMode;
 }
 
+std::u16string ExactCommandLine(std::u16string_view programPath, std::u16string_view arguments)
+{
+    std::u16string commandLine = u"\"" + std::u16string(programPath) + u"\"";
+    if (!arguments.empty())
+        commandLine.append(u" ").append(arguments);
+    return commandLine;
+}
+
 std::u16string LaunchErrorText(std::u16string_view commandLine)
 {
     return std::u16string(commandLine) + u"を起動できません。";

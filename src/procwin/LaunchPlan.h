@@ -15,16 +15,19 @@ namespace procwin
 
 // CreateProcess flag always added to the priority class: the child gets the default error mode.
 constexpr std::uint32_t kCreateDefaultErrorMode = 0x04000000;
-// How long each idle wait of the launch may block.
+// How long each idle wait of the launch may last.
 constexpr std::uint32_t kIdleWaitMilliseconds = 60000;
 // Start-up record values.
-constexpr std::uint32_t kStartupRecordSize = 68;
 constexpr std::uint16_t kStartupShowDefault = 10;  // SW_SHOWDEFAULT
 constexpr std::uint32_t kStartupUsePlacement = 7; // STARTF_USESHOWWINDOW | STARTF_USESIZE | STARTF_USEPOSITION
 // Class of the hidden application window of some frameworks, which owns the visible frame.
 constexpr char16_t kApplicationWindowClass[] = u"TApplication";
 
 std::uint32_t CreationFlags(std::uint32_t priorityClass) noexcept;
+
+// The command line handed to the system with the program named exactly: the quoted program path, then,
+// when there are arguments, one blank and the arguments as written.
+std::u16string ExactCommandLine(std::u16string_view programPath, std::u16string_view arguments);
 
 // The message of the error raised when the target cannot be started.
 std::u16string LaunchErrorText(std::u16string_view commandLine);

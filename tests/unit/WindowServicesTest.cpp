@@ -411,6 +411,20 @@ TEST(LaunchRequest, AddsTheDefaultErrorModeAndPlacementFields)
     }
 }
 
+TEST(LaunchRequest, NamesTheProgramExactlyAndKeepsTheArgumentsAsWritten)
+{
+    const struct
+    {
+        std::u16string path, arguments, commandLine;
+    } cases[] = {
+        {U("C:\\Acc App\\target.exe"), u"", U("\"C:\\Acc App\\target.exe\"")},
+        {U("C:\\Acc App\\target.exe"), U("-a \"b c\"  d"), U("\"C:\\Acc App\\target.exe\" -a \"b c\"  d")},
+        {U("C:\\ツール\\アプリ.exe"), u" /x", U("\"C:\\ツール\\アプリ.exe\"  /x")},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(procwin::ExactCommandLine(c.path, c.arguments), c.commandLine);
+}
+
 TEST(LaunchError, IsTheCommandLineFollowedByTheMessage)
 {
     const std::u16string suffix = U("を起動できません。");

@@ -16,9 +16,15 @@ using procwin::TargetWnd;
 namespace
 {
 
-std::u16string TargetCommand(std::u16string_view arguments)
+std::u16string TargetProgram()
 {
-    return BinFolder() + u"\\KV2Target.exe " + std::u16string(arguments);
+    return BinFolder() + u"\\KV2Target.exe";
+}
+
+// The controller's part of the wait: messages run until the process has settled.
+void RunMessages(DWORD, const std::function<bool()> &settled)
+{
+    WaitUntil(settled, 70s);
 }
 
 std::u16string ClassOf(HWND window)
@@ -74,7 +80,8 @@ class Launch : public ::testing::Test
 
 TEST_F(Launch, TakesTheFirstVisibleUnownedWindow)
 {
-    ExecuteApp(TargetCommand(u"--title \"launched target\""), BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt);
+    ExecuteApp(TargetProgram(), u"--title \"launched target\"", BinFolder(), NORMAL_PRIORITY_CLASS,
+               std::nullopt, RunMessages);
     ASSERT_NE(TargetWnd(), nullptr);
     EXPECT_EQ(WindowText(TargetWnd()), u"launched target");
     EXPECT_EQ(TargetSubWnd(), nullptr);
@@ -83,15 +90,16 @@ TEST_F(Launch, TakesTheFirstVisibleUnownedWindow)
 
 TEST_F(Launch, SplashWindowVisibleAtIdleTimeIsTaken)
 {
-    ExecuteApp(TargetCommand(u"--splash 3000 --title main"), BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt);
+    ExecuteApp(TargetProgram(), u"--splash 3000 --title main", BinFolder(), NORMAL_PRIORITY_CLASS,
+               std::nullopt, RunMessages);
     ASSERT_NE(TargetWnd(), nullptr);
     EXPECT_EQ(ClassOf(TargetWnd()), u"KV2TargetSplash");
 }
 
 TEST_F(Launch, ConsoleProgramGivesNoWindowAndNoError)
 {
-    const std::u16string command = BinFolder() + u"\\KV2TargetConsole.exe --exit-after 2000";
-    EXPECT_NO_THROW(ExecuteApp(command, BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt));
+    EXPECT_NO_THROW(ExecuteApp(BinFolder() + u"\\KV2TargetConsole.exe", u"--exit-after 2000", BinFolder(),
+                               NORMAL_PRIORITY_CLASS, std::nullopt, RunMessages));
     EXPECT_EQ(TargetWnd(), nullptr);
     EXPECT_EQ(TargetSubWnd(), nullptr);
 }
@@ -99,7 +107,8 @@ TEST_F(Launch, ConsoleProgramGivesNoWindowAndNoError)
 TEST_F(Launch, DelayedWindowIsNotWaitedFor)
 {
     // Idle before its window exists: nothing is taken, and the controller's own search takes over.
-    ExecuteApp(TargetCommand(u"--delay 3000"), BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt);
+    ExecuteApp(TargetProgram(), u"--delay 3000", BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt,
+               RunMessages);
     EXPECT_EQ(TargetWnd(), nullptr);
     HWND later = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (later = FindWindowW(L"KV2TargetWindow", L"KV2 Target")) != nullptr; }, 20s));
@@ -108,7 +117,7 @@ TEST_F(Launch, DelayedWindowIsNotWaitedFor)
 
 TEST_F(Launch, MaximizedTargetIsRestoredOnce)
 {
-    ExecuteApp(TargetCommand(u"--show 3"), BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt);
+    ExecuteApp(TargetProgram(), u"--show 3", BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt, RunMessages);
     ASSERT_NE(TargetWnd(), nullptr);
     EXPECT_FALSE(IsZoomed(TargetWnd()));
     EXPECT_FALSE(IsIconic(TargetWnd()));
@@ -117,7 +126,8 @@ TEST_F(Launch, MaximizedTargetIsRestoredOnce)
 TEST_F(Launch, PlacementMovesTheFrame)
 {
     const Bounds placement{123, 77, 400, 300};
-    ExecuteApp(TargetCommand(u"--title placed"), BinFolder(), NORMAL_PRIORITY_CLASS, placement);
+    ExecuteApp(TargetProgram(), u"--title placed", BinFolder(), NORMAL_PRIORITY_CLASS, placement,
+               RunMessages);
     ASSERT_NE(TargetWnd(), nullptr);
     EXPECT_EQ(TargetSubWnd(), nullptr); // an ordinary window is its own frame
     EXPECT_EQ(procwin::GetWndBounds(TargetWnd()), placement);
@@ -126,7 +136,8 @@ TEST_F(Launch, PlacementMovesTheFrame)
 TEST_F(Launch, ApplicationWindowOwningTheFrame)
 {
     const Bounds placement{150, 100, 420, 280};
-    ExecuteApp(TargetCommand(u"--tapplication --title framed"), BinFolder(), NORMAL_PRIORITY_CLASS, placement);
+    ExecuteApp(TargetProgram(), u"--tapplication --title framed", BinFolder(), NORMAL_PRIORITY_CLASS,
+               placement, RunMessages);
     ASSERT_NE(TargetWnd(), nullptr);
     ASSERT_NE(TargetSubWnd(), nullptr);
     EXPECT_EQ(ClassOf(TargetWnd()), u"TApplication");
@@ -138,10 +149,10 @@ TEST_F(Launch, ApplicationWindowOwningTheFrame)
 
 TEST_F(Launch, FailureRaisesWithTheCommandLine)
 {
-    const std::u16string command = u"C:\\no such folder\\missing.exe /x";
     try
     {
-        ExecuteApp(command, u"", NORMAL_PRIORITY_CLASS, std::nullopt);
+        ExecuteApp(u"C:\\no such folder\\missing.exe", u"/x", u"", NORMAL_PRIORITY_CLASS, std::nullopt,
+                   RunMessages);
         FAIL() << "no error raised";
     }
     catch (const procwin::LaunchError &error)
@@ -152,23 +163,82 @@ TEST_F(Launch, FailureRaisesWithTheCommandLine)
     EXPECT_EQ(TargetSubWnd(), nullptr);
 }
 
-TEST_F(Launch, UnquotedPathWithBlanksIsResolvedBySystemRules)
+TEST_F(Launch, ProgramInAFolderWithBlanksIsStartedExactly)
 {
     TempFolder temp;
-    const std::u16string folder = temp / u"Program Folder";
+    const std::u16string folder = temp / u"Acc App";
     ASSERT_TRUE(CreateDirectoryW(W(folder), nullptr));
-    ASSERT_TRUE(CopyFileW(W(BinFolder() + u"\\KV2Target.exe"), W(folder + u"\\My Target.exe"), FALSE));
-    ExecuteApp(folder + u"\\My Target.exe --title blanks", folder, NORMAL_PRIORITY_CLASS, std::nullopt);
+    const std::u16string program = folder + u"\\My Target.exe";
+    ASSERT_TRUE(CopyFileW(W(BinFolder() + u"\\KV2Target.exe"), W(program), FALSE));
+    // Where the system looks first for the unquoted path.
+    ASSERT_TRUE(CopyFileW(W(BinFolder() + u"\\KV2Target.exe"), W(temp / u"Acc.exe"), FALSE));
+    const std::u16string marker = temp / u"touched.txt";
+    const std::u16string options = u"--title blanks --touch \"" + marker + u"\"";
+    ExecuteApp(program, options, folder, NORMAL_PRIORITY_CLASS, std::nullopt, RunMessages);
     ASSERT_NE(TargetWnd(), nullptr);
-    EXPECT_EQ(WindowText(TargetWnd()), u"blanks");
-    TearDown(); // the copy must end before its folder goes
+    Remember(TargetWnd());
+    EXPECT_TRUE(common::EqualsNoCase(procwin::GetWndExePath(TargetWnd()), program));
+    // The first token is the quoted path, then one blank and the options as written.
+    ASSERT_TRUE(WaitUntil([&] { return ReadBytes(marker).find('\n') != std::string::npos; }, 10s));
+    const std::string touched = ReadBytes(marker);
+    EXPECT_EQ(common::Utf8ToUtf16(touched.substr(0, touched.find('\n'))), u"\"" + program + u"\" " + options);
+    TearDown(); // the copies must end before their folder goes
+}
+
+TEST_F(Launch, BusyTargetIsWaitedForThroughTheCallersWait)
+{
+    DWORD waitedFor = 0;
+    bool settledAtFirst = true;
+    ExecuteApp(TargetProgram(), u"--busy 3000 --title busy", BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt,
+               [&](DWORD processId, const std::function<bool()> &settled) {
+                   waitedFor = processId;
+                   settledAtFirst = settled();
+                   RunMessages(processId, settled);
+               });
+    ASSERT_NE(TargetWnd(), nullptr);
+    EXPECT_EQ(WindowText(TargetWnd()), u"busy");
+    DWORD owner = 0;
+    GetWindowThreadProcessId(TargetWnd(), &owner);
+    EXPECT_EQ(waitedFor, owner);
+    EXPECT_FALSE(settledAtFirst) << "the launch waited by itself";
+}
+
+TEST_F(Launch, NothingIsTakenWhenTheCallerStopsWaiting)
+{
+    int waits = 0;
+    DWORD launched = 0;
+    ExecuteApp(TargetProgram(), u"--busy 5000", BinFolder(), NORMAL_PRIORITY_CLASS,
+               Bounds{100, 100, 300, 200}, [&](DWORD processId, const std::function<bool()> &) {
+                   ++waits;
+                   launched = processId;
+               });
+    m_processes.push_back(launched);
+    EXPECT_EQ(waits, 2); // the frame's wait too
+    EXPECT_EQ(TargetWnd(), nullptr);
+    EXPECT_EQ(TargetSubWnd(), nullptr);
+}
+
+TEST_F(Launch, ProcessThatEndsAtOnceIsNotWaitedFor)
+{
+    TempFolder elsewhere;
+    const auto start = std::chrono::steady_clock::now();
+    ExecuteApp(TargetProgram(), u"--copy-to \"" + elsewhere.Path() + u"\" --title handed", BinFolder(),
+               NORMAL_PRIORITY_CLASS, Bounds{100, 100, 300, 200}, RunMessages);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    EXPECT_EQ(TargetWnd(), nullptr);
+    HWND copy = nullptr;
+    ASSERT_TRUE(
+        WaitUntil([&] { return (copy = FindWindowW(L"KV2TargetWindow", L"handed")) != nullptr; }, 20s));
+    Remember(copy);
+    TearDown();
 }
 
 TEST_F(Launch, WorkingFolderAndArgumentsReachTheTarget)
 {
     TempFolder temp;
     const std::u16string marker = temp / u"touched.txt";
-    ExecuteApp(TargetCommand(u"--touch \"" + marker + u"\""), temp.Path(), NORMAL_PRIORITY_CLASS, std::nullopt);
+    ExecuteApp(TargetProgram(), u"--touch \"" + marker + u"\"", temp.Path(), NORMAL_PRIORITY_CLASS,
+               std::nullopt, RunMessages);
     ASSERT_TRUE(WaitUntil([&] { return ReadBytes(marker).find('\n') != std::string::npos; }, 10s));
     const std::string touched = ReadBytes(marker);
     const std::u16string folder = common::Utf8ToUtf16(touched.substr(touched.find('\n') + 1));
@@ -176,10 +246,26 @@ TEST_F(Launch, WorkingFolderAndArgumentsReachTheTarget)
     TearDown();
 }
 
+TEST_F(Launch, StartProgramPassesItsArgumentsAndFolderWithoutWaiting)
+{
+    TempFolder temp;
+    const std::u16string program = BinFolder() + u"\\KV2TargetConsole.exe";
+    const std::u16string marker = temp / u"touched.txt";
+    EXPECT_TRUE(procwin::StartProgram(program, u"--touch \"" + marker + u"\"", temp.Path()));
+    ASSERT_TRUE(WaitUntil([&] { return ReadBytes(marker).find('\n') != std::string::npos; }, 20s));
+    const std::u16string touched = common::Utf8ToUtf16(ReadBytes(marker));
+    const size_t lineEnd = touched.find(u'\n');
+    EXPECT_EQ(touched.substr(0, lineEnd), u"\"" + program + u"\" --touch \"" + marker + u"\"");
+    EXPECT_TRUE(common::EqualsNoCase(common::TrimRight(touched.substr(lineEnd + 1)), temp.Path()))
+        << common::Utf16ToUtf8(touched);
+    EXPECT_FALSE(procwin::StartProgram(u"C:\\no such folder\\missing.exe", u"", u""));
+}
+
 TEST_F(Launch, CloseTargetWndAsksTheWindowToClose)
 {
     EXPECT_FALSE(procwin::CloseTargetWnd()); // no target
-    ExecuteApp(TargetCommand(u"--title closing"), BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt);
+    ExecuteApp(TargetProgram(), u"--title closing", BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt,
+               RunMessages);
     const HWND window = TargetWnd();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(procwin::CloseTargetWnd());
@@ -197,4 +283,44 @@ TEST_F(Launch, FirstProcessWindowIncludesHiddenAndOwnedWindows)
     GetWindowThreadProcessId(found, &owner);
     EXPECT_EQ(owner, GetCurrentProcessId());
     DestroyWindow(hidden);
+}
+
+TEST_F(Launch, StartupRecordFollowsKv2sOwnWithoutItsHandles)
+{
+    const HANDLE notInherited = reinterpret_cast<HANDLE>(0x1234);
+    STARTUPINFOW own{};
+    own.cb = sizeof(own);
+    own.lpDesktop = const_cast<wchar_t *>(L"winsta0\\default");
+    own.lpTitle = const_cast<wchar_t *>(L"KV2");
+    own.wShowWindow = SW_SHOWMINNOACTIVE;
+    own.dwX = 5;
+    own.hStdInput = own.hStdOutput = own.hStdError = notInherited;
+    struct Case
+    {
+        DWORD ownFlags;
+        std::optional<Bounds> placement;
+        DWORD flags;
+    };
+    const Case cases[] = {
+        {STARTF_USESHOWWINDOW, std::nullopt, STARTF_USESHOWWINDOW},
+        {STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES, std::nullopt, STARTF_USESHOWWINDOW},
+        {STARTF_USESTDHANDLES, Bounds{1, 2, 30, 40},
+         STARTF_USESHOWWINDOW | STARTF_USESIZE | STARTF_USEPOSITION},
+    };
+    for (const Case &c : cases)
+    {
+        own.dwFlags = c.ownFlags;
+        const STARTUPINFOW record = procwin::StartupRecordFor(own, c.placement);
+        SCOPED_TRACE(c.ownFlags);
+        EXPECT_EQ(record.cb, sizeof(STARTUPINFOW));
+        EXPECT_EQ(record.dwFlags, c.flags);
+        EXPECT_EQ(record.lpDesktop, nullptr);
+        EXPECT_EQ(record.lpTitle, nullptr);
+        EXPECT_EQ(record.wShowWindow, SW_SHOWDEFAULT);
+        EXPECT_EQ(record.dwX, c.placement ? 1u : 5u);
+        if ((c.ownFlags & STARTF_USESTDHANDLES) != 0)
+        {
+            EXPECT_EQ(record.hStdOutput, nullptr);
+        }
+    }
 }

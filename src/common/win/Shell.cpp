@@ -1,7 +1,5 @@
 #include "common/win/Shell.h"
 
-#include "common/win/WinText.h"
-
 #include <shellapi.h>
 
 namespace common::win
@@ -17,14 +15,6 @@ HICON GetAssociatedIcon(const std::u16string &fileName, int index)
     fileName.copy(reinterpret_cast<char16_t *>(path), fileName.size());
     WORD iconIndex = static_cast<WORD>(index);
     return ExtractAssociatedIconW(GetModuleHandleW(nullptr), path, &iconIndex);
-}
-
-INT_PTR ShellOpen(HWND owner, const std::u16string &file, const std::u16string &parameters,
-                  const std::u16string &directory, int showCommand)
-{
-    const HINSTANCE result = ShellExecuteW(owner, nullptr, W(file), parameters.empty() ? nullptr : W(parameters),
-                                           directory.empty() ? nullptr : W(directory), showCommand);
-    return reinterpret_cast<INT_PTR>(result);
 }
 
 } // namespace common::win

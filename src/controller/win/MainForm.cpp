@@ -502,6 +502,41 @@ void TmainForm::FirstStart()
         ShowWindow(procwin::TargetWnd(), task.ShowCommand);
 }
 
+namespace
+{
+
+// One pass of the search: the last window in the system's order that is visible, unowned and
+// captioned, belongs to a program of this lower-cased file name and to no process `skipped` (0: none),
+// and whose handle is not among those running before; 0 when there is none. Its path goes to `foundPath`.
+HWND NewProgramWindow(const std::u16string &programName, const std::vector<std::u16string> &before,
+                      DWORD skipped, std::u16string &foundPath)
+{
+    HWND found = nullptr;
+    for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window != nullptr;
+         window = GetWindow(window, GW_HWNDNEXT))
+    {
+        if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr ||
+            (skipped != 0 && ProcessIdOf(window) == skipped))
+            continue;
+        procwin::WndInfo info;
+        {
+            procwin::Wow64Redirection redirectionOff;
+            info = procwin::GetWndInfo(window);
+        }
+        if (info.className.empty() || ProgramFileNameLower(info.exePath) != programName)
+            continue;
+        const std::u16string handleText =
+            common::Utf8ToUtf16(std::to_string(reinterpret_cast<std::uintptr_t>(window)));
+        if (std::find(before.begin(), before.end(), handleText) != before.end())
+            continue;
+        found = window;
+        foundPath = info.exePath;
+    }
+    return found;
+}
+
+} // namespace
+
 bool TmainForm::StartTarget()
 {
     startup::TaskDefinition &task = startup::Task();
@@ -527,9 +562,20 @@ bool TmainForm::StartTarget()
     const bool usePlace = Checked(kPPPosSize) && MW != 0 && MH != 0 && !procwin::IsOffScreen(remembered) &&
                           task.ShowCommand == startup::kShowDefault;
     {
-        procwin::Wow64Redirection redirectionOff;
-        procwin::ExecuteApp(task.CommandLine, task.WorkDir, task.PriorityClass,
-                            usePlace ? std::optional<procwin::Bounds>(remembered) : std::nullopt);
+        // Commands run while the program starts up. The wait also ends when the program's window shows in
+        // another process, as with a launcher that hands over to another copy: the search takes it at once.
+        const std::u16string programName = ProgramFileNameLower(task.ProgramPath);
+        const std::vector<std::u16string> before =
+            m_picker != nullptr ? m_picker->ListBoxH() : std::vector<std::u16string>();
+        const auto waitForStart = [&](DWORD launched, const std::function<bool()> &settled) {
+            std::u16string path;
+            Wait(
+                [&] { return settled() || NewProgramWindow(programName, before, launched, path) != nullptr; },
+                true);
+        };
+        procwin::ExecuteApp(task.ProgramPath, task.ProgramOption, task.WorkDir, task.PriorityClass,
+                            usePlace ? std::optional<procwin::Bounds>(remembered) : std::nullopt,
+                            waitForStart);
     }
 
     std::u16string foundPath;
@@ -580,26 +626,7 @@ HWND TmainForm::SearchTargetWindow(std::u16string &foundPath)
         m_picker != nullptr ? m_picker->ListBoxH() : std::vector<std::u16string>();
     Wait(
         [&] {
-            HWND found = nullptr;
-            for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window != nullptr;
-                 window = GetWindow(window, GW_HWNDNEXT))
-            {
-                if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr)
-                    continue;
-                procwin::WndInfo info;
-                {
-                    procwin::Wow64Redirection redirectionOff;
-                    info = procwin::GetWndInfo(window);
-                }
-                if (info.className.empty() || ProgramFileNameLower(info.exePath) != programName)
-                    continue;
-                const std::u16string handleText =
-                    common::Utf8ToUtf16(std::to_string(reinterpret_cast<std::uintptr_t>(window)));
-                if (std::find(before.begin(), before.end(), handleText) != before.end())
-                    continue;
-                found = window;
-                foundPath = info.exePath;
-            }
+            const HWND found = NewProgramWindow(programName, before, 0, foundPath);
             if (found != nullptr)
                 procwin::SetTargetWnd(found);
             return found != nullptr;
@@ -1174,8 +1201,7 @@ void TmainForm::PPKV2FileClick()
     if (!common::win::FileExistsReady(editor) || !common::win::FileExistsReady(file) ||
         !common::win::DirectoryExistsReady(folder))
         return;
-    const auto quoted = [](const std::u16string &text) { return u"\"" + text + u"\""; };
-    common::win::ShellOpen(Handle(), quoted(editor), quoted(file), quoted(folder), SW_SHOWDEFAULT);
+    procwin::StartProgram(editor, u"\"" + file + u"\"", folder);
 }
 
 void TmainForm::PPDisplayClick(int tag)

@@ -5,8 +5,10 @@
 #include "common/win/WinText.h"
 #include "procwin/LaunchPlan.h"
 #include "procwin/win/WindowInfo.h"
+#include "procwin/win/Wow64.h"
 
-#include <vector>
+#include <atomic>
+#include <memory>
 
 namespace procwin
 {
@@ -54,9 +56,9 @@ std::u16string ClassNameOf(HWND window)
 
 // The window that carries the frame: below an application window of class "TApplication", else the
 // top of the chain of the process's first window.
-HWND FindFrameWindow(HANDLE process, DWORD processId)
+HWND FindFrameWindow(DWORD processId)
 {
-    HWND window = WaitForInputIdle(process, kIdleWaitMilliseconds) == 0 ? FirstProcessWindow(processId) : nullptr;
+    HWND window = FirstProcessWindow(processId);
     HWND below = window;
     for (int depth = 0; window != nullptr && depth < 1000; ++depth)
     {
@@ -67,6 +69,74 @@ HWND FindFrameWindow(HANDLE process, DWORD processId)
         window = parent;
     }
     return window == nullptr ? nullptr : ChooseFrameWindow(window, below, ClassNameOf(window));
+}
+
+// WaitForInputIdle on a helper thread, which owns its own handle to the process and outlives a caller
+// that stops waiting early; the caller learns the outcome from the event.
+struct IdleWatch
+{
+    common::win::UniqueHandle process;
+    common::win::UniqueHandle done; // manual-reset, set once `result` holds the outcome
+    std::atomic<DWORD> result{WAIT_TIMEOUT};
+};
+
+DWORD WINAPI WatchIdle(void *parameter) noexcept
+{
+    const std::unique_ptr<std::shared_ptr<IdleWatch>> watch(
+        static_cast<std::shared_ptr<IdleWatch> *>(parameter));
+    (*watch)->result = WaitForInputIdle((*watch)->process.Get(), kIdleWaitMilliseconds);
+    SetEvent((*watch)->done.Get());
+    return 0;
+}
+
+bool IsSignalled(HANDLE handle)
+{
+    return WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+}
+
+// What WaitForInputIdle answers for the new process, waited for through the caller's wait: 0 once it
+// is idle, WAIT_FAILED when it cannot become idle, WAIT_TIMEOUT when it ended or the wait ended first.
+DWORD WaitUntilIdle(HANDLE process, DWORD processId, const LaunchWait &wait)
+{
+    // Idle already (a second wait), or no message queue at all (a console program).
+    const DWORD now = WaitForInputIdle(process, 0);
+    if (now != WAIT_TIMEOUT)
+        return now;
+    auto watch = std::make_shared<IdleWatch>();
+    HANDLE own = nullptr;
+    if (DuplicateHandle(GetCurrentProcess(), process, GetCurrentProcess(), &own, 0, FALSE,
+                        DUPLICATE_SAME_ACCESS))
+        watch->process.Reset(own);
+    watch->done.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!watch->process || !watch->done)
+        return WAIT_FAILED;
+    auto *shared = new std::shared_ptr<IdleWatch>(watch);
+    const common::win::UniqueHandle thread(CreateThread(nullptr, 0, WatchIdle, shared, 0, nullptr));
+    if (!thread)
+    {
+        delete shared;
+        return WAIT_FAILED;
+    }
+    wait(processId, [&] { return IsSignalled(watch->done.Get()) || IsSignalled(process); });
+    return IsSignalled(watch->done.Get()) ? watch->result.load() : WAIT_TIMEOUT;
+}
+
+PROCESS_INFORMATION CreateExactly(const std::u16string &programPath, const std::u16string &arguments,
+                                  const std::u16string &workDir, DWORD creationFlags,
+                                  const std::optional<Bounds> &placement)
+{
+    STARTUPINFOW own{};
+    GetStartupInfoW(&own);
+    STARTUPINFOW startup = StartupRecordFor(own, placement);
+    // The system may write into the command line, so it gets a copy of its own.
+    std::wstring commandLine = common::win::Wide(ExactCommandLine(programPath, arguments));
+    PROCESS_INFORMATION created{};
+    const bool valid = (programPath + arguments + workDir).find(u'\0') == std::u16string::npos;
+    if (!valid || !CreateProcessW(common::win::W(programPath), commandLine.data(), nullptr, nullptr, FALSE,
+                                  creationFlags, nullptr, workDir.empty() ? nullptr : common::win::W(workDir),
+                                  &startup, &created))
+        return {};
+    return created;
 }
 
 void BringIntoNormalState(const std::optional<Bounds> &placement)
@@ -109,28 +179,22 @@ LaunchError::LaunchError(const std::u16string &text) : std::runtime_error(common
 {
 }
 
-HWND FirstProcessWindow(DWORD processId)
+STARTUPINFOW StartupRecordFor(const STARTUPINFOW &own, const std::optional<Bounds> &placement) noexcept
 {
-    WindowSearch search{processId, false, nullptr};
-    EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-void ExecuteApp(const std::u16string &commandLine, const std::u16string &workDir, DWORD priorityClass,
-                const std::optional<Bounds> &placement)
-{
-    g_targetWnd = nullptr;
-    g_targetSubWnd = nullptr;
-
-    STARTUPINFOW startup{};
-    GetStartupInfoW(&startup);
-    startup.cb = kStartupRecordSize;
+    STARTUPINFOW startup = own;
+    startup.cb = sizeof(startup);
     startup.lpReserved = nullptr;
     startup.lpDesktop = nullptr;
     startup.lpTitle = nullptr;
     startup.cbReserved2 = 0;
     startup.lpReserved2 = nullptr;
     startup.wShowWindow = kStartupShowDefault;
+    // KV2's own standard handles are not inherited: the child must not be told to use them.
+    if ((startup.dwFlags & STARTF_USESTDHANDLES) != 0)
+    {
+        startup.dwFlags &= ~static_cast<DWORD>(STARTF_USESTDHANDLES);
+        startup.hStdInput = startup.hStdOutput = startup.hStdError = nullptr;
+    }
     if (placement)
     {
         const StartupPlacement fields = StartupPlacementFor(*placement);
@@ -140,30 +204,57 @@ void ExecuteApp(const std::u16string &commandLine, const std::u16string &workDir
         startup.dwXSize = static_cast<DWORD>(fields.width);
         startup.dwYSize = static_cast<DWORD>(fields.height);
     }
+    return startup;
+}
 
-    // The system may write into the command line, so it gets a copy of its own.
-    std::wstring writableCommandLine = common::win::Wide(commandLine);
+HWND FirstProcessWindow(DWORD processId)
+{
+    WindowSearch search{processId, false, nullptr};
+    EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void ExecuteApp(const std::u16string &programPath, const std::u16string &arguments,
+                const std::u16string &workDir, DWORD priorityClass, const std::optional<Bounds> &placement,
+                const LaunchWait &wait)
+{
+    g_targetWnd = nullptr;
+    g_targetSubWnd = nullptr;
+
     PROCESS_INFORMATION created{};
-    const bool started = commandLine.find(u'\0') == std::u16string::npos &&
-                         CreateProcessW(nullptr, writableCommandLine.data(), nullptr, nullptr, FALSE,
-                                        CreationFlags(priorityClass), nullptr,
-                                        workDir.empty() ? nullptr : common::win::W(workDir), &startup, &created);
-    if (!started)
-        throw LaunchError(LaunchErrorText(commandLine));
+    {
+        // Only around the creation: the waits below run messages, and the bracket does not nest.
+        Wow64Redirection redirectionOff;
+        created = CreateExactly(programPath, arguments, workDir, CreationFlags(priorityClass), placement);
+    }
+    if (created.hProcess == nullptr)
+        throw LaunchError(LaunchErrorText(arguments.empty() ? programPath : programPath + u" " + arguments));
     const common::win::UniqueHandle process(created.hProcess);
     const common::win::UniqueHandle thread(created.hThread);
 
     // A console program has no message queue: the wait fails at once and no window is taken.
-    if (WaitForInputIdle(process.Get(), kIdleWaitMilliseconds) == 0)
+    if (WaitUntilIdle(process.Get(), created.dwProcessId, wait) == 0)
         g_targetWnd = FirstVisibleUnownedWindow(created.dwProcessId);
     if (placement)
     {
-        const HWND frame = FindFrameWindow(process.Get(), created.dwProcessId);
+        const HWND frame = WaitUntilIdle(process.Get(), created.dwProcessId, wait) == 0
+                               ? FindFrameWindow(created.dwProcessId)
+                               : nullptr;
         if (frame != g_targetWnd)
             g_targetSubWnd = frame;
     }
     if (g_targetWnd != nullptr)
         BringIntoNormalState(placement);
+}
+
+bool StartProgram(const std::u16string &programPath, const std::u16string &arguments,
+                  const std::u16string &workDir)
+{
+    const PROCESS_INFORMATION created =
+        CreateExactly(programPath, arguments, workDir, CreationFlags(0), std::nullopt);
+    const common::win::UniqueHandle process(created.hProcess);
+    const common::win::UniqueHandle thread(created.hThread);
+    return process.Get() != nullptr;
 }
 
 bool CloseTargetWnd()

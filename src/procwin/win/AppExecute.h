@@ -1,15 +1,16 @@
-// Starting the target and finding its window.
+// Starting the target and other programs, and finding the target's window.
 //
-// ExecuteApp blocks the user-interface thread in its idle waits (up to a minute each) without
-// dispatching messages. Nothing that must answer the system quickly may be installed on this thread
-// while it runs: the low-level mouse hook, whose procedure the system stops calling when it does not
-// answer in time, lives on a thread of its own for that reason.
+// A program is always named exactly: its path goes to the system as the application name and, quoted,
+// as the first token of its command line, so that no other program found along the blanks of an
+// unquoted path is started in its place. The launch waits for the new process without blocking the
+// user-interface thread: the idle wait runs on a helper thread while the caller's wait runs messages.
 #pragma once
 
 #include "procwin/ScreenGeometry.h"
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -41,12 +42,31 @@ class LaunchError : public std::runtime_error
     std::u16string m_text;
 };
 
-// Starts the command line (the program path unquoted, as the system resolves it) in the working folder
-// with the priority class, waits until it is idle and takes its first visible, unowned top-level window
-// as TargetWnd. With a placement it also finds TargetSubWnd and moves the frame there. A maximized or
-// minimized new window is restored once. The caller brackets the call with Wow64FsOff/Wow64FsRestore.
-void ExecuteApp(const std::u16string &commandLine, const std::u16string &workDir, DWORD priorityClass,
-                const std::optional<Bounds> &placement);
+// How the launch lets time pass while the new process `processId` starts up. Called with a condition
+// that holds once the process is idle, has ended or cannot become idle (it has no message queue); it
+// returns when the condition holds or earlier when the caller stops waiting, and runs the thread's
+// messages meanwhile. Each call lasts at most kIdleWaitMilliseconds: the condition holds by then.
+using LaunchWait = std::function<void(DWORD processId, const std::function<bool()> &settled)>;
+
+// Starts the program file `programPath` with `arguments` (as written) in the working folder with the
+// priority class, waits through `wait` until it is idle and takes its first visible, unowned top-level
+// window as TargetWnd. With a placement it also finds TargetSubWnd and moves the frame there. A
+// maximized or minimized new window is restored once. Nothing is taken when the process is not idle
+// when the wait returns. File-system redirection is off for the creation of the process only.
+// Raises LaunchError, with the path and the arguments joined by one blank, when it cannot be started.
+void ExecuteApp(const std::u16string &programPath, const std::u16string &arguments,
+                const std::u16string &workDir, DWORD priorityClass, const std::optional<Bounds> &placement,
+                const LaunchWait &wait);
+
+// Starts the program file `programPath` with `arguments` (as written) in the working folder, named exactly
+// as the launch does, and does not wait for it. False when it cannot be started.
+bool StartProgram(const std::u16string &programPath, const std::u16string &arguments,
+                  const std::u16string &workDir);
+
+// The start-up record of a started program, from KV2's own (GetStartupInfoW): the size of the record in
+// this build, no desktop, title or reserved data, the default show value, the placement fields when a
+// placement is given, and no request for standard handles, which are never inherited.
+STARTUPINFOW StartupRecordFor(const STARTUPINFOW &own, const std::optional<Bounds> &placement) noexcept;
 
 // The first top-level window of the process in the system's order, whatever its visibility or owner.
 HWND FirstProcessWindow(DWORD processId);
