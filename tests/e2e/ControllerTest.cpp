@@ -517,6 +517,26 @@ TEST(Controller, WheelClickMessagesTypeTheConfiguredKeys)
         EXPECT_EQ(lines, expected) << message;
         seen = ReadBytes(log);
     }
+
+    // Another program in front: a wheel click handled now types nothing, into it or the target.
+    const std::u16string otherLog = folder / u"other.log";
+    Process other(TargetProgram(), u"--title \"KV2 Other Program\" --keylog " + Quoted(otherLog));
+    HWND otherWindow = WaitForWindow(other.Id(), L"KV2TargetWindow", u"KV2 Other Program", 20s);
+    ASSERT_NE(otherWindow, nullptr);
+    SetForegroundWindow(otherWindow);
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == otherWindow; }, 5s));
+    PostMessageW(scenario.Controller(), 0x466, 0, 0);
+    // Handled in order: once the next click's keys reach the target again, the one before is done.
+    scenario.Command(kPPAct);
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == target; }, 5s));
+    PostMessageW(scenario.Controller(), 0x465, 0, 0);
+    EXPECT_TRUE(WaitUntil(
+        [&] { return ReadBytes(log).substr(seen.size()).find("up 0x11") != std::string::npos; }, 5s));
+    std::string after;
+    for (char ch : ReadBytes(log).substr(seen.size()))
+        after += ch == '\n' ? '|' : ch;
+    EXPECT_EQ(after, "down 0x11|down 0x42|up 0x42|up 0x11|");
+    EXPECT_EQ(ReadBytes(otherLog), "");
 }
 
 TEST(Controller, RetargetAdoptsACopyThatWasAlreadyRunning)

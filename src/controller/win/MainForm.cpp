@@ -1259,6 +1259,12 @@ bool TmainForm::WMCopyData(HWND, const COPYDATASTRUCT *data)
 void TmainForm::WMWheelKey(int index)
 {
     procwin::ResetWheelGesture();
+    // The click was posted a moment ago: by now another program may be in front, and its keys are
+    // not the target's to type.
+    const HWND foreground = GetForegroundWindow();
+    if (foreground == nullptr ||
+        (foreground != procwin::TargetWnd() && foreground != procwin::TargetSubWnd()))
+        return;
     procwin::SendWheelKey(index == 1 ? MWheelkey1 : MWheelkey2);
 }
 
