@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 using namespace e2e;
 using namespace wintest;
@@ -39,6 +40,37 @@ bool ProcessEnded(DWORD processId, std::chrono::milliseconds timeout)
     if (!process)
         return true;
     return WaitForSingleObject(process.Get(), static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+}
+
+} // namespace
+
+namespace
+{
+
+// Another program holding `file` open without sharing, until it ends after `milliseconds`.
+std::unique_ptr<Process> HoldFile(const std::u16string &file, int milliseconds)
+{
+    DeleteFileW(W(file + u".held"));
+    auto holder = std::make_unique<Process>(BinFolder() + u"\\KV2TargetConsole.exe",
+                                            u"--hold-file " + Quoted(file) + u" --exit-after " +
+                                                common::Utf8ToUtf16(std::to_string(milliseconds)));
+
+    EXPECT_TRUE(
+        WaitUntil([&] { return GetFileAttributesW(W(file + u".held")) != INVALID_FILE_ATTRIBUTES; }, 10s));
+    return holder;
+}
+
+std::u16string ErrorLogText()
+{
+    common::win::StringList lines;
+    try
+    {
+        common::win::LoadTextFile(lines, ErrorLog(), common::TextEncoding::Ansi);
+    }
+    catch (const std::exception &)
+    {
+    }
+    return common::JoinLines(lines);
 }
 
 } // namespace
@@ -189,6 +221,41 @@ TEST(Controller, SecondStartHandsOverOnlyWithNoDoubleStart)
         EXPECT_EQ(targets, 2);
         EXPECT_EQ(second.WaitForExit(0ms), static_cast<DWORD>(STILL_ACTIVE));
     }
+}
+
+TEST(Controller, AHandOverThatIsNotAnsweredIsRecorded)
+{
+    Scenario scenario("[Tray Option]\r\nWExecute=1\r\n");
+    DeleteFileW(W(ErrorLog()));
+    // A "running instance" whose thread has stopped answering: a controller window of its own class
+    // and caption on a thread that never reads its messages again.
+    HANDLE created = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const std::wstring caption = L"KV2-" + std::wstring(W(TargetProgram()));
+    std::thread stuck([&] {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"TmainForm";
+        RegisterClassW(&windowClass);
+        HWND window = CreateWindowExW(0, L"TmainForm", caption.c_str(), WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
+                                      nullptr, windowClass.hInstance, nullptr);
+        SetEvent(created);
+        WaitForSingleObject(release, 60000);
+        DestroyWindow(window);
+        UnregisterClassW(L"TmainForm", windowClass.hInstance);
+    });
+    WaitForSingleObject(created, 10000);
+    Process second(Kv2(), Quoted(scenario.TaskFile()));
+    EXPECT_EQ(second.WaitForExit(30s), 0u);
+    SetEvent(release);
+    stuck.join();
+    CloseHandle(created);
+    CloseHandle(release);
+    const std::u16string log = ErrorLogText();
+    EXPECT_NE(log.find(TargetProgram() + u"を管理している実行中のKV2が応答しませんでした。"),
+              std::u16string::npos)
+        << common::Utf16ToUtf8(log);
 }
 
 TEST(Controller, MalformedHandOverMessagesAreIgnored)
@@ -603,37 +670,6 @@ TEST(Controller, TaskFileEditorStartsBesideKv2WithTheQuotedTaskFile)
     EndProcessesNamed(u"KV2C.exe");
     DeleteFileW(W(editor));
 }
-
-namespace
-{
-
-// Another program holding `file` open without sharing, until it ends after `milliseconds`.
-std::unique_ptr<Process> HoldFile(const std::u16string &file, int milliseconds)
-{
-    DeleteFileW(W(file + u".held"));
-    auto holder = std::make_unique<Process>(BinFolder() + u"\\KV2TargetConsole.exe",
-                                            u"--hold-file " + Quoted(file) + u" --exit-after " +
-                                                common::Utf8ToUtf16(std::to_string(milliseconds)));
-
-    EXPECT_TRUE(
-        WaitUntil([&] { return GetFileAttributesW(W(file + u".held")) != INVALID_FILE_ATTRIBUTES; }, 10s));
-    return holder;
-}
-
-std::u16string ErrorLogText()
-{
-    common::win::StringList lines;
-    try
-    {
-        common::win::LoadTextFile(lines, ErrorLog(), common::TextEncoding::Ansi);
-    }
-    catch (const std::exception &)
-    {
-    }
-    return common::JoinLines(lines);
-}
-
-} // namespace
 
 TEST(Controller, AnOptionFileHeldAtStartKeepsTheUsersValues)
 {

@@ -311,8 +311,13 @@ bool TmainForm::HandOver()
     // The running instance brings its target forward: it may take the foreground from this start.
     AllowSetForegroundWindow(ProcessIdOf(other));
     DWORD_PTR result = 0;
-    SendMessageTimeoutW(other, WM_COPYDATA, reinterpret_cast<WPARAM>(Handle()),
-                        reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kHandOverTimeout, &result);
+    // Not answered (hung, or out of reach of this instance's rights): this start still ends as a
+    // duplicate, but not as if it had been taken.
+    if (SendMessageTimeoutW(other, WM_COPYDATA, reinterpret_cast<WPARAM>(Handle()),
+                            reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kHandOverTimeout,
+                            &result) == 0)
+        AppendErrorLog(startup::Paths().ErrorLogPath,
+                       startup::Task().ProgramPath + u"を管理している実行中のKV2が応答しませんでした。");
     m_timerClose.SetEnabled(true);
     return true;
 }
