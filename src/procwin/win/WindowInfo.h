@@ -51,7 +51,8 @@ DWORD GetWndPriority(HWND window);
 // Sets the priority class of the window's process and answers the class read back afterwards.
 DWORD SetWndPriority(HWND window, DWORD priorityClass);
 
-// Brings the window to the foreground, working round the system's foreground lock. Answers whether it
+// Brings the window to the foreground, working round the system's foreground lock, without waiting for
+// the window's thread (it comes to the top of the z-order once that thread answers). Answers whether it
 // is the foreground window afterwards.
 bool ForceForeground(HWND window);
 
