@@ -18,35 +18,6 @@ using namespace controller;
 namespace
 {
 
-int TransPercent(HWND window)
-{
-    if ((GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED) == 0)
-        return 100;
-    BYTE alpha = 255;
-    DWORD flags = 0;
-    if (!GetLayeredWindowAttributes(window, nullptr, &alpha, &flags) || (flags & LWA_ALPHA) == 0)
-        return 100;
-    return (alpha * 100 + 127) / 255;
-}
-
-bool IsTopMost(HWND window)
-{
-    return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-}
-
-bool ProcessEnded(DWORD processId, std::chrono::milliseconds timeout)
-{
-    common::win::UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
-    if (!process)
-        return true;
-    return WaitForSingleObject(process.Get(), static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
-}
-
-} // namespace
-
-namespace
-{
-
 // Another program holding `file` open without sharing, until it ends after `milliseconds`.
 std::unique_ptr<Process> HoldFile(const std::u16string &file, int milliseconds)
 {

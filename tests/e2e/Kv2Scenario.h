@@ -118,6 +118,14 @@ class Scenario
 
 DWORD ProcessOf(HWND window);
 
+// Whether the process has ended within `timeout`; true also for a process that cannot be opened.
+bool ProcessEnded(DWORD processId, std::chrono::milliseconds timeout);
+
+// The window's translucency in percent, rounded; 100 for a window that is not layered.
+int TransPercent(HWND window);
+
+bool IsTopMost(HWND window);
+
 // Whether the notification area holds the tray icon of a KV2 process (the shell modifies only an icon
 // it has).
 bool TrayIconShown(DWORD processId);

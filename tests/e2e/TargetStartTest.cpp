@@ -50,11 +50,6 @@ std::vector<DWORD> ProcessesNamed(const std::u16string &fileName)
     return found;
 }
 
-bool IsTopMost(HWND window)
-{
-    return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-}
-
 std::u16string ExeOf(HWND window)
 {
     return common::ToLower(procwin::GetWndExePath(window));

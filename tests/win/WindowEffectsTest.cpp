@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
+
 using namespace wintest;
 using namespace std::chrono_literals;
 
@@ -113,10 +115,11 @@ TEST_F(ForeignWindow, OpaqueRemovesTheLayeredStyleAndTinyValuesStayVisible)
 
 TEST_F(ForeignWindow, TopMostBandAndShowingAHiddenWindow)
 {
+    // The window's own thread makes the change, a moment later.
     EXPECT_TRUE(procwin::SetTopMost(m_window, true));
-    EXPECT_NE(ExStyle() & WS_EX_TOPMOST, 0);
+    EXPECT_TRUE(WaitUntil([&] { return (ExStyle() & WS_EX_TOPMOST) != 0; }, 5s));
     EXPECT_TRUE(procwin::SetTopMost(m_window, false));
-    EXPECT_EQ(ExStyle() & WS_EX_TOPMOST, 0);
+    EXPECT_TRUE(WaitUntil([&] { return (ExStyle() & WS_EX_TOPMOST) == 0; }, 5s));
 
     ShowWindow(m_window, SW_HIDE);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(m_window); }, 5s));
@@ -138,6 +141,43 @@ TEST_F(ForeignWindow, CaptionlessMaximizeAndBack)
     procwin::SetCaptionless(m_window, false);
     EXPECT_TRUE(WaitUntil([&] { return !IsZoomed(m_window); }, 5s));
     EXPECT_EQ(GetWindowLongW(m_window, GWL_STYLE) & WS_CAPTION, static_cast<LONG>(WS_CAPTION));
+}
+
+TEST(WindowEffects, AHungWindowIsNeverWaitedFor)
+{
+    const std::u16string wakeName =
+        u"KV2EffectsWake." + common::Utf8ToUtf16(std::to_string(GetCurrentProcessId()));
+    const common::win::UniqueHandle wake(CreateEventW(nullptr, FALSE, FALSE, W(wakeName)));
+    ASSERT_TRUE(wake);
+    // The calls run on a thread of their own, so that one that waits for the window fails the test
+    // instead of holding it: the target, which ends before the thread is joined, releases such a call.
+    std::future<std::vector<bool>> calls;
+    Process target(BinFolder() + u"\\KV2Target.exe", u"--title hung --hangable " + wakeName);
+    HWND window = WaitForWindow(target.Id(), L"KV2TargetWindow", u"hung", 20s);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(procwin::Answers(window));
+    PostMessageW(window, WM_APP + 1, 0, 0); // the fixture's request to hang
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(window) == u"hung (hung)"; }, 5s));
+
+    calls = std::async(std::launch::async, [window] {
+        return std::vector<bool>{procwin::Answers(window),
+                                 procwin::SetCaption(window, u"new"),
+                                 procwin::SetTrans(window, 50),
+                                 procwin::SetToolWindow(window),
+                                 procwin::SetCaptionless(window, true),
+                                 procwin::SetTopMost(window, true)};
+    });
+    ASSERT_EQ(calls.wait_for(10s), std::future_status::ready);
+    EXPECT_EQ(calls.get(), (std::vector<bool>{false, false, false, false, false, true}));
+    EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE) & (WS_EX_LAYERED | WS_EX_TOOLWINDOW), 0);
+    EXPECT_NE(GetWindowLongW(window, GWL_STYLE) & WS_CAPTION, 0);
+
+    // Once it answers again, the topmost change it was handed arrives, and the rest can be made.
+    SetEvent(wake.Get());
+    EXPECT_TRUE(WaitUntil([&] { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }, 5s));
+    EXPECT_TRUE(procwin::Answers(window));
+    EXPECT_TRUE(procwin::SetTrans(window, 50));
+    EXPECT_EQ(procwin::GetTrans(window), 51);
 }
 
 TEST(WindowEffects, CaptionlessLeavesAFixedSizeWindowAlone)

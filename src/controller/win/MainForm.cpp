@@ -114,10 +114,11 @@ bool TrayIconShown(int displayMode)
     return displayMode != 1 || startup::kElevatedBuild;
 }
 
+// The target's windows are shown and hidden by their own thread: KV2 never waits for a hung one.
 void ShowIfSet(HWND window, int command)
 {
     if (window != nullptr)
-        ShowWindow(window, command);
+        ShowWindowAsync(window, command);
 }
 
 // Shows a target hidden in the tray again when KV2 ends on a fault no handler caught: the user must
@@ -504,7 +505,7 @@ void TmainForm::FirstStart()
         return;
     }
     if (!adopted && StartTarget())
-        ShowWindow(procwin::TargetWnd(), task.ShowCommand);
+        ShowIfSet(procwin::TargetWnd(), task.ShowCommand);
 }
 
 namespace
@@ -607,7 +608,7 @@ bool TmainForm::StartTarget()
     {
         const std::optional<procwin::Bounds> now = procwin::GetWndBounds(target);
         if (now && !(*now == remembered))
-            MoveWindow(target, MX, MY, MW, MH, TRUE);
+            procwin::Move(target, remembered);
     }
     MCapB = WholeTitle(target);
     if (MTrans < 100)
@@ -696,7 +697,11 @@ void TmainForm::TimerRunning()
         }
     }
     if (Checked(kPPCaption) && WholeTitle(target) != MCap)
-        SetWindowTextW(target, W(MCap));
+        procwin::SetCaption(target, MCap);
+    if (m_transMissed == target && procwin::SetTrans(target, MTrans))
+        m_transMissed = nullptr;
+    if (m_captionlessMissed == target && procwin::SetCaptionless(target, Checked(kPPMAX)))
+        m_captionlessMissed = nullptr;
     // No minimize event arrives for some windows (and none at all under some systems): a target found
     // minimized on screen goes to the tray all the same.
     if (Checked(kPPMinimize) && IsIconic(target) && IsWindowVisible(target))
@@ -779,11 +784,11 @@ void TmainForm::ActivateTarget()
     {
         if (!IsWindowVisible(target))
         {
-            ShowWindow(target, SW_RESTORE);
+            ShowIfSet(target, SW_RESTORE);
             ShowIfSet(procwin::TargetSubWnd(), SW_RESTORE);
         }
-        if (MTrans < 100)
-            procwin::SetTrans(target, MTrans);
+        if (MTrans < 100 && !procwin::SetTrans(target, MTrans))
+            m_transMissed = target;
         if (Checked(kPPNonTaskBar))
             procwin::TaskBarButtonHide(target);
         if (Checked(kPPMostTop))
@@ -795,7 +800,7 @@ void TmainForm::ActivateTarget()
     if (m_starting || m_closed)
         return;
     if (StartTarget())
-        ShowWindow(procwin::TargetWnd(), startup::Task().ShowCommand);
+        ShowIfSet(procwin::TargetWnd(), startup::Task().ShowCommand);
 }
 
 void TmainForm::TrayIconClick()
@@ -821,11 +826,15 @@ void TmainForm::Proc_Min(HWND m)
     {
         if (target == nullptr || (m != target && m != procwin::TargetSubWnd()))
             return;
+        // A hung target is left on screen (the tick calls again, and hides it once it answers) rather
+        // than given one more hide to catch up on each tick.
+        if (!procwin::Answers(target))
+            return;
         const HWND sub = procwin::TargetSubWnd();
         if (sub != nullptr && IsWindowVisible(sub))
-            ShowWindow(sub, SW_HIDE);
+            ShowIfSet(sub, SW_HIDE);
         if (IsWindowVisible(target))
-            ShowWindow(target, SW_HIDE);
+            ShowIfSet(target, SW_HIDE);
     }
     else if (Checked(kPPNonTaskBar))
     {
@@ -930,7 +939,7 @@ void TmainForm::PPReStartClick()
         return;
     if (StartTarget())
     {
-        ShowWindow(procwin::TargetWnd(), startup::Task().ShowCommand);
+        ShowIfSet(procwin::TargetWnd(), startup::Task().ShowCommand);
         if (MTrans < 100)
             procwin::SetTrans(procwin::TargetWnd(), MTrans);
     }
@@ -960,7 +969,7 @@ void TmainForm::ShowHiddenTarget()
     const HWND target = procwin::TargetWnd();
     if (IsWindow(target) && !IsWindowVisible(target))
     {
-        ShowWindow(target, SW_RESTORE);
+        ShowIfSet(target, SW_RESTORE);
         ShowIfSet(procwin::TargetSubWnd(), SW_RESTORE);
     }
 }
@@ -1085,7 +1094,7 @@ void TmainForm::PPTransClick()
 void TmainForm::PPTansSubClick(int tag)
 {
     MTrans = TransPercentOfTag(tag);
-    procwin::SetTrans(procwin::TargetWnd(), MTrans);
+    m_transMissed = procwin::SetTrans(procwin::TargetWnd(), MTrans) ? nullptr : procwin::TargetWnd();
     SaveOptions();
 }
 
@@ -1094,7 +1103,7 @@ void TmainForm::PPMAXClick()
     const HWND target = procwin::TargetWnd();
     if (!HasThickFrame(target))
         return;
-    procwin::SetCaptionless(target, Checked(kPPMAX));
+    m_captionlessMissed = procwin::SetCaptionless(target, Checked(kPPMAX)) ? nullptr : target;
     SaveOptions();
 }
 
@@ -1163,7 +1172,7 @@ void TmainForm::PPMinimizeClick()
         Proc_Min(target);
     if (!Checked(kPPMinimize) && IsWindow(target) && !IsWindowVisible(target))
     {
-        ShowWindow(target, SW_MINIMIZE);
+        ShowIfSet(target, SW_MINIMIZE);
         ShowIfSet(procwin::TargetSubWnd(), SW_MINIMIZE);
     }
     SaveOptions();

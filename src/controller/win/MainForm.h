@@ -210,6 +210,10 @@ class TmainForm : public gui::Window
     bool m_restarting = false; // "再起動" runs
     bool m_closed = false;     // the close query has run
     bool m_sessionEnding = false;
+    // A target window that missed its translucency or caption-less maximize because it did not answer;
+    // a later tick applies the current choice once it answers again. Not owned.
+    HWND m_transMissed = nullptr;
+    HWND m_captionlessMissed = nullptr;
 };
 
 } // namespace controller

@@ -4,6 +4,7 @@
 #include "common/win/Unique.h"
 #include "common/win/WinText.h"
 #include "procwin/LaunchPlan.h"
+#include "procwin/win/WindowEffects.h"
 #include "procwin/win/WindowInfo.h"
 #include "procwin/win/Wow64.h"
 
@@ -148,9 +149,9 @@ void BringIntoNormalState(const std::optional<Bounds> &placement)
         rect = Rect{r.left, r.top, r.right, r.bottom};
     const RestorePlan plan = PlanRestore(rect, IsZoomed(frame) != FALSE, IsIconic(frame) != FALSE, placement);
     if (plan.restore)
-        ShowWindow(g_targetWnd, SW_RESTORE); // the state is read on the frame, the command goes to the target
+        Show(g_targetWnd, SW_RESTORE); // the state is read on the frame, the command goes to the target
     if (plan.move)
-        MoveWindow(frame, placement->left, placement->top, placement->width, placement->height, TRUE);
+        Move(frame, *placement);
 }
 
 } // namespace
@@ -175,7 +176,8 @@ void SetTargetSubWnd(HWND window)
     g_targetSubWnd = window;
 }
 
-LaunchError::LaunchError(const std::u16string &text) : std::runtime_error(common::Utf16ToUtf8(text)), m_text(text)
+LaunchError::LaunchError(const std::u16string &text)
+    : std::runtime_error(common::Utf16ToUtf8(text)), m_text(text)
 {
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/win/SystemLibrary.h"
 #include "common/win/WinError.h"
+#include "common/win/WinText.h"
 #include "procwin/Translucency.h"
 
 namespace procwin
@@ -31,10 +32,30 @@ const LayeredFunctions &Layered()
     return functions;
 }
 
-void ChangeExStyle(HWND window, LONG add, LONG remove)
+// A style change waits for the window's thread without a limit (it is told before and after), so it is
+// made only when needed and only on a window that answers. False when it did not answer.
+bool ChangeExStyle(HWND window, LONG add, LONG remove)
 {
     const LONG style = GetWindowLongW(window, GWL_EXSTYLE);
-    SetWindowLongW(window, GWL_EXSTYLE, (style | add) & ~remove);
+    const LONG changed = (style | add) & ~remove;
+    if (changed == style)
+        return true;
+    if (!Answers(window))
+        return false;
+    SetWindowLongW(window, GWL_EXSTYLE, changed);
+    return true;
+}
+
+bool IsOwnThreadWindow(HWND window)
+{
+    return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
+}
+
+// SetWindowPos flags for the window: a window of another thread is changed by its own thread, later,
+// instead of the caller waiting for it.
+UINT PositionFlags(HWND window, UINT flags)
+{
+    return IsOwnThreadWindow(window) ? flags : flags | SWP_ASYNCWINDOWPOS;
 }
 
 // The taskbar-list object and whether a button was put back. Owned for the controller's life.
@@ -43,15 +64,43 @@ bool g_tabShown = false;
 
 } // namespace
 
-void SetTrans(HWND window, int percent)
+void Show(HWND window, int command)
+{
+    if (IsOwnThreadWindow(window))
+        ShowWindow(window, command);
+    else
+        ShowWindowAsync(window, command);
+}
+
+bool Move(HWND window, const Bounds &bounds)
+{
+    return SetWindowPos(window, nullptr, bounds.left, bounds.top, bounds.width, bounds.height,
+                        PositionFlags(window, SWP_NOZORDER | SWP_NOACTIVATE)) != FALSE;
+}
+
+bool Answers(HWND window)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &result) != 0;
+}
+
+bool SetCaption(HWND window, const std::u16string &caption)
+{
+    // SetWindowTextW would wait for the window's thread for good.
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(common::win::W(caption)),
+                               SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &result) != 0;
+}
+
+bool SetTrans(HWND window, int percent)
 {
     if (const SetLayered set = Layered().set)
     {
-        ChangeExStyle(window, WS_EX_LAYERED, 0);
+        if (!ChangeExStyle(window, WS_EX_LAYERED, 0))
+            return false;
         set(window, 0, static_cast<BYTE>(AlphaFromPercent(percent)), LWA_ALPHA);
     }
-    if (percent == 100)
-        ChangeExStyle(window, 0, WS_EX_LAYERED);
+    return percent != 100 || ChangeExStyle(window, 0, WS_EX_LAYERED);
 }
 
 int GetTrans(HWND window)
@@ -72,26 +121,31 @@ int GetTrans(HWND window)
 bool SetTopMost(HWND window, bool onTop)
 {
     return SetWindowPos(window, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                        SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW) != FALSE;
+                        PositionFlags(window, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW)) != FALSE;
 }
 
-void SetToolWindow(HWND window)
+bool SetToolWindow(HWND window)
 {
-    ChangeExStyle(window, WS_EX_TOOLWINDOW, 0);
+    return ChangeExStyle(window, WS_EX_TOOLWINDOW, 0);
 }
 
-void SetCaptionless(HWND window, bool on)
+bool SetCaptionless(HWND window, bool on)
 {
-    if ((GetWindowLongW(window, GWL_STYLE) & WS_THICKFRAME) == 0)
-        return;
-    ShowWindow(window, on ? SW_SHOWMAXIMIZED : SW_RESTORE);
-    // Read again after the show: the style read before it lacks WS_MAXIMIZE, and writing that back
-    // would leave a maximized window that no longer knows it is maximized. Turning the effect off
-    // always brings both caption bits back, whatever the window had before.
     const LONG style = GetWindowLongW(window, GWL_STYLE);
+    if ((style & WS_THICKFRAME) == 0)
+        return true;
+    if (!Answers(window))
+        return false;
+    // The style is written before the show, which a window of another thread makes later: written after
+    // it, a style read before it would take WS_MAXIMIZE away and leave a maximized window that no longer
+    // knows it is maximized. Turning the effect off always brings both caption bits back, whatever the
+    // window had before.
     SetWindowLongW(window, GWL_STYLE, on ? (style & ~WS_CAPTION) : (style | WS_CAPTION));
-    SetWindowPos(window, nullptr, 0, 0, 0, 0,
-                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    Show(window, on ? SW_SHOWMAXIMIZED : SW_RESTORE);
+    SetWindowPos(
+        window, nullptr, 0, 0, 0, 0,
+        PositionFlags(window, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED));
+    return true;
 }
 
 void TaskBarListCreate()

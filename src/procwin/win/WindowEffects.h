@@ -1,29 +1,59 @@
-// How a top-level window of any process looks and behaves: translucency, the topmost band, the
-// tool-window style, its taskbar button and maximizing without a title bar. Nothing keeps the window's
-// earlier state: undoing an effect means applying its opposite.
+// How a top-level window of any process looks and behaves: its caption, translucency, the topmost band,
+// the tool-window style, its taskbar button and maximizing without a title bar. Nothing keeps the
+// window's earlier state: undoing an effect means applying its opposite.
+//
+// None of these waits for a hung window: what the system does on the window's own thread is posted to
+// it (it happens once the thread answers again), and what would wait for that thread without a limit
+// (a style change) is made only when the window answers; otherwise the operation answers false,
+// changes nothing, and the caller tries again later.
 #pragma once
+
+#include "procwin/ScreenGeometry.h"
 
 #include <windows.h>
 
 #include <shobjidl.h>
 
+#include <string>
+
 namespace procwin
 {
 
-// Translucent at `percent` (10 to 99 usable), or opaque and no longer layered at 100.
-void SetTrans(HWND window, int percent);
+// How long an operation waits for the thread of another program's window before it gives up.
+constexpr UINT kAnswerTimeoutMs = 200;
+
+// Whether the window's thread handles a message within kAnswerTimeoutMs; false at once for a thread the
+// system already counts as hung, and for a window that no longer exists.
+bool Answers(HWND window);
+
+// ShowWindow that, for a window of another thread, is done by that thread when it next answers.
+void Show(HWND window, int command);
+
+// Moves and sizes the window (screen pixels) the same way: at once for this thread's windows, by its
+// own thread for any other. False when the request failed.
+bool Move(HWND window, const Bounds &bounds);
+
+// Sets the window's caption, waiting at most kAnswerTimeoutMs for its thread. False when the window did
+// not take it in time; a thread that was only slow still takes it when it answers again.
+bool SetCaption(HWND window, const std::u16string &caption);
+
+// Translucent at `percent` (10 to 99 usable), or opaque and no longer layered at 100. False when the
+// window did not answer: the layered style is then unchanged.
+bool SetTrans(HWND window, int percent);
 
 // The window's translucency read back as a percent; 100 for a window that is not layered.
 int GetTrans(HWND window);
 
-// Into (true) or out of the topmost band. Also shows a hidden window. False when the call failed.
+// Into (true) or out of the topmost band. Also shows a hidden window. False when the call failed; a
+// window of another thread changes when its thread next handles messages.
 bool SetTopMost(HWND window, bool onTop);
 
-// Adds WS_EX_TOOLWINDOW: the window gets no taskbar button of its own.
-void SetToolWindow(HWND window);
+// Adds WS_EX_TOOLWINDOW: the window gets no taskbar button of its own. False when it did not answer.
+bool SetToolWindow(HWND window);
 
-// Maximized without a title bar (on), or restored with one (off). Only for sizable windows.
-void SetCaptionless(HWND window, bool on);
+// Maximized without a title bar (on), or restored with one (off). Only for sizable windows: true for
+// any other without a change. False when the window did not answer: nothing changed.
+bool SetCaptionless(HWND window, bool on);
 
 // The shell's taskbar-list object, created once with the controller and released with it.
 // Raises WinError when it cannot be created.

@@ -6,6 +6,7 @@
 #include "common/win/WinText.h"
 #include "procwin/ProcessIdentity.h"
 #include "common/win/SystemLibrary.h"
+#include "procwin/win/WindowEffects.h"
 #include "procwin/win/Wow64.h"
 
 #include <shellapi.h>
@@ -228,8 +229,16 @@ namespace
 
 void BringToFront(HWND window)
 {
-    BringWindowToTop(window);
+    // BringWindowToTop waits for the window's thread, which may not answer; this changes the window
+    // on its own thread instead.
+    const UINT async =
+        GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId() ? 0 : SWP_ASYNCWINDOWPOS;
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | async);
     SetForegroundWindow(window);
+    // That thread activates the window when it handles these requests, before it answers the probe that
+    // follows them: so the caller sees the outcome, and waits no longer than the probe for a hung window.
+    if (async != 0)
+        Answers(window);
 }
 
 // Windows 98/Me and the NT family from Windows 2000 on lock the foreground against other processes.

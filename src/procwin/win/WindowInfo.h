@@ -66,7 +66,8 @@ ProcessIdentity WindowProcessIdentity(HWND window);
 // runs. False when it is gone, its id now names another process, or it cannot be ended.
 bool TerminateIdentifiedProcess(const ProcessIdentity &identity);
 
-// Brings the window to the foreground, working round the system's foreground lock. Answers whether it
+// Brings the window to the foreground, working round the system's foreground lock, without waiting for
+// the window's thread (it comes to the top of the z-order once that thread answers). Answers whether it
 // is the foreground window afterwards.
 bool ForceForeground(HWND window);
 
