@@ -119,7 +119,8 @@ TEST_F(Launch, MaximizedTargetIsRestoredOnce)
 {
     ExecuteApp(TargetProgram(), u"--show 3", BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt, RunMessages);
     ASSERT_NE(TargetWnd(), nullptr);
-    EXPECT_FALSE(IsZoomed(TargetWnd()));
+    // Done by the target's own thread: KV2 never waits for it.
+    EXPECT_TRUE(WaitUntil([] { return !IsZoomed(TargetWnd()); }, 5s));
     EXPECT_FALSE(IsIconic(TargetWnd()));
 }
 
@@ -130,7 +131,7 @@ TEST_F(Launch, PlacementMovesTheFrame)
                RunMessages);
     ASSERT_NE(TargetWnd(), nullptr);
     EXPECT_EQ(TargetSubWnd(), nullptr); // an ordinary window is its own frame
-    EXPECT_EQ(procwin::GetWndBounds(TargetWnd()), placement);
+    EXPECT_TRUE(WaitUntil([&] { return procwin::GetWndBounds(TargetWnd()) == placement; }, 5s));
 }
 
 TEST_F(Launch, ApplicationWindowOwningTheFrame)
@@ -144,7 +145,7 @@ TEST_F(Launch, ApplicationWindowOwningTheFrame)
     EXPECT_EQ(ClassOf(TargetSubWnd()), u"KV2TargetWindow");
     EXPECT_EQ(GetParent(TargetSubWnd()), TargetWnd());
     // The placement goes to the frame the user sees, not to the application window.
-    EXPECT_EQ(procwin::GetWndBounds(TargetSubWnd()), placement);
+    EXPECT_TRUE(WaitUntil([&] { return procwin::GetWndBounds(TargetSubWnd()) == placement; }, 5s));
 }
 
 TEST_F(Launch, FailureRaisesWithTheCommandLine)

@@ -225,6 +225,25 @@ TEST(TCoolTrayIcon, TheHandlerWindowIsAHiddenTopLevelWindowThatGoesWithTheLastIc
     EXPECT_FALSE(IsWindow(window));
 }
 
+std::vector<std::pair<HWND, UINT>> g_allowed;
+
+TEST(TCoolTrayIcon, TheHandlerWindowLetsInExactlyTheShellsMessages)
+{
+    // What an elevated KV2A must allow, or it never hears of a restarted shell nor of clicks on its
+    // icon (Wine has no integrity levels, so the filter itself is watched).
+    g_allowed.clear();
+    ui::SetShellMessageFilter([](HWND window, UINT message) { g_allowed.emplace_back(window, message); });
+    HWND window = nullptr;
+    {
+        TCoolTrayIcon icon;
+        window = icon.Data().hWnd;
+    }
+    ui::SetShellMessageFilter(nullptr);
+    const std::vector<std::pair<HWND, UINT>> expected = {{window, RegisterWindowMessageW(L"TaskbarCreated")},
+                                                         {window, ui::kTrayCallbackMessage}};
+    EXPECT_EQ(g_allowed, expected);
+}
+
 TEST(TCoolTrayIcon, VisibleAddsTheIconAndHiddenOrDestroyedDeletesIt)
 {
     NOTIFYICONDATAW data{};

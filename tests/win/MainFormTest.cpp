@@ -104,6 +104,7 @@ class Controller
         if (!task.NoExecute)
         {
             task.ProgramPath = BinFolder() + u"\\KV2Target.exe";
+            task.ProgramOption = targetArguments;
             task.CommandLine = task.ProgramPath + u" " + targetArguments;
             task.IconFile = task.ProgramPath;
         }

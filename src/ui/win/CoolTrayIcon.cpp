@@ -1,5 +1,6 @@
 #include "ui/win/CoolTrayIcon.h"
 
+#include "common/win/SystemLibrary.h"
 #include "gui/SharedWindow.h"
 
 #include <algorithm>
@@ -32,7 +33,37 @@ void FillTip(wchar_t (&tip)[kTipCapacity], std::u16string_view text)
     std::copy_n(text.begin(), length, tip);
 }
 
+bool IsElevatedProcess()
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    const bool elevated = GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size) &&
+                          elevation.TokenIsElevated;
+    CloseHandle(token);
+    return elevated;
+}
+
+void AllowThroughSystemFilter(HWND window, UINT message)
+{
+    using ChangeFilter = BOOL(WINAPI *)(HWND, UINT, DWORD, void *);
+    static const bool elevated = IsElevatedProcess();
+    static const ChangeFilter change =
+        common::win::SystemLibrary(L"user32.dll").Find<ChangeFilter>("ChangeWindowMessageFilterEx");
+    if (elevated && change != nullptr)
+        change(window, message, MSGFLT_ALLOW, nullptr);
+}
+
+ShellMessageFilter g_shellMessageFilter = AllowThroughSystemFilter;
+
 } // namespace
+
+void SetShellMessageFilter(ShellMessageFilter filter) noexcept
+{
+    g_shellMessageFilter = filter != nullptr ? filter : AllowThroughSystemFilter;
+}
 
 // The hidden top-level window that the shell reports to for every tray icon of the process. Shared
 // by the icons through their references; destroyed with the last one.
@@ -47,6 +78,9 @@ class TTrayIconHandler : public gui::SharedWindow<TTrayIconHandler, TCoolTrayIco
         params.style = WS_POPUP;
         params.place = {0, 0, 0, 0};
         Create(params);
+        if (m_taskbarCreated != 0)
+            g_shellMessageFilter(Handle(), m_taskbarCreated);
+        g_shellMessageFilter(Handle(), kTrayCallbackMessage);
     }
 
   protected:

@@ -23,6 +23,13 @@ class TTrayIconHandler;
 // mouse message, wParam the icon's uID.
 constexpr UINT kTrayCallbackMessage = 0x800;
 
+// An elevated process hears nothing from the shell, which runs with the user's rights, unless it lets
+// the shell's messages in. The handler window lets in exactly two: "TaskbarCreated" and
+// kTrayCallbackMessage, through this filter (ChangeWindowMessageFilterEx where the system has it,
+// nothing for a process that is not elevated). Replaceable for tests; null restores the system's.
+using ShellMessageFilter = void (*)(HWND window, UINT message);
+void SetShellMessageFilter(ShellMessageFilter filter) noexcept;
+
 // The notification record is sent up to and including dwInfoFlags (the Unicode version 2 layout):
 // the balloon and GUID fields after it are never used.
 constexpr DWORD kTrayRecordSize = NOTIFYICONDATAW_V2_SIZE;
@@ -109,8 +116,8 @@ class TCoolTrayIcon
 
     // The pop-up menu opened at the cursor on a right-button press, and the window that receives the
     // chosen item as a posted WM_COMMAND (wParam = item id, lParam 0), after the menu has closed; that
-    // window owns the menu while it is open (WM_INITMENUPOPUP goes to it). Neither is owned; the menu must be a pop-up menu and stay valid while it is set. A null menu
-    // opens nothing.
+    // window owns the menu while it is open (WM_INITMENUPOPUP goes to it). Neither is owned; the menu must be
+    // a pop-up menu and stay valid while it is set. A null menu opens nothing.
     void SetPopupMenu(HMENU menu, HWND commandWindow) noexcept
     {
         m_menu = menu;
