@@ -11,6 +11,8 @@
 
 #include <shlobj.h>
 
+#include <set>
+
 using namespace wintest;
 using namespace e2e;
 using namespace std::chrono_literals;
@@ -152,6 +154,29 @@ TEST(Startup, RelativeTaskFileIsTheOneInTheCurrentFolder)
     EXPECT_EQ(
         common::IniDocument::Parse(common::JoinLines(lines)).Get(u"Tray Option", u"Minimize", u"<absent>"),
         u"1");
+}
+
+TEST(Startup, NoWindowOfKv2IsEverShownWhileItStartsItsTarget)
+{
+    // On Windows any window shown even for a moment flashes a taskbar button: every window of KV2
+    // is watched, as often as the test can look, from its start until well after the attachment.
+    Scenario scenario;
+    Process kv2(Kv2(), Quoted(scenario.TaskFile()));
+    std::set<std::u16string> shown;
+    const auto until = std::chrono::steady_clock::now() + 5s;
+    while (std::chrono::steady_clock::now() < until)
+        for (HWND window : ProcessWindows(kv2.Id()))
+            if (IsWindowVisible(window))
+            {
+                wchar_t name[128] = {};
+                GetClassNameW(window, name, 128);
+                shown.insert(U(name) + u" \"" + WindowText(window) + u"\"");
+            }
+    EXPECT_NE(scenario.FindTarget(), nullptr);
+    for (const std::u16string &window : shown)
+        ADD_FAILURE() << "shown: " << common::Utf16ToUtf8(window);
+    PostMessageW(WaitForController(kv2, TargetProgram()), WM_CLOSE, 0, 0);
+    EXPECT_EQ(kv2.WaitForExit(20s), 0u);
 }
 
 TEST(Startup, OptionsDescribeTheTargetDirectly)
