@@ -18,6 +18,13 @@ using namespace controller;
 namespace
 {
 
+// Minimizes the target as the user does and waits until KV2 has hidden it in the tray.
+bool MinimizedIntoTheTray(HWND target)
+{
+    ShowWindow(target, SW_MINIMIZE);
+    return WaitUntil([&] { return !IsWindowVisible(target); }, 5s);
+}
+
 // Another program holding `file` open without sharing, until it ends after `milliseconds`.
 std::unique_ptr<Process> HoldFile(const std::u16string &file, int milliseconds)
 {
@@ -271,8 +278,7 @@ TEST(Controller, MinimizedTargetGoesToTheTrayAndComesBack)
     scenario.Start();
     HWND target = scenario.WaitForTarget();
     ASSERT_NE(target, nullptr);
-    ShowWindow(target, SW_MINIMIZE);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(target); }, 5s));
+    EXPECT_TRUE(MinimizedIntoTheTray(target));
 
     // Back by a double click on the tray icon, as the shell reports it.
     HWND trayHandler = WaitForWindow(scenario.Kv2Process().Id(), L"KV2TrayIconHandler", u"", 5s);
@@ -282,14 +288,12 @@ TEST(Controller, MinimizedTargetGoesToTheTrayAndComesBack)
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(target) && !IsIconic(target); }, 5s));
 
     // Again, and back by "起動/表示".
-    ShowWindow(target, SW_MINIMIZE);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(target); }, 5s));
+    ASSERT_TRUE(MinimizedIntoTheTray(target));
     scenario.Command(kPPAct);
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(target) && !IsIconic(target); }, 5s));
 
     // Again, and back by the hot key.
-    ShowWindow(target, SW_MINIMIZE);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(target); }, 5s));
+    ASSERT_TRUE(MinimizedIntoTheTray(target));
     INPUT keys[6] = {};
     const WORD codes[3] = {VK_CONTROL, VK_MENU, VK_F9};
     for (int i = 0; i < 3; ++i)
@@ -302,8 +306,7 @@ TEST(Controller, MinimizedTargetGoesToTheTrayAndComesBack)
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(target) && !IsIconic(target); }, 5s));
 
     // Closing KV2 never leaves the target hidden.
-    ShowWindow(target, SW_MINIMIZE);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(target); }, 5s));
+    ASSERT_TRUE(MinimizedIntoTheTray(target));
     scenario.Command(kPPKV2Close);
     EXPECT_EQ(scenario.Kv2Process().WaitForExit(10s), 0u);
     EXPECT_TRUE(IsWindowVisible(target));
@@ -464,8 +467,7 @@ TEST(Controller, ACancelledSessionEndLeavesTheTargetAndKv2Running)
     scenario.Start();
     HWND target = scenario.WaitForTarget();
     ASSERT_NE(target, nullptr);
-    ShowWindow(target, SW_MINIMIZE);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(target); }, 5s));
+    ASSERT_TRUE(MinimizedIntoTheTray(target));
     DWORD_PTR answer = 0;
     ASSERT_NE(
         SendMessageTimeoutW(scenario.Controller(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer),
@@ -488,8 +490,7 @@ TEST(Controller, CrashOfKv2ShowsTheHiddenTargetAgain)
     scenario.Start();
     HWND target = scenario.WaitForTarget();
     ASSERT_NE(target, nullptr);
-    ShowWindow(target, SW_MINIMIZE);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(target); }, 5s));
+    ASSERT_TRUE(MinimizedIntoTheTray(target));
     // A thread that starts at an address with no code: an access violation nothing in KV2 catches.
     common::win::UniqueHandle thread(CreateRemoteThread(scenario.Kv2Process().Handle(), nullptr, 0,
                                                         reinterpret_cast<LPTHREAD_START_ROUTINE>(0x10),

@@ -125,6 +125,9 @@ TEST(Panel, SizesFrameAndPersistedPlacement)
     WaitUntil([] { return false; }, 300ms);
     SetWindowPos(panel, nullptr, 321, 123, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     PostMessageW(panel, WM_COMMAND, ui::kPPHint, 0);
+    // Each change is kept at once: a crash or a kill of KV2 now would not lose it.
+    EXPECT_EQ(scenario.OptionOnceSaved(u"IconPanel_Size", u"3"), u"3");
+    EXPECT_EQ(scenario.OptionOnceSaved(u"IconPanel_Hint", u"0"), u"0");
     scenario.Command(controller::kPPKV2Close);
     EXPECT_EQ(scenario.Kv2Process().WaitForExit(10s), 0u);
     EXPECT_EQ(scenario.Option(u"IconPanel_Left"), u"321");
@@ -225,5 +228,7 @@ TEST(Panel, DisplayModesShowAndHideThePanel)
         EXPECT_TRUE(WaitUntil([&] { return (IsWindowVisible(panel) != FALSE) == panelShown; }, 3s)) << mode;
         EXPECT_TRUE(WaitUntil([&] { return TrayIconShown(scenario.Kv2Process().Id()) == trayShown; }, 3s))
             << mode;
+        const std::u16string stored = common::Utf8ToUtf16(std::to_string(mode));
+        EXPECT_EQ(scenario.OptionOnceSaved(u"Display", stored), stored);
     }
 }

@@ -302,6 +302,11 @@ constexpr int kWatchdogExit = 99;
 
 HWND s_endingForm = nullptr;
 
+void CALLBACK EndTheRun(HWND, UINT, UINT_PTR, DWORD)
+{
+    PostQuitMessage(kWatchdogExit);
+}
+
 LRESULT CALLBACK DeactivateWhileDestroyed(int code, WPARAM wParam, LPARAM lParam)
 {
     const auto *message = reinterpret_cast<const CWPSTRUCT *>(lParam);
@@ -332,8 +337,7 @@ TEST(MainFormEnd, EveryWayOfEndingWithTheControllerActiveLeavesCleanly)
         if (entry.command != 0)
             PostMessageW(form, WM_COMMAND, entry.command, 0);
         // A run that does not end by itself is ended, and fails the case.
-        const UINT_PTR watchdog =
-            SetTimer(nullptr, 0, 30000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(kWatchdogExit); });
+        const UINT_PTR watchdog = SetTimer(nullptr, 0, 30000, EndTheRun);
         EXPECT_NE(gui::Application::Instance().Run(), kWatchdogExit) << entry.name;
         KillTimer(nullptr, watchdog);
         // Destroyed in the program's order; a form reached after its end would crash here. Windows tells
