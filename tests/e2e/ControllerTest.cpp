@@ -25,19 +25,6 @@ bool MinimizedIntoTheTray(HWND target)
     return WaitUntil([&] { return !IsWindowVisible(target); }, 5s);
 }
 
-// Another program holding `file` open without sharing, until it ends after `milliseconds`.
-std::unique_ptr<Process> HoldFile(const std::u16string &file, int milliseconds)
-{
-    DeleteFileW(W(file + u".held"));
-    auto holder = std::make_unique<Process>(BinFolder() + u"\\KV2TargetConsole.exe",
-                                            u"--hold-file " + Quoted(file) + u" --exit-after " +
-                                                common::Utf8ToUtf16(std::to_string(milliseconds)));
-
-    EXPECT_TRUE(
-        WaitUntil([&] { return GetFileAttributesW(W(file + u".held")) != INVALID_FILE_ATTRIBUTES; }, 10s));
-    return holder;
-}
-
 std::u16string ErrorLogText()
 {
     common::win::StringList lines;

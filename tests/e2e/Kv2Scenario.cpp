@@ -166,6 +166,17 @@ std::optional<MessageBoxContent> WaitForMessageBox(DWORD processId, HWND &box,
     return content;
 }
 
+std::unique_ptr<Process> HoldFile(const std::u16string &file, int milliseconds)
+{
+    DeleteFileW(W(file + u".held"));
+    auto holder = std::make_unique<Process>(BinFolder() + u"\\KV2TargetConsole.exe",
+                                            u"--hold-file " + Quoted(file) + u" --exit-after " +
+                                                common::Utf8ToUtf16(std::to_string(milliseconds)));
+    EXPECT_TRUE(
+        WaitUntil([&] { return GetFileAttributesW(W(file + u".held")) != INVALID_FILE_ATTRIBUTES; }, 10s));
+    return holder;
+}
+
 HWND WaitForController(Process &kv2, const std::u16string &program)
 {
     return WaitForWindow(kv2.Id(), L"TmainForm", u"KV2-" + program, 20s);

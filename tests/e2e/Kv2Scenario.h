@@ -5,6 +5,7 @@
 #include "../win/WinTestSupport.h"
 
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,6 +33,10 @@ std::u16string ErrorLog();
 // without resident mode, so that KV2 ends on the tick after the launch error.
 std::u16string WriteBrokenTaskFile(const wintest::TempFolder &folder, const std::u16string &programName,
                                    const std::u16string &taskName);
+
+// Another program holding `file` open without sharing (from when this returns) until it ends, after
+// `milliseconds`.
+std::unique_ptr<wintest::Process> HoldFile(const std::u16string &file, int milliseconds);
 
 // Ends every process started from an executable of this file name (the fixture targets a scenario
 // leaves running, which a later start would find already running).

@@ -179,6 +179,18 @@ TEST(Startup, NoWindowOfKv2IsEverShownWhileItStartsItsTarget)
     EXPECT_EQ(kv2.WaitForExit(20s), 0u);
 }
 
+TEST(Startup, ATaskFileHeldForAMomentIsReadOnceItIsFree)
+{
+    // Another program (a virus scanner, another KV2's save) has the task file open as KV2 starts.
+    Scenario scenario;
+    auto holder = HoldFile(scenario.TaskFile(), 600);
+    Process kv2(Kv2(), Quoted(scenario.TaskFile()));
+    HWND controller = WaitForController(kv2, TargetProgram());
+    ASSERT_NE(controller, nullptr);
+    EXPECT_EQ(holder->WaitForExit(20s), 0u);
+    CloseAndExpectCleanEnd(kv2, controller);
+}
+
 TEST(Startup, OptionsDescribeTheTargetDirectly)
 {
     EndProcessesNamed(u"KV2Target.exe");
