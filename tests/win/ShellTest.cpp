@@ -17,6 +17,13 @@ TEST(GetAssociatedIcon, ProgramsHaveIcons)
     }
 }
 
+TEST(GetAssociatedIcon, AProgramWithoutIconsGetsTheGenericProgramIcon)
+{
+    // The fixture has no icon resource, like many small tools: the tray icon must not be empty.
+    common::win::UniqueIcon icon(common::win::GetAssociatedIcon(BinFolder() + u"\\KV2Target.exe", 0));
+    EXPECT_TRUE(icon);
+}
+
 TEST(GetAssociatedIcon, NamesThatCannotBePassedGiveNoIcon)
 {
     // Longer than the call's fixed buffer, or holding a NUL: refused rather than overflowing or

@@ -14,7 +14,10 @@ HICON GetAssociatedIcon(const std::u16string &fileName, int index)
     wchar_t path[MAX_PATH] = {};
     fileName.copy(reinterpret_cast<char16_t *>(path), fileName.size());
     WORD iconIndex = static_cast<WORD>(index);
-    return ExtractAssociatedIconW(GetModuleHandleW(nullptr), path, &iconIndex);
+    if (HICON icon = ExtractAssociatedIconW(GetModuleHandleW(nullptr), path, &iconIndex))
+        return icon;
+    // A shared system icon must not be destroyed: the caller gets a copy of its own.
+    return CopyIcon(LoadIconW(nullptr, IDI_APPLICATION));
 }
 
 } // namespace common::win
