@@ -35,6 +35,7 @@ namespace controller
 
 using common::win::U;
 using common::win::W;
+using Phase = ControllerState::Phase;
 
 namespace
 {
@@ -381,7 +382,7 @@ void TmainForm::PanelFormCreate(IconPanel &panel)
 
 void TmainForm::PanelOptionsChanged()
 {
-    if (!m_closed)
+    if (!m_state.Closing())
         SaveOptions();
 }
 
@@ -545,19 +546,20 @@ HWND NewProgramWindow(const std::u16string &programName, const std::vector<std::
 
 bool TmainForm::StartTarget()
 {
+    if (!m_state.Enter(Phase::Starting))
+        return false;
     startup::TaskDefinition &task = startup::Task();
     m_menu.SetEnabled(kPPModify, false);
     FExecStop = false;
     procwin::SetTargetWnd(nullptr);
     procwin::SetTargetSubWnd(nullptr);
     MPID = {};
-    m_starting = true;
     m_trayIcon.SetIconIndex(0);
     if (m_panel != nullptr)
         m_panel->ShowWaitingPicture(true);
     // Every way out, the launch error included, shows the target's icon again.
     const OnExit restore([this] {
-        m_starting = false;
+        m_state.Leave(Phase::Starting);
         m_trayIcon.SetIconIndex(1);
         if (m_panel != nullptr)
             m_panel->ShowWaitingPicture(false);
@@ -593,11 +595,11 @@ bool TmainForm::StartTarget()
         foundPath = info.exePath;
 
     const HWND target = procwin::TargetWnd();
-    if (target == nullptr || m_closed)
+    if (target == nullptr || m_state.Closing())
     {
         if (FExecStop)
             CloseController();
-        else if (!m_closed)
+        else if (!m_state.Closing())
             Question(task.ProgramPath + u"の\r\n起動に失敗しました。", kErrorStyle);
         return false;
     }
@@ -743,7 +745,7 @@ void TmainForm::TimerAbsent()
         m_menu.SetChecked(kPPMAX, false);
     }
     // A start or restart in progress has no target yet: that is no reason to end.
-    if ((!Checked(kPPLive) || startup::Task().ProgramPath.empty()) && !m_starting && !m_restarting)
+    if ((!Checked(kPPLive) || startup::Task().ProgramPath.empty()) && m_state.MayEndWithoutTarget())
     {
         CloseController();
         return;
@@ -797,7 +799,7 @@ void TmainForm::ActivateTarget()
         return;
     }
     // A start in progress is not started again from within its own wait.
-    if (m_starting || m_closed)
+    if (!m_state.MayStart())
         return;
     if (StartTarget())
         ShowIfSet(procwin::TargetWnd(), startup::Task().ShowCommand);
@@ -857,7 +859,7 @@ void TmainForm::Wait(const std::function<bool()> &pass, bool endsWithController)
     const ULONGLONG deadline = GetTickCount64() + kWaitLimit;
     std::optional<int> quit;
     while (!pass() && MWaitC > 0 && !FExecStop && GetTickCount64() < deadline &&
-           !(endsWithController && m_closed))
+           !(endsWithController && m_state.Closing()))
     {
         // Sleeps until a message arrives or the pass interval is over, then lets every message run.
         MsgWaitForMultipleObjectsEx(0, nullptr, kPassInterval, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
@@ -881,6 +883,9 @@ void TmainForm::Wait(const std::function<bool()> &pass, bool endsWithController)
 
 void TmainForm::CloseWait()
 {
+    if (!m_state.Enter(Phase::WaitingToClose))
+        return;
+    const OnExit done([this] { m_state.Leave(Phase::WaitingToClose); });
     procwin::CloseTargetWnd();
     const DWORD processId = MPID.id;
     Wait(
@@ -921,10 +926,9 @@ void TmainForm::PPExitClick()
 
 void TmainForm::PPReStartClick()
 {
-    if (m_restarting)
+    if (!m_state.Enter(Phase::Restarting))
         return;
-    m_restarting = true;
-    const OnExit done([this] { m_restarting = false; });
+    const OnExit done([this] { m_state.Leave(Phase::Restarting); });
     if (IsWindow(procwin::TargetWnd()))
     {
         CloseWait();
@@ -935,7 +939,7 @@ void TmainForm::PPReStartClick()
             return;
         }
     }
-    if (m_starting || m_closed)
+    if (m_state.Closing())
         return;
     if (StartTarget())
     {
@@ -957,10 +961,11 @@ void TmainForm::PPCloseClick()
 // Closing the controller ends the program: the close query runs once, then the message loop ends.
 void TmainForm::CloseController()
 {
-    if (m_closed)
+    const bool sessionEnding = m_state.Within(Phase::SessionEnding);
+    if (!m_state.Enter(Phase::Closing))
         return;
     FormCloseQuery();
-    if (!m_sessionEnding)
+    if (!sessionEnding)
         gui::Application::Instance().Terminate();
 }
 
@@ -977,7 +982,8 @@ void TmainForm::ShowHiddenTarget()
 // The session really ends: the target is asked to close (with the usual wait), then KV2 ends.
 void TmainForm::EndSession()
 {
-    m_sessionEnding = true;
+    if (!m_state.Enter(Phase::SessionEnding))
+        return;
     PPExitClick();
     CloseController();
     gui::Application::Instance().Terminate();
@@ -985,7 +991,6 @@ void TmainForm::EndSession()
 
 void TmainForm::FormCloseQuery()
 {
-    m_closed = true;
     ShowHiddenTarget();
     SaveOptionsQuietly();
     if (m_panel != nullptr)
@@ -1202,7 +1207,7 @@ void TmainForm::WireClicks()
 
 void TmainForm::SetClicksEnabled(bool enabled)
 {
-    m_trayIcon.SetEnabled(enabled && !m_closed);
+    m_trayIcon.SetEnabled(enabled && !m_state.Closing());
     if (m_panel != nullptr)
         m_panel->SetPictureEnabled(enabled);
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "common/win/Unique.h"
+#include "controller/ControllerState.h"
 #include "controller/Options.h"
 #include "gui/PopupMenu.h"
 #include "gui/Window.h"
@@ -206,10 +207,7 @@ class TmainForm : public gui::Window
     std::u16string MWheelkey1;
     std::u16string MWheelkey2;
 
-    bool m_starting = false;   // StartTarget runs
-    bool m_restarting = false; // "再起動" runs
-    bool m_closed = false;     // the close query has run
-    bool m_sessionEnding = false;
+    ControllerState m_state; // what the controller is doing; its waits nest
     // A target window that missed its translucency or caption-less maximize because it did not answer;
     // a later tick applies the current choice once it answers again. Not owned.
     HWND m_transMissed = nullptr;
