@@ -76,4 +76,87 @@ std::u16string WheelKeyCaption(std::u16string_view label, std::u16string_view ke
     return caption;
 }
 
+namespace
+{
+
+// The flag behind each option item, in one table for its mark and its command.
+bool *OptionFlag(unsigned id, TrayOptions &options) noexcept
+{
+    switch (id)
+    {
+    case kPPCaption:
+        return &options.Caption;
+    case kPPMostTop:
+        return &options.MostTop;
+    case kPPNonTaskBar:
+        return &options.NonTaskBar;
+    case kPPWheelKeyEnabled1:
+        return &options.WheelButton1;
+    case kPPWheelKeyEnabled2:
+        return &options.WheelButton2;
+    case kPPMinimize:
+        return &options.Minimize;
+    case kPPLive:
+        return &options.Live;
+    case kPPClickClick:
+        return &options.Click;
+    case kPPPosSize:
+        return &options.PositionSize;
+    case kPPWExec:
+        return &options.WExecute;
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+MenuItemState MenuItemStateOf(unsigned id, const MenuInputs &in)
+{
+    TrayOptions options = in.options;
+    if (const bool *flag = OptionFlag(id, options))
+        return {*flag, true};
+    if (id >= kPPDisplay0 && id <= kPPDisplay2)
+        return {static_cast<int>(id - kPPDisplay0) == in.options.Display, true};
+    if (id >= kPPPriority0 && id <= kPPPriority4)
+        return {static_cast<int>(id - kPPPriority0) == in.priorityTag.value_or(0), true};
+    if (id >= kPPTrans10 && id <= kPPTrans100)
+        return {in.transTag && static_cast<int>(id - kPPTrans10 + 1) == *in.transTag, true};
+    switch (id)
+    {
+    case kPPPriority:
+    case kPPExit:
+    case kPPReStart:
+    case kPPTERMINATE:
+        return {false, in.targetRunning};
+    case kPPTrans:
+        return {false, in.targetRunning && in.translucencyAvailable};
+    case kPPMAX:
+        return {in.captionless && in.targetRunning, in.targetRunning && in.targetSizable};
+    case kPPKV2File:
+        return {false, in.taskFileGiven};
+    case kPPModify:
+        return {false, !in.starting};
+    case kPPMouseHookReset:
+        return {false, WheelFeatureActive(in.options)};
+    default:
+        return {};
+    }
+}
+
+bool ToggleOption(unsigned id, TrayOptions &options)
+{
+    bool *flag = OptionFlag(id, options);
+    if (flag == nullptr)
+        return false;
+    *flag = !*flag;
+    return true;
+}
+
+bool WheelFeatureActive(const TrayOptions &options) noexcept
+{
+    return (options.WheelButton1 && !options.WheelKey1.empty()) ||
+           (options.WheelButton2 && !options.WheelKey2.empty());
+}
+
 } // namespace controller

@@ -2,6 +2,8 @@
 // translucency tables behind its submenus, and the tray tip texts the monitor shows.
 #pragma once
 
+#include "controller/Options.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -87,5 +89,38 @@ std::u16string AbsentTip(std::u16string_view hotKeyText, std::u16string_view com
 
 // Caption of a wheel key item: `label` and the key text in brackets ("シングルクリック　キー [F5]").
 std::u16string WheelKeyCaption(std::u16string_view label, std::u16string_view keyText);
+
+// Everything the menu's check marks and enabled states follow from. The menu stores none of them: it
+// is drawn from these whenever it opens or a command has changed them.
+struct MenuInputs
+{
+    TrayOptions options;
+    bool targetRunning = false; // the target window exists
+    bool targetSizable = false; // it has a sizing frame, so it can be maximized without a title bar
+    bool captionless = false;   // KV2 has maximized it without a title bar
+    bool starting = false;      // a start is under way
+    bool taskFileGiven = false;
+    bool translucencyAvailable = true;
+    std::optional<int> priorityTag; // the target's priority as last read, when known
+    std::optional<int> transTag;    // the target's translucency as last read, when known
+
+    bool operator==(const MenuInputs &) const = default;
+};
+
+struct MenuItemState
+{
+    bool checked = false;
+    bool enabled = true;
+};
+
+// The check mark and enabled state of the item `id`; enabled and unchecked for ids without a rule.
+MenuItemState MenuItemStateOf(unsigned id, const MenuInputs &inputs);
+
+// The items whose check mark the user flips with the command itself, and the option each one is.
+// Flips the option of `id` and answers true; false for any other command (nothing changes).
+bool ToggleOption(unsigned id, TrayOptions &options);
+
+// True when a wheel click has a key to send: an enabled gesture with a key text.
+bool WheelFeatureActive(const TrayOptions &options) noexcept;
 
 } // namespace controller

@@ -96,6 +96,9 @@ PopupMenu::PopupMenu(const std::vector<Item> &items) : m_menu(CreatePopupMenu())
     if (!m_menu)
         throw common::win::WinError("CreatePopupMenu");
     Build(m_menu.Get(), items, 0, 0);
+    for (const Item &item : items)
+        if (item.id != 0)
+            m_ids.push_back(item.id);
 }
 
 HMENU PopupMenu::Submenu(UINT id) const noexcept

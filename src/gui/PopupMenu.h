@@ -45,9 +45,15 @@ class PopupMenu
     void SetCaption(UINT id, const std::u16string &caption);
     // Checks `id` and unchecks the others of [first, last].
     void CheckRadio(UINT first, UINT last, UINT id) noexcept;
+    // The ids of every item but the separators, in the order given to the constructor.
+    const std::vector<UINT> &Ids() const noexcept
+    {
+        return m_ids;
+    }
 
   private:
     common::win::UniqueMenu m_menu;
+    std::vector<UINT> m_ids;
 };
 
 } // namespace gui

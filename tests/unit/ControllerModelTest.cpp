@@ -423,3 +423,122 @@ TEST(ErrorLogLine, NoLineBreakSurvivesInAMessage)
             words.push_back(u'|');
     EXPECT_EQ(words, u"one|two|three|");
 }
+
+// --- marks and enabled states, drawn from the options and the target ---
+
+TEST(MenuModelMarks, EachOptionItemShowsAndFlipsItsOwnOption)
+{
+    using controller::TrayOptions;
+    const std::pair<unsigned, bool TrayOptions::*> items[] = {
+        {controller::kPPCaption, &TrayOptions::Caption},
+        {controller::kPPMostTop, &TrayOptions::MostTop},
+        {controller::kPPNonTaskBar, &TrayOptions::NonTaskBar},
+        {controller::kPPWheelKeyEnabled1, &TrayOptions::WheelButton1},
+        {controller::kPPWheelKeyEnabled2, &TrayOptions::WheelButton2},
+        {controller::kPPMinimize, &TrayOptions::Minimize},
+        {controller::kPPLive, &TrayOptions::Live},
+        {controller::kPPClickClick, &TrayOptions::Click},
+        {controller::kPPPosSize, &TrayOptions::PositionSize},
+        {controller::kPPWExec, &TrayOptions::WExecute},
+    };
+    for (const auto &[id, field] : items)
+    {
+        controller::MenuInputs inputs;
+        for (bool value : {false, true})
+        {
+            inputs.options.*field = value;
+            EXPECT_EQ(controller::MenuItemStateOf(id, inputs).checked, value) << id;
+        }
+        TrayOptions expected = inputs.options;
+        expected.*field = !(expected.*field);
+        EXPECT_TRUE(controller::ToggleOption(id, inputs.options)) << id;
+        EXPECT_EQ(inputs.options, expected) << id; // that option and no other
+    }
+    // Commands that are no option change nothing.
+    TrayOptions options;
+    for (unsigned id :
+         {controller::kPPAct, controller::kPPMAX, controller::kPPDisplay0, controller::kPPClose})
+        EXPECT_FALSE(controller::ToggleOption(id, options)) << id;
+    EXPECT_EQ(options, TrayOptions());
+}
+
+TEST(MenuModelMarks, TargetItemsFollowTheTarget)
+{
+    using controller::MenuInputs;
+    struct Case
+    {
+        const char *name;
+        MenuInputs inputs;
+        unsigned id;
+        controller::MenuItemState expected;
+    };
+    MenuInputs running;
+    running.targetRunning = true;
+    MenuInputs sizable = running;
+    sizable.targetSizable = true;
+    MenuInputs captionless = sizable;
+    captionless.captionless = true;
+    MenuInputs gone = captionless;
+    gone.targetRunning = false;
+    MenuInputs oldSystem = running;
+    oldSystem.translucencyAvailable = false;
+    MenuInputs starting;
+    starting.starting = true;
+    MenuInputs task;
+    task.taskFileGiven = true;
+    MenuInputs wheel;
+    wheel.options.WheelButton2 = true;
+    wheel.options.WheelKey2 = u"F9";
+    MenuInputs wheelWithoutKey;
+    wheelWithoutKey.options.WheelButton1 = true;
+    const Case cases[] = {
+        {"no target: close items off", {}, controller::kPPExit, {false, false}},
+        {"running: terminate on", running, controller::kPPTERMINATE, {false, true}},
+        {"running: priority on", running, controller::kPPPriority, {false, true}},
+        {"running: translucency on", running, controller::kPPTrans, {false, true}},
+        {"before Windows 2000: no translucency", oldSystem, controller::kPPTrans, {false, false}},
+        {"fixed frame: no caption-less maximize", running, controller::kPPMAX, {false, false}},
+        {"sizing frame", sizable, controller::kPPMAX, {false, true}},
+        {"maximized without title bar", captionless, controller::kPPMAX, {true, true}},
+        {"target gone: mark and item go", gone, controller::kPPMAX, {false, false}},
+        {"retarget while starting", starting, controller::kPPModify, {false, false}},
+        {"retarget otherwise", {}, controller::kPPModify, {false, true}},
+        {"editing needs a task file", {}, controller::kPPKV2File, {false, false}},
+        {"task file", task, controller::kPPKV2File, {false, true}},
+        {"hook reset with a wheel key", wheel, controller::kPPMouseHookReset, {false, true}},
+        {"hook reset without a key text", wheelWithoutKey, controller::kPPMouseHookReset, {false, false}},
+        {"always there", {}, controller::kPPKV2Close, {false, true}},
+    };
+    for (const Case &c : cases)
+    {
+        const controller::MenuItemState state = controller::MenuItemStateOf(c.id, c.inputs);
+        EXPECT_EQ(state.checked, c.expected.checked) << c.name;
+        EXPECT_EQ(state.enabled, c.expected.enabled) << c.name;
+    }
+}
+
+TEST(MenuModelMarks, RadioItemsMarkExactlyOne)
+{
+    const auto marked = [](unsigned first, unsigned last, const controller::MenuInputs &inputs) {
+        std::vector<unsigned> ids;
+        for (unsigned id = first; id <= last; ++id)
+            if (controller::MenuItemStateOf(id, inputs).checked)
+                ids.push_back(id);
+        return ids;
+    };
+    controller::MenuInputs inputs;
+    EXPECT_EQ(marked(controller::kPPDisplay0, controller::kPPDisplay2, inputs),
+              std::vector<unsigned>{controller::kPPDisplay0});
+    EXPECT_EQ(marked(controller::kPPPriority0, controller::kPPPriority4, inputs),
+              std::vector<unsigned>{controller::kPPPriority0}); // "通常" until the target is asked
+    EXPECT_TRUE(marked(controller::kPPTrans10, controller::kPPTrans100, inputs).empty());
+    inputs.options.Display = 2;
+    inputs.priorityTag = 3;
+    inputs.transTag = 9; // 50%
+    EXPECT_EQ(marked(controller::kPPDisplay0, controller::kPPDisplay2, inputs),
+              std::vector<unsigned>{controller::kPPDisplay2});
+    EXPECT_EQ(marked(controller::kPPPriority0, controller::kPPPriority4, inputs),
+              std::vector<unsigned>{controller::kPPPriority0 + 3});
+    EXPECT_EQ(marked(controller::kPPTrans10, controller::kPPTrans100, inputs),
+              std::vector<unsigned>{controller::kPPTrans10 + 8});
+}

@@ -60,11 +60,6 @@ constexpr int kSaveRetries = 8;
 // been answered.
 constexpr UINT WM_HANDOVER = WM_APP + 1;
 
-// The auto-check items: their mark flips before their handler runs.
-constexpr UINT kAutoCheckItems[] = {
-    kPPMAX,  kPPCaption,    kPPMostTop, kPPNonTaskBar, kPPWheelKeyEnabled1, kPPWheelKeyEnabled2, kPPMinimize,
-    kPPLive, kPPClickClick, kPPPosSize, kPPWExec};
-
 // Runs an action when the scope is left, however it is left.
 template <typename Action> class OnExit
 {
@@ -240,9 +235,9 @@ void TmainForm::SetCompanions(procwin::TIRunFindForm *picker, ui::TKeyForm *keyF
     // A duplicate start that hands over shows nothing.
     if (m_panel != nullptr && m_timer.Enabled())
     {
-        m_panel->Proc_ImageWClick(Checked(kPPClickClick));
+        m_panel->Proc_ImageWClick(m_options.Click);
         m_panel->SetPictureHint(m_trayIcon.Hint());
-        m_panel->SetPanelVisible(MPPDisplayC == 1 || MPPDisplayC == 2);
+        m_panel->SetPanelVisible(m_options.Display == 1 || m_options.Display == 2);
     }
 }
 
@@ -261,11 +256,11 @@ void TmainForm::FormCreate()
     procwin::Wow64Init();
     procwin::TaskBarListCreate();
     m_menu.SetCaption(kPPKV2Close, application.Title() + u"を閉じる");
-    m_menu.SetEnabled(kPPTrans, procwin::IsWin2000OrLater());
-    m_menu.SetEnabled(kPPKV2File, task.TaskFileGiven);
+    m_translucencyAvailable = procwin::IsWin2000OrLater();
     LoadOptions();
+    ApplyMenu();
 
-    if (!(Checked(kPPWExec) && HandOver()))
+    if (!(m_options.WExecute && HandOver()))
     {
         SetWindowTextW(Handle(), W(u"KV2-" + task.ProgramPath));
         m_waitingIcon.Reset(static_cast<HICON>(
@@ -278,7 +273,7 @@ void TmainForm::FormCreate()
         m_trayIcon.SetHint(task.CommandLine);
         m_trayIcon.SetPopupMenu(m_menu.Handle(), Handle());
         m_trayIcon.SetEnabled(true);
-        m_trayIcon.SetIconVisible(TrayIconShown(MPPDisplayC));
+        m_trayIcon.SetIconVisible(TrayIconShown(m_options.Display));
         WireClicks();
         m_timer.SetInterval(kMonitorInterval);
         m_timer.SetEnabled(true);
@@ -352,26 +347,8 @@ void TmainForm::LoadOptions()
         AppendErrorLog(startup::Paths().ErrorLogPath,
                        location.file + u"を読み込めません: " + ErrorMessage(std::current_exception()));
     }
-    m_menu.SetChecked(kPPMinimize, options.Minimize);
-    m_menu.SetChecked(kPPLive, options.Live);
-    m_menu.SetChecked(kPPClickClick, options.Click);
-    m_menu.SetChecked(kPPPosSize, options.PositionSize);
-    MX = options.X;
-    MY = options.Y;
-    MW = options.W;
-    MH = options.H;
-    m_menu.SetChecked(kPPCaption, options.Caption);
-    MCap = options.Edit;
-    MTrans = std::clamp(options.TransValue, 10, 100);
-    m_menu.SetChecked(kPPWExec, options.WExecute);
-    m_menu.SetChecked(kPPNonTaskBar, options.NonTaskBar);
-    m_menu.SetChecked(kPPMostTop, options.MostTop);
-    MWheelkey1 = options.WheelKey1;
-    m_menu.SetChecked(kPPWheelKeyEnabled1, options.WheelButton1);
-    MWheelkey2 = options.WheelKey2;
-    m_menu.SetChecked(kPPWheelKeyEnabled2, options.WheelButton2);
-    MPPDisplayC = options.Display;
-    m_menu.CheckRadio(kPPDisplay0, kPPDisplay2, kPPDisplay0 + static_cast<UINT>(MPPDisplayC));
+    options.TransValue = std::clamp(options.TransValue, 10, 100);
+    m_options = options;
     m_storedOptions = CurrentOptions();
 }
 
@@ -388,28 +365,17 @@ void TmainForm::PanelOptionsChanged()
 
 TrayOptions TmainForm::CurrentOptions() const
 {
-    TrayOptions options = m_panelOptions;
+    // The panel's keys are the panel's own while it exists; as loaded otherwise.
+    TrayOptions panel = m_panelOptions;
     if (m_panel != nullptr)
-        m_panel->ReadPanelOptions(options);
-    options.Minimize = Checked(kPPMinimize);
-    options.Live = Checked(kPPLive);
-    options.Click = Checked(kPPClickClick);
-    options.PositionSize = Checked(kPPPosSize);
-    options.X = MX;
-    options.Y = MY;
-    options.W = MW;
-    options.H = MH;
-    options.Caption = Checked(kPPCaption);
-    options.Edit = MCap;
-    options.TransValue = MTrans;
-    options.WExecute = Checked(kPPWExec);
-    options.NonTaskBar = Checked(kPPNonTaskBar);
-    options.MostTop = Checked(kPPMostTop);
-    options.WheelKey1 = MWheelkey1;
-    options.WheelButton1 = Checked(kPPWheelKeyEnabled1);
-    options.WheelKey2 = MWheelkey2;
-    options.WheelButton2 = Checked(kPPWheelKeyEnabled2);
-    options.Display = MPPDisplayC;
+        m_panel->ReadPanelOptions(panel);
+    TrayOptions options = m_options;
+    options.IconPanelLeft = panel.IconPanelLeft;
+    options.IconPanelTop = panel.IconPanelTop;
+    options.IconPanelSize = panel.IconPanelSize;
+    options.IconPanelMostTop = panel.IconPanelMostTop;
+    options.IconPanelHint = panel.IconPanelHint;
+    options.IconPanelTrans = panel.IconPanelTrans;
     return options;
 }
 
@@ -502,7 +468,8 @@ void TmainForm::FirstStart()
     }
     if (task.NoExecute)
     {
-        m_menu.SetChecked(kPPLive, true);
+        m_options.Live = true;
+        ApplyMenu();
         return;
     }
     if (!adopted && StartTarget())
@@ -548,8 +515,8 @@ bool TmainForm::StartTarget()
 {
     if (!m_state.Enter(Phase::Starting))
         return false;
+    ApplyMenu();
     startup::TaskDefinition &task = startup::Task();
-    m_menu.SetEnabled(kPPModify, false);
     FExecStop = false;
     procwin::SetTargetWnd(nullptr);
     procwin::SetTargetSubWnd(nullptr);
@@ -563,12 +530,12 @@ bool TmainForm::StartTarget()
         m_trayIcon.SetIconIndex(1);
         if (m_panel != nullptr)
             m_panel->ShowWaitingPicture(false);
-        m_menu.SetEnabled(kPPModify, true);
+        ApplyMenu();
     });
 
-    const procwin::Bounds remembered{MX, MY, MW, MH};
-    const bool usePlace = Checked(kPPPosSize) && MW != 0 && MH != 0 && !procwin::IsOffScreen(remembered) &&
-                          task.ShowCommand == startup::kShowDefault;
+    const procwin::Bounds remembered{m_options.X, m_options.Y, m_options.W, m_options.H};
+    const bool usePlace = m_options.PositionSize && m_options.W != 0 && m_options.H != 0 &&
+                          !procwin::IsOffScreen(remembered) && task.ShowCommand == startup::kShowDefault;
     {
         // Commands run while the program starts up. The wait also ends when the program's window shows in
         // another process, as with a launcher that hands over to another copy: the search takes it at once.
@@ -613,11 +580,11 @@ bool TmainForm::StartTarget()
             procwin::Move(target, remembered);
     }
     MCapB = WholeTitle(target);
-    if (MTrans < 100)
-        procwin::SetTrans(target, MTrans);
-    if (Checked(kPPNonTaskBar))
+    if (m_options.TransValue < 100)
+        procwin::SetTrans(target, m_options.TransValue);
+    if (m_options.NonTaskBar)
         procwin::TaskBarButtonHide(target);
-    if (Checked(kPPMostTop))
+    if (m_options.MostTop)
         procwin::SetTopMost(target, true);
     MPID = procwin::WindowProcessIdentity(target);
     if (procwin::TargetSubWnd() != nullptr && !IsWindowVisible(procwin::TargetSubWnd()))
@@ -685,29 +652,31 @@ void TmainForm::TimerRunning()
     if (m_panel != nullptr)
         m_panel->Proc_PanelHint(U(title));
     SetTip(RunningTip(startup::Task().HotKeyText, U(title)));
-    SetTargetItemsEnabled(true);
-    if (!m_menu.Enabled(kPPMAX) && HasThickFrame(target))
-        m_menu.SetEnabled(kPPMAX, true);
+    m_targetRunning = true;
+    // Once seen, the sizing frame keeps the item on while the target runs (a caption-less window keeps
+    // its frame anyway).
+    m_targetSizable = m_targetSizable || HasThickFrame(target);
     if (!IsIconic(target) && !IsZoomed(target))
     {
         if (const std::optional<procwin::Bounds> bounds = procwin::GetWndBounds(target))
         {
-            MX = bounds->left;
-            MY = bounds->top;
-            MW = bounds->width;
-            MH = bounds->height;
+            m_options.X = bounds->left;
+            m_options.Y = bounds->top;
+            m_options.W = bounds->width;
+            m_options.H = bounds->height;
         }
     }
-    if (Checked(kPPCaption) && WholeTitle(target) != MCap)
-        procwin::SetCaption(target, MCap);
-    if (m_transMissed == target && procwin::SetTrans(target, MTrans))
+    if (m_options.Caption && WholeTitle(target) != m_options.Edit)
+        procwin::SetCaption(target, m_options.Edit);
+    if (m_transMissed == target && procwin::SetTrans(target, m_options.TransValue))
         m_transMissed = nullptr;
-    if (m_captionlessMissed == target && procwin::SetCaptionless(target, Checked(kPPMAX)))
+    if (m_captionlessMissed == target && procwin::SetCaptionless(target, m_captionless))
         m_captionlessMissed = nullptr;
     // No minimize event arrives for some windows (and none at all under some systems): a target found
     // minimized on screen goes to the tray all the same.
-    if (Checked(kPPMinimize) && IsIconic(target) && IsWindowVisible(target))
+    if (m_options.Minimize && IsIconic(target) && IsWindowVisible(target))
         Proc_Min(target);
+    ApplyMenu();
     KeepMouseHook();
 }
 
@@ -715,10 +684,10 @@ void TmainForm::KeepMouseHook()
 {
     if (GetForegroundWindow() == procwin::TargetWnd())
     {
-        if (!WheelFeatureActive())
+        if (!WheelFeatureActive(m_options))
             return;
-        procwin::SetWheelGestures(Checked(kPPWheelKeyEnabled1) && !MWheelkey1.empty(),
-                                  Checked(kPPWheelKeyEnabled2) && !MWheelkey2.empty());
+        procwin::SetWheelGestures(m_options.WheelButton1 && !m_options.WheelKey1.empty(),
+                                  m_options.WheelButton2 && !m_options.WheelKey2.empty());
         if (!procwin::IsMouseHookInstalled())
         {
             if (procwin::MouseHookStart(Handle()))
@@ -738,14 +707,12 @@ void TmainForm::KeepMouseHook()
 void TmainForm::TimerAbsent()
 {
     SetTip(AbsentTip(startup::Task().HotKeyText, startup::Task().CommandLine));
-    SetTargetItemsEnabled(false);
-    if (m_menu.Enabled(kPPMAX))
-    {
-        m_menu.SetEnabled(kPPMAX, false);
-        m_menu.SetChecked(kPPMAX, false);
-    }
+    m_targetRunning = false;
+    m_targetSizable = false;
+    m_captionless = false;
+    ApplyMenu();
     // A start or restart in progress has no target yet: that is no reason to end.
-    if ((!Checked(kPPLive) || startup::Task().ProgramPath.empty()) && m_state.MayEndWithoutTarget())
+    if ((!m_options.Live || startup::Task().ProgramPath.empty()) && m_state.MayEndWithoutTarget())
     {
         CloseController();
         return;
@@ -763,17 +730,36 @@ void TmainForm::SetTip(const std::u16string &tip)
         m_panel->SetPictureHint(tip);
 }
 
-void TmainForm::SetTargetItemsEnabled(bool enabled)
+MenuInputs TmainForm::MenuState() const
 {
-    for (UINT id : {kPPTERMINATE, kPPExit, kPPReStart, kPPPriority, kPPTrans})
-        if (m_menu.Enabled(id) != enabled)
-            m_menu.SetEnabled(id, enabled);
+    MenuInputs inputs;
+    inputs.options = m_options;
+    inputs.targetRunning = m_targetRunning;
+    inputs.targetSizable = m_targetSizable;
+    inputs.captionless = m_captionless;
+    inputs.starting = m_state.Within(Phase::Starting);
+    inputs.taskFileGiven = startup::Task().TaskFileGiven;
+    inputs.translucencyAvailable = m_translucencyAvailable;
+    inputs.priorityTag = m_priorityTag;
+    inputs.transTag = m_transTag;
+    return inputs;
 }
 
-bool TmainForm::WheelFeatureActive() const noexcept
+// The menu is drawn from the controller's state; the tick calls this too, so it acts only on a change.
+void TmainForm::ApplyMenu()
 {
-    return (Checked(kPPWheelKeyEnabled1) && !MWheelkey1.empty()) ||
-           (Checked(kPPWheelKeyEnabled2) && !MWheelkey2.empty());
+    MenuInputs inputs = MenuState();
+    if (m_drawnMenu && *m_drawnMenu == inputs)
+        return;
+    for (UINT id : m_menu.Ids())
+    {
+        const MenuItemState state = MenuItemStateOf(id, inputs);
+        if (m_menu.Checked(id) != state.checked)
+            m_menu.SetChecked(id, state.checked);
+        if (m_menu.Enabled(id) != state.enabled)
+            m_menu.SetEnabled(id, state.enabled);
+    }
+    m_drawnMenu = std::move(inputs);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -789,11 +775,11 @@ void TmainForm::ActivateTarget()
             ShowIfSet(target, SW_RESTORE);
             ShowIfSet(procwin::TargetSubWnd(), SW_RESTORE);
         }
-        if (MTrans < 100 && !procwin::SetTrans(target, MTrans))
+        if (m_options.TransValue < 100 && !procwin::SetTrans(target, m_options.TransValue))
             m_transMissed = target;
-        if (Checked(kPPNonTaskBar))
+        if (m_options.NonTaskBar)
             procwin::TaskBarButtonHide(target);
-        if (Checked(kPPMostTop))
+        if (m_options.MostTop)
             procwin::SetTopMost(target, true);
         procwin::ForceForeground(target);
         return;
@@ -824,7 +810,7 @@ void TmainForm::HookHotKeyHotKey(int index)
 void TmainForm::Proc_Min(HWND m)
 {
     const HWND target = procwin::TargetWnd();
-    if (Checked(kPPMinimize))
+    if (m_options.Minimize)
     {
         if (target == nullptr || (m != target && m != procwin::TargetSubWnd()))
             return;
@@ -838,7 +824,7 @@ void TmainForm::Proc_Min(HWND m)
         if (IsWindowVisible(target))
             ShowIfSet(target, SW_HIDE);
     }
-    else if (Checked(kPPNonTaskBar))
+    else if (m_options.NonTaskBar)
     {
         procwin::TaskBarButtonShow(target);
     }
@@ -846,7 +832,7 @@ void TmainForm::Proc_Min(HWND m)
 
 void TmainForm::Proc_MinEnd(HWND)
 {
-    if (!Checked(kPPMinimize) && Checked(kPPNonTaskBar))
+    if (!m_options.Minimize && m_options.NonTaskBar)
         procwin::TaskBarButtonHide(procwin::TargetWnd());
 }
 
@@ -944,8 +930,8 @@ void TmainForm::PPReStartClick()
     if (StartTarget())
     {
         ShowIfSet(procwin::TargetWnd(), startup::Task().ShowCommand);
-        if (MTrans < 100)
-            procwin::SetTrans(procwin::TargetWnd(), MTrans);
+        if (m_options.TransValue < 100)
+            procwin::SetTrans(procwin::TargetWnd(), m_options.TransValue);
     }
 }
 
@@ -1006,10 +992,14 @@ void TmainForm::FormCloseQuery()
 void TmainForm::OnCommand(UINT id)
 {
     // A command for an item the menu shows disabled is not the user's: ignore it.
-    if (!m_menu.Enabled(id))
+    if (!MenuItemStateOf(id, MenuState()).enabled)
         return;
-    if (std::find(std::begin(kAutoCheckItems), std::end(kAutoCheckItems), id) != std::end(kAutoCheckItems))
-        m_menu.SetChecked(id, !m_menu.Checked(id));
+    // The option items flip their option before their handler runs; the menu follows afterwards.
+    if (id == kPPMAX)
+        m_captionless = !m_captionless;
+    else
+        ToggleOption(id, m_options);
+    const OnExit redraw([this] { ApplyMenu(); });
     if (id >= kPPPriority0 && id <= kPPPriority4)
         return PPrioritySubClick(static_cast<int>(id - kPPPriority0));
     if (id >= kPPTrans10 && id <= kPPTrans100)
@@ -1069,20 +1059,21 @@ void TmainForm::OnCommand(UINT id)
 
 void TmainForm::PPMenuPopup()
 {
-    m_menu.SetCaption(kPPWheelKeyEdit1, WheelKeyCaption(u"シングルクリック　キー", MWheelkey1));
-    m_menu.SetCaption(kPPWheelKeyEdit2, WheelKeyCaption(u"ダブルクリック　キー", MWheelkey2));
-    m_menu.SetEnabled(kPPMouseHookReset, WheelFeatureActive());
+    m_menu.SetCaption(kPPWheelKeyEdit1, WheelKeyCaption(u"シングルクリック　キー", m_options.WheelKey1));
+    m_menu.SetCaption(kPPWheelKeyEdit2, WheelKeyCaption(u"ダブルクリック　キー", m_options.WheelKey2));
+    ApplyMenu();
 }
 
 void TmainForm::PPPriorityClick()
 {
     if (const std::optional<int> tag = PriorityTagOfClass(procwin::GetWndPriority(procwin::TargetWnd())))
-        m_menu.CheckRadio(kPPPriority0, kPPPriority4, kPPPriority0 + static_cast<UINT>(*tag));
+        m_priorityTag = tag;
+    ApplyMenu();
 }
 
 void TmainForm::PPrioritySubClick(int tag)
 {
-    m_menu.CheckRadio(kPPPriority0, kPPPriority4, kPPPriority0 + static_cast<UINT>(tag));
+    m_priorityTag = tag;
     const DWORD priorityClass = PriorityClassOfTag(tag);
     if (priorityClass != procwin::GetWndPriority(procwin::TargetWnd()))
         procwin::SetWndPriority(procwin::TargetWnd(), priorityClass);
@@ -1093,13 +1084,15 @@ void TmainForm::PPTransClick()
     if (!procwin::IsWinXPOrLater())
         return;
     const int tag = TransTagOfPercent(procwin::GetTrans(procwin::TargetWnd()));
-    m_menu.CheckRadio(kPPTrans10, kPPTrans100, kPPTrans10 - 1 + static_cast<UINT>(tag));
+    m_transTag = tag;
+    ApplyMenu();
 }
 
 void TmainForm::PPTansSubClick(int tag)
 {
-    MTrans = TransPercentOfTag(tag);
-    m_transMissed = procwin::SetTrans(procwin::TargetWnd(), MTrans) ? nullptr : procwin::TargetWnd();
+    m_options.TransValue = TransPercentOfTag(tag);
+    m_transMissed =
+        procwin::SetTrans(procwin::TargetWnd(), m_options.TransValue) ? nullptr : procwin::TargetWnd();
     SaveOptions();
 }
 
@@ -1108,7 +1101,7 @@ void TmainForm::PPMAXClick()
     const HWND target = procwin::TargetWnd();
     if (!HasThickFrame(target))
         return;
-    m_captionlessMissed = procwin::SetCaptionless(target, Checked(kPPMAX)) ? nullptr : target;
+    m_captionlessMissed = procwin::SetCaptionless(target, m_captionless) ? nullptr : target;
     SaveOptions();
 }
 
@@ -1116,24 +1109,24 @@ void TmainForm::PPEditClick()
 {
     SetClicksEnabled(false);
     const OnExit reenable([this] { SetClicksEnabled(true); });
-    std::u16string text = MCap;
+    std::u16string text = m_options.Edit;
     if (text.empty())
         text = IsWindow(procwin::TargetWnd()) ? WholeTitle(procwin::TargetWnd()) : MCapB;
     if (common::win::InputText(u"KV2 - タイトルバーの編集", u"キャプションを入力してください。", text))
-        MCap = text;
+        m_options.Edit = text;
     SaveOptions();
 }
 
 void TmainForm::PPDefaultClick()
 {
-    MCap = MCapB;
+    m_options.Edit = MCapB;
     SaveOptions();
 }
 
 void TmainForm::PPMostTopClick()
 {
     if (IsWindow(procwin::TargetWnd()))
-        procwin::SetTopMost(procwin::TargetWnd(), Checked(kPPMostTop));
+        procwin::SetTopMost(procwin::TargetWnd(), m_options.MostTop);
     SaveOptions();
 }
 
@@ -1142,7 +1135,7 @@ void TmainForm::PPNonTaskBarClick()
     const HWND target = procwin::TargetWnd();
     if (IsWindow(target))
     {
-        if (!Checked(kPPNonTaskBar))
+        if (!m_options.NonTaskBar)
             procwin::TaskBarButtonShow(target);
         else if (!IsIconic(target))
             procwin::TaskBarButtonHide(target);
@@ -1152,7 +1145,7 @@ void TmainForm::PPNonTaskBarClick()
 
 void TmainForm::PPWheelKeyEnabledClick()
 {
-    if (!Checked(kPPWheelKeyEnabled1) && !Checked(kPPWheelKeyEnabled2) && procwin::IsMouseHookInstalled())
+    if (!m_options.WheelButton1 && !m_options.WheelButton2 && procwin::IsMouseHookInstalled())
         procwin::MouseHookStop();
     SaveOptions();
 }
@@ -1160,7 +1153,7 @@ void TmainForm::PPWheelKeyEnabledClick()
 void TmainForm::PPWheelKeyEditClick(int index)
 {
     if (m_keyForm != nullptr && m_keyForm->ShowModal(Handle()) == ui::TKeyForm::kResultOK)
-        (index == 1 ? MWheelkey1 : MWheelkey2) = m_keyForm->KeyText();
+        (index == 1 ? m_options.WheelKey1 : m_options.WheelKey2) = m_keyForm->KeyText();
     SaveOptions();
 }
 
@@ -1173,9 +1166,9 @@ void TmainForm::PPMouseHookResetClick()
 void TmainForm::PPMinimizeClick()
 {
     const HWND target = procwin::TargetWnd();
-    if (IsWindow(target) && Checked(kPPMinimize) && IsIconic(target))
+    if (IsWindow(target) && m_options.Minimize && IsIconic(target))
         Proc_Min(target);
-    if (!Checked(kPPMinimize) && IsWindow(target) && !IsWindowVisible(target))
+    if (!m_options.Minimize && IsWindow(target) && !IsWindowVisible(target))
     {
         ShowIfSet(target, SW_MINIMIZE);
         ShowIfSet(procwin::TargetSubWnd(), SW_MINIMIZE);
@@ -1188,12 +1181,12 @@ void TmainForm::PPClickClickClick()
     WireClicks();
     SaveOptions();
     if (m_panel != nullptr)
-        m_panel->Proc_ImageWClick(Checked(kPPClickClick));
+        m_panel->Proc_ImageWClick(m_options.Click);
 }
 
 void TmainForm::WireClicks()
 {
-    if (Checked(kPPClickClick))
+    if (m_options.Click)
     {
         m_trayIcon.SetOnClick({});
         m_trayIcon.SetOnDblClick([this] { TrayIconDblClick(); });
@@ -1225,8 +1218,7 @@ void TmainForm::PPKV2FileClick()
 
 void TmainForm::PPDisplayClick(int tag)
 {
-    m_menu.CheckRadio(kPPDisplay0, kPPDisplay2, kPPDisplay0 + static_cast<UINT>(tag));
-    MPPDisplayC = tag;
+    m_options.Display = tag;
     m_trayIcon.SetIconVisible(TrayIconShown(tag));
     if (m_panel != nullptr)
         m_panel->SetPanelVisible(tag == 1 || tag == 2);
@@ -1284,7 +1276,7 @@ void TmainForm::WMWheelKey(int index)
     if (foreground == nullptr ||
         (foreground != procwin::TargetWnd() && foreground != procwin::TargetSubWnd()))
         return;
-    procwin::SendWheelKey(index == 1 ? MWheelkey1 : MWheelkey2);
+    procwin::SendWheelKey(index == 1 ? m_options.WheelKey1 : m_options.WheelKey2);
 }
 
 LRESULT TmainForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)

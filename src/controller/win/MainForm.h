@@ -8,6 +8,7 @@
 
 #include "common/win/Unique.h"
 #include "controller/ControllerState.h"
+#include "controller/MenuModel.h"
 #include "controller/Options.h"
 #include "gui/PopupMenu.h"
 #include "gui/Window.h"
@@ -18,6 +19,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace procwin
@@ -125,7 +127,9 @@ class TmainForm : public gui::Window
     void TimerAbsent();
     void KeepMouseHook();
     void SetTip(const std::u16string &tip);
-    void SetTargetItemsEnabled(bool enabled);
+    // The menu's marks and enabled states follow from this state; ApplyMenu draws them on a change.
+    MenuInputs MenuState() const;
+    void ApplyMenu();
 
     // Runs `pass` until it answers true, the wait count has run out, the stop request is set or the
     // wait has lasted longer than its 60 s; messages run between passes without spinning.
@@ -166,11 +170,6 @@ class TmainForm : public gui::Window
 
     bool WMCopyData(HWND sender, const COPYDATASTRUCT *data);
     void WMWheelKey(int index);
-    bool Checked(UINT id) const noexcept
-    {
-        return m_menu.Checked(id);
-    }
-    bool WheelFeatureActive() const noexcept;
     int Question(const std::u16string &text, UINT style);
     void HookHotKeyHotKey(int index);
 
@@ -187,6 +186,10 @@ class TmainForm : public gui::Window
     ui::TKeyForm *m_keyForm = nullptr;          // not owned
     IconPanel *m_panel = nullptr;               // not owned
 
+    // The one record of the target's options: the menu is drawn from it, commands change it, saves write
+    // it. (Translucency, caption text, the remembered rectangle, the wheel keys and the display mode
+    // are its TransValue, Edit, X/Y/W/H, WheelKey1/2 and Display.)
+    TrayOptions m_options;
     TrayOptions m_panelOptions; // the panel's keys as loaded, saved back when there is no panel
     // What the option file holds as far as this instance knows: as loaded, then as last saved.
     TrayOptions m_storedOptions;
@@ -195,17 +198,20 @@ class TmainForm : public gui::Window
     bool m_optionsUnread = false;
     int m_saveRetries = 0;
     bool FExecExe = false;
-    int MTrans = 100;
     int MWaitC = 0;
     procwin::ProcessIdentity MPID; // the target's process as seen at attachment
-    std::u16string MCap;
     std::u16string MCapB;
     bool FExecStop = false;
-    int MX = 0, MY = 0, MW = 0, MH = 0;
-    int MPPDisplayC = 0;
     int MHookResetC = 0;
-    std::u16string MWheelkey1;
-    std::u16string MWheelkey2;
+    // What the menu shows that is no option: the target as the monitor last saw it, and its priority
+    // and translucency as last read when their submenus opened.
+    bool m_targetRunning = false;
+    bool m_targetSizable = false;
+    bool m_captionless = false; // "タイトルバー無しで最大化"
+    bool m_translucencyAvailable = true;
+    std::optional<int> m_priorityTag;
+    std::optional<int> m_transTag;
+    std::optional<MenuInputs> m_drawnMenu; // what ApplyMenu drew last
 
     ControllerState m_state; // what the controller is doing; its waits nest
     // A target window that missed its translucency or caption-less maximize because it did not answer;
