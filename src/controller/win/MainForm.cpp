@@ -10,6 +10,7 @@
 #include "controller/win/ErrorLog.h"
 #include "controller/win/OptionFile.h"
 #include "gui/Application.h"
+#include "gui/MessagePump.h"
 #include "procwin/ProcessIdentity.h"
 #include "procwin/WheelGesture.h"
 #include "procwin/win/AppExecute.h"
@@ -46,7 +47,7 @@ constexpr UINT kTerminateQuestionStyle = MB_YESNO | MB_ICONSTOP | MB_SYSTEMMODAL
 // Ticks of a wait: one minute of the monitor.
 constexpr int kWaitTicks = 60000 / kMonitorInterval;
 // The same minute by the clock, with a little room so that the ticks decide while the monitor runs.
-constexpr ULONGLONG kWaitLimit = 61000;
+constexpr DWORD kWaitLimit = 61000;
 // Sleep between two passes of a wait: a window is noticed within this time of appearing.
 constexpr DWORD kPassInterval = 20;
 // How long a duplicate start waits for the running instance to take the hand-over.
@@ -854,29 +855,11 @@ void TmainForm::Proc_MinEnd(HWND)
 void TmainForm::Wait(const std::function<bool()> &pass, bool endsWithController)
 {
     MWaitC = kWaitTicks;
-    const ULONGLONG deadline = GetTickCount64() + kWaitLimit;
-    std::optional<int> quit;
-    while (!pass() && MWaitC > 0 && !FExecStop && GetTickCount64() < deadline &&
-           !(endsWithController && m_closed))
-    {
-        // Sleeps until a message arrives or the pass interval is over, then lets every message run.
-        MsgWaitForMultipleObjectsEx(0, nullptr, kPassInterval, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-        {
-            if (message.message == WM_QUIT)
-            {
-                // The program is ending: the wait still ends on its own terms, the quit comes after it.
-                quit = static_cast<int>(message.wParam);
-                continue;
-            }
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
+    // A WM_QUIT meanwhile does not end the wait: the program's end comes after it.
+    gui::PumpUntil(
+        [&] { return pass() || MWaitC <= 0 || FExecStop || (endsWithController && m_closed); },
+        {.timeout = kWaitLimit, .pollInterval = kPassInterval, .checkEachMessage = false, .quitEnds = false});
     MWaitC = 0;
-    if (quit)
-        PostQuitMessage(*quit);
 }
 
 void TmainForm::CloseWait()

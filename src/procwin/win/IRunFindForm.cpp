@@ -7,6 +7,7 @@
 #include "controller/Options.h"
 #include "controller/win/OptionFile.h"
 #include "gui/Application.h"
+#include "gui/MessagePump.h"
 #include "gui/Modal.h"
 #include "procwin/ProcessIdentity.h"
 #include "procwin/win/WindowInfo.h"
@@ -77,38 +78,6 @@ std::vector<HWND> TopLevelWindows()
     windows.reserve(512);
     EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
     return windows;
-}
-
-// Dispatches the messages waiting in this thread's queue. Answers false when it met WM_QUIT, which is
-// posted again for the outer loop.
-bool RunPendingMessages()
-{
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-    {
-        if (message.message == WM_QUIT)
-        {
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return false;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return true;
-}
-
-// Waits `milliseconds` while this thread's messages run. Answers false when a WM_QUIT cut it short.
-bool WaitRunningMessages(DWORD milliseconds)
-{
-    const ULONGLONG deadline = GetTickCount64() + milliseconds;
-    while (RunPendingMessages())
-    {
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline)
-            return true;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
-    }
-    return false;
 }
 
 // True when nobody else has the file open: it can be opened without sharing. A file that does not
@@ -310,10 +279,10 @@ void TIRunFindForm::WaitForSettingsFile()
     {
         if (CanOpenExclusively(m_settingsFilePath))
         {
-            RunPendingMessages();
+            gui::PumpUntil(nullptr, {.timeout = 0}); // the messages waiting meanwhile
             return;
         }
-        if (!WaitRunningMessages(kOpenRetryMilliseconds))
+        if (gui::PumpUntil(nullptr, {.timeout = kOpenRetryMilliseconds}) == gui::PumpEnd::Quit)
             return; // the program is ending: no more waiting
     }
 }
