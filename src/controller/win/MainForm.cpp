@@ -88,21 +88,6 @@ std::u16string ProgramFileNameLower(const std::u16string &path)
     return common::ToLower(std::u16string(procwin::FileNameOf(path)));
 }
 
-std::u16string WholeTitle(HWND window)
-{
-    const int length = GetWindowTextLengthW(window);
-    std::wstring buffer(static_cast<size_t>(std::max(length, 0)) + 1, L'\0');
-    const int copied = GetWindowTextW(window, buffer.data(), length + 1);
-    return U(buffer.data(), static_cast<size_t>(std::max(copied, 0)));
-}
-
-DWORD ProcessIdOf(HWND window)
-{
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    return processId;
-}
-
 bool HasThickFrame(HWND window)
 {
     return (GetWindowLongW(window, GWL_STYLE) & WS_THICKFRAME) != 0;
@@ -311,7 +296,7 @@ bool TmainForm::HandOver()
     data.cbData = static_cast<DWORD>(payload.size() * sizeof(char16_t));
     data.lpData = const_cast<char16_t *>(payload.data());
     // The running instance brings its target forward: it may take the foreground from this start.
-    AllowSetForegroundWindow(ProcessIdOf(other));
+    AllowSetForegroundWindow(procwin::ProcessIdOf(other));
     DWORD_PTR result = 0;
     // Not answered (hung, or out of reach of this instance's rights): this start still ends as a
     // duplicate, but not as if it had been taken.
@@ -519,11 +504,10 @@ HWND NewProgramWindow(const std::u16string &programName, const std::vector<std::
                       DWORD skipped, std::u16string &foundPath)
 {
     HWND found = nullptr;
-    for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window != nullptr;
-         window = GetWindow(window, GW_HWNDNEXT))
+    for (HWND window : procwin::TopLevelWindows())
     {
         if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr ||
-            (skipped != 0 && ProcessIdOf(window) == skipped))
+            (skipped != 0 && procwin::ProcessIdOf(window) == skipped))
             continue;
         procwin::WndInfo info;
         {
@@ -611,7 +595,7 @@ bool TmainForm::StartTarget()
         if (now && !(*now == remembered))
             procwin::Move(target, remembered);
     }
-    MCapB = WholeTitle(target);
+    MCapB = procwin::WindowText(target);
     if (MTrans < 100)
         procwin::SetTrans(target, MTrans);
     if (Checked(kPPNonTaskBar))
@@ -697,7 +681,7 @@ void TmainForm::TimerRunning()
             MH = bounds->height;
         }
     }
-    if (Checked(kPPCaption) && WholeTitle(target) != MCap)
+    if (Checked(kPPCaption) && procwin::WindowText(target) != MCap)
         procwin::SetCaption(target, MCap);
     if (m_transMissed == target && procwin::SetTrans(target, MTrans))
         m_transMissed = nullptr;
@@ -868,11 +852,9 @@ void TmainForm::CloseWait()
     const DWORD processId = MPID.id;
     Wait(
         [processId] {
-            for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window != nullptr;
-                 window = GetWindow(window, GW_HWNDNEXT))
-                if (ProcessIdOf(window) == processId)
-                    return false;
-            return true;
+            const std::vector<HWND> windows = procwin::TopLevelWindows();
+            return std::none_of(windows.begin(), windows.end(),
+                                [&](HWND window) { return procwin::ProcessIdOf(window) == processId; });
         },
         false);
 }
@@ -888,7 +870,7 @@ void TmainForm::ForceTerminate()
     // The question before this may have stood for minutes: the target may have ended and its id been
     // given to an unrelated process since. Only the process seen at attachment is ended.
     const HWND target = procwin::TargetWnd();
-    if (IsWindow(target) && ProcessIdOf(target) != MPID.id)
+    if (IsWindow(target) && procwin::ProcessIdOf(target) != MPID.id)
         return;
     procwin::TerminateIdentifiedProcess(MPID);
 }
@@ -1096,7 +1078,7 @@ void TmainForm::PPEditClick()
     const OnExit reenable([this] { SetClicksEnabled(true); });
     std::u16string text = MCap;
     if (text.empty())
-        text = IsWindow(procwin::TargetWnd()) ? WholeTitle(procwin::TargetWnd()) : MCapB;
+        text = IsWindow(procwin::TargetWnd()) ? procwin::WindowText(procwin::TargetWnd()) : MCapB;
     if (common::win::InputText(u"KV2 - タイトルバーの編集", u"キャプションを入力してください。", text))
         MCap = text;
     SaveOptions();

@@ -58,28 +58,6 @@ std::u16string HandleText(HWND window)
     return common::Utf8ToUtf16(std::to_string(HandleToULong(window)));
 }
 
-BOOL CALLBACK CollectWindow(HWND window, LPARAM windows) noexcept
-{
-    try
-    {
-        reinterpret_cast<std::vector<HWND> *>(windows)->push_back(window);
-        return TRUE;
-    }
-    catch (...)
-    {
-        return FALSE; // out of memory: nothing more can be kept
-    }
-}
-
-// Every top-level window, in the system's order; never stops early.
-std::vector<HWND> TopLevelWindows()
-{
-    std::vector<HWND> windows;
-    windows.reserve(512);
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
-}
-
 // True when nobody else has the file open: it can be opened without sharing. A file that does not
 // exist yet has no writer to wait for, so the first close does not wait in vain.
 bool CanOpenExclusively(const std::u16string &path)
