@@ -500,8 +500,8 @@ namespace
 // One pass of the search: the last window in the system's order that is visible, unowned and
 // captioned, belongs to a program of this lower-cased file name and to no process `skipped` (0: none),
 // and whose handle is not among those running before; 0 when there is none. Its path goes to `foundPath`.
-HWND NewProgramWindow(const std::u16string &programName, const std::vector<std::u16string> &before,
-                      DWORD skipped, std::u16string &foundPath)
+HWND NewProgramWindow(const std::u16string &programName, const std::vector<HWND> &before, DWORD skipped,
+                      std::u16string &foundPath)
 {
     HWND found = nullptr;
     for (HWND window : procwin::TopLevelWindows())
@@ -516,9 +516,7 @@ HWND NewProgramWindow(const std::u16string &programName, const std::vector<std::
         }
         if (info.className.empty() || ProgramFileNameLower(info.exePath) != programName)
             continue;
-        const std::u16string handleText =
-            common::Utf8ToUtf16(std::to_string(reinterpret_cast<std::uintptr_t>(window)));
-        if (std::find(before.begin(), before.end(), handleText) != before.end())
+        if (std::find(before.begin(), before.end(), window) != before.end())
             continue;
         found = window;
         foundPath = info.exePath;
@@ -556,8 +554,7 @@ bool TmainForm::StartTarget()
         // Commands run while the program starts up. The wait also ends when the program's window shows in
         // another process, as with a launcher that hands over to another copy: the search takes it at once.
         const std::u16string programName = ProgramFileNameLower(task.ProgramPath);
-        const std::vector<std::u16string> before =
-            m_picker != nullptr ? m_picker->ListBoxH() : std::vector<std::u16string>();
+        const std::vector<HWND> before = m_picker != nullptr ? m_picker->ListBoxH() : std::vector<HWND>();
         const auto waitForStart = [&](DWORD launched, const std::function<bool()> &settled) {
             std::u16string path;
             Wait(
@@ -613,8 +610,7 @@ bool TmainForm::StartTarget()
 HWND TmainForm::SearchTargetWindow(std::u16string &foundPath)
 {
     const std::u16string programName = ProgramFileNameLower(startup::Task().ProgramPath);
-    const std::vector<std::u16string> before =
-        m_picker != nullptr ? m_picker->ListBoxH() : std::vector<std::u16string>();
+    const std::vector<HWND> before = m_picker != nullptr ? m_picker->ListBoxH() : std::vector<HWND>();
     Wait(
         [&] {
             const HWND found = NewProgramWindow(programName, before, 0, foundPath);

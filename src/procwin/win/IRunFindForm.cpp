@@ -51,13 +51,6 @@ constexpr DWORD kOpenRetryMilliseconds = 500;
 constexpr wchar_t kCharEnter = 13;
 constexpr wchar_t kCharEscape = 27;
 
-// A window handle as the list of handles keeps it: its 32 significant bits as an unsigned decimal
-// number, which TextToHandle reads back.
-std::u16string HandleText(HWND window)
-{
-    return common::Utf8ToUtf16(std::to_string(HandleToULong(window)));
-}
-
 // True when nobody else has the file open: it can be opened without sharing. A file that does not
 // exist yet has no writer to wait for, so the first close does not wait in vain.
 bool CanOpenExclusively(const std::u16string &path)
@@ -207,7 +200,7 @@ void TIRunFindForm::Proc_FindApp()
             if (SendMessageW(m_listBox, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                              reinterpret_cast<LPARAM>(W(info.title))) != LB_ERR)
                 continue;
-            m_listBoxH.push_back(HandleText(window));
+            m_listBoxH.push_back(window);
             SendMessageW(m_listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(info.title)));
         }
     }
@@ -237,9 +230,7 @@ void TIRunFindForm::ListBoxDblClick()
     if (index < 0)
         return;
     const auto line = static_cast<size_t>(index);
-    MTargetHandle = line < m_listBoxH.size()
-                        ? static_cast<HWND>(LongToHandle(common::TextToHandle(m_listBoxH[line])))
-                        : nullptr;
+    MTargetHandle = line < m_listBoxH.size() ? m_listBoxH[line] : nullptr;
     EndModal(kResultOK);
 }
 
