@@ -1,30 +1,12 @@
 #include "gui/Modal.h"
 
 #include "gui/Application.h"
+#include "gui/MessagePump.h"
 
 #include <exception>
 
 namespace gui
 {
-
-bool RunMessagesUntil(const std::function<bool()> &finished)
-{
-    MSG message;
-    while (!finished())
-    {
-        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-        if (got == 0)
-        {
-            PostQuitMessage(static_cast<int>(message.wParam)); // leave the quit to the outer loop
-            return false;
-        }
-        if (got == -1)
-            return false;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return true;
-}
 
 int ModalForm::RunModal(HWND owner, HWND focus)
 {
@@ -46,7 +28,7 @@ int ModalForm::RunModal(HWND owner, HWND focus)
         ShowWindow(Handle(), SW_SHOW);
         SetForegroundWindow(Handle());
         SetFocus(m_focus);
-        if (!RunMessagesUntil([this] { return m_modalResult != 0; }))
+        if (PumpUntil([this] { return m_modalResult != 0; }) != PumpEnd::Condition)
             m_modalResult = kResultCancel;
     }
     ShowWindow(Handle(), SW_HIDE);
@@ -63,9 +45,8 @@ void ModalForm::EndModal(int result)
     FormCloseQuery();
     m_closing = false;
     m_modalResult = result;
-    // Wakes the modal loop when the close came in a message sent from another thread, which
-    // GetMessageW handles without returning.
-    PostMessageW(Handle(), WM_NULL, 0, 0);
+    // The close may have come in a message sent from another thread.
+    WakePump(Handle());
 }
 
 LRESULT ModalForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)

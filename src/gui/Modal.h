@@ -6,8 +6,6 @@
 
 #include <windows.h>
 
-#include <functional>
-
 namespace gui
 {
 
@@ -33,10 +31,6 @@ class DisabledOwner
   private:
     HWND m_owner; // not owned
 };
-
-// Dispatches this thread's messages until `finished()` holds. Answers false when the loop ended
-// because the program is quitting; the WM_QUIT is then posted again for the outer loop.
-bool RunMessagesUntil(const std::function<bool()> &finished);
 
 // A form created once and shown modally again and again. Closing it (the close box, WM_CLOSE) only
 // ends the modal loop, with kResultCancel; coming back to it gives the focus to its main control again.

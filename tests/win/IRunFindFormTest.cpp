@@ -104,8 +104,7 @@ std::vector<Entry> OwnEntries(const TIRunFindForm &form)
         SendMessageW(form.ListBox(), LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
         const std::u16string title = U(text);
         if (title.starts_with(Title(u"")))
-            entries.push_back(
-                {title, static_cast<HWND>(LongToHandle(common::TextToHandle(form.ListBoxH()[i])))});
+            entries.push_back({title, form.ListBoxH()[i]});
     }
     return entries;
 }

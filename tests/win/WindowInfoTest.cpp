@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 using namespace wintest;
 using namespace std::chrono_literals;
@@ -76,6 +78,46 @@ TEST(GetWndInfo, HiddenUntitledAndVanishedWindowsGiveNothing)
     }
     DestroyWindow(hidden);
     DestroyWindow(untitled);
+}
+
+TEST(WindowText, ReadsAWholeLongTitleOfAnotherProcess)
+{
+    const std::u16string title = u"長い" + std::u16string(400, u'x') + u"終";
+    RunningTarget target(u"--title \"" + title + u"\"", L"KV2TargetWindow", title);
+    ASSERT_NE(target.Window(), nullptr);
+    EXPECT_EQ(procwin::WindowText(target.Window()), title);
+    EXPECT_EQ(procwin::GetWndInfo(target.Window()).title, title.substr(0, 259));
+    EXPECT_EQ(procwin::ProcessIdOf(target.Window()), target.Id());
+    HWND gone =
+        CreateWindowExW(0, L"STATIC", L"gone", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(gone);
+    EXPECT_EQ(procwin::WindowText(gone), u"");
+    EXPECT_EQ(procwin::ProcessIdOf(gone), 0u);
+}
+
+TEST(TopLevelWindows, FollowTheZOrder)
+{
+    const auto popup = [] {
+        return CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"z", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10,
+                               nullptr, nullptr, nullptr, nullptr);
+    };
+    const HWND first = popup();
+    const HWND second = popup();
+    for (const HWND top : {first, second, first})
+    {
+        SetWindowPos(top, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        const std::vector<HWND> windows = procwin::TopLevelWindows();
+        std::vector<HWND> walked;
+        for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT))
+            walked.push_back(w);
+        EXPECT_EQ(windows, walked); // the same windows as the walk from the desktop's first child
+        const auto at = [&](HWND w) {
+            return std::find(windows.begin(), windows.end(), w) - windows.begin();
+        };
+        EXPECT_LT(at(top), at(top == first ? second : first));
+    }
+    DestroyWindow(first);
+    DestroyWindow(second);
 }
 
 TEST(GetWndExePath, WineNotepadComesBackInDriveLetterForm)

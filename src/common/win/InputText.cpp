@@ -4,6 +4,7 @@
 #include "common/win/Unique.h"
 #include "common/win/WinError.h"
 #include "common/win/WinText.h"
+#include "gui/MessagePump.h"
 
 #include <windows.h>
 
@@ -27,9 +28,8 @@ struct DialogState
 void Finish(HWND window, DialogState &state)
 {
     state.done = true;
-    // Wakes the modal loop when the answer came in a message sent from another thread, which
-    // GetMessageW handles without returning.
-    PostMessageW(window, WM_NULL, 0, 0);
+    // The answer may have come in a message sent from another thread.
+    gui::WakePump(window);
 }
 
 LRESULT CALLBACK InputTextProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
@@ -181,23 +181,9 @@ bool InputText(const std::u16string &caption, const std::u16string &prompt, std:
     ShowWindow(dialog, SW_SHOW);
     SetFocus(state.edit);
 
-    MSG message;
-    while (!state.done)
-    {
-        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-        if (got == 0)
-        {
-            PostQuitMessage(static_cast<int>(message.wParam)); // leave the quit to the outer loop
-            break;
-        }
-        if (got == -1)
-            break;
-        if (!IsDialogMessageW(dialog, &message))
-        {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
+    gui::PumpUntil([&] { return state.done; }, {.preTranslate = [dialog](MSG &message) {
+                       return IsDialogMessageW(dialog, &message) != FALSE;
+                   }});
     // Enable the owner before the dialog goes, so that activation returns to it.
     if (ownerWasEnabled)
         EnableWindow(owner, TRUE);

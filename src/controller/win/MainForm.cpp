@@ -10,6 +10,7 @@
 #include "controller/win/ErrorLog.h"
 #include "controller/win/OptionFile.h"
 #include "gui/Application.h"
+#include "gui/MessagePump.h"
 #include "procwin/ProcessIdentity.h"
 #include "procwin/WheelGesture.h"
 #include "procwin/win/AppExecute.h"
@@ -47,7 +48,7 @@ constexpr UINT kTerminateQuestionStyle = MB_YESNO | MB_ICONSTOP | MB_SYSTEMMODAL
 // Ticks of a wait: one minute of the monitor.
 constexpr int kWaitTicks = 60000 / kMonitorInterval;
 // The same minute by the clock, with a little room so that the ticks decide while the monitor runs.
-constexpr ULONGLONG kWaitLimit = 61000;
+constexpr DWORD kWaitLimit = 61000;
 // Sleep between two passes of a wait: a window is noticed within this time of appearing.
 constexpr DWORD kPassInterval = 20;
 // How long a duplicate start waits for the running instance to take the hand-over.
@@ -81,21 +82,6 @@ template <typename Action> class OnExit
 std::u16string ProgramFileNameLower(const std::u16string &path)
 {
     return common::ToLower(std::u16string(procwin::FileNameOf(path)));
-}
-
-std::u16string WholeTitle(HWND window)
-{
-    const int length = GetWindowTextLengthW(window);
-    std::wstring buffer(static_cast<size_t>(std::max(length, 0)) + 1, L'\0');
-    const int copied = GetWindowTextW(window, buffer.data(), length + 1);
-    return U(buffer.data(), static_cast<size_t>(std::max(copied, 0)));
-}
-
-DWORD ProcessIdOf(HWND window)
-{
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    return processId;
 }
 
 bool HasThickFrame(HWND window)
@@ -306,7 +292,7 @@ bool TmainForm::HandOver()
     data.cbData = static_cast<DWORD>(payload.size() * sizeof(char16_t));
     data.lpData = const_cast<char16_t *>(payload.data());
     // The running instance brings its target forward: it may take the foreground from this start.
-    AllowSetForegroundWindow(ProcessIdOf(other));
+    AllowSetForegroundWindow(procwin::ProcessIdOf(other));
     DWORD_PTR result = 0;
     // Not answered (hung, or out of reach of this instance's rights): this start still ends as a
     // duplicate, but not as if it had been taken.
@@ -482,15 +468,14 @@ namespace
 // One pass of the search: the last window in the system's order that is visible, unowned and
 // captioned, belongs to a program of this lower-cased file name and to no process `skipped` (0: none),
 // and whose handle is not among those running before; 0 when there is none. Its path goes to `foundPath`.
-HWND NewProgramWindow(const std::u16string &programName, const std::vector<std::u16string> &before,
-                      DWORD skipped, std::u16string &foundPath)
+HWND NewProgramWindow(const std::u16string &programName, const std::vector<HWND> &before, DWORD skipped,
+                      std::u16string &foundPath)
 {
     HWND found = nullptr;
-    for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window != nullptr;
-         window = GetWindow(window, GW_HWNDNEXT))
+    for (HWND window : procwin::TopLevelWindows())
     {
         if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr ||
-            (skipped != 0 && ProcessIdOf(window) == skipped))
+            (skipped != 0 && procwin::ProcessIdOf(window) == skipped))
             continue;
         procwin::WndInfo info;
         {
@@ -499,9 +484,7 @@ HWND NewProgramWindow(const std::u16string &programName, const std::vector<std::
         }
         if (info.className.empty() || ProgramFileNameLower(info.exePath) != programName)
             continue;
-        const std::u16string handleText =
-            common::Utf8ToUtf16(std::to_string(reinterpret_cast<std::uintptr_t>(window)));
-        if (std::find(before.begin(), before.end(), handleText) != before.end())
+        if (std::find(before.begin(), before.end(), window) != before.end())
             continue;
         found = window;
         foundPath = info.exePath;
@@ -540,8 +523,7 @@ bool TmainForm::StartTarget()
         // Commands run while the program starts up. The wait also ends when the program's window shows in
         // another process, as with a launcher that hands over to another copy: the search takes it at once.
         const std::u16string programName = ProgramFileNameLower(task.ProgramPath);
-        const std::vector<std::u16string> before =
-            m_picker != nullptr ? m_picker->ListBoxH() : std::vector<std::u16string>();
+        const std::vector<HWND> before = m_picker != nullptr ? m_picker->ListBoxH() : std::vector<HWND>();
         const auto waitForStart = [&](DWORD launched, const std::function<bool()> &settled) {
             std::u16string path;
             Wait(
@@ -579,7 +561,7 @@ bool TmainForm::StartTarget()
         if (now && !(*now == remembered))
             procwin::Move(target, remembered);
     }
-    MCapB = WholeTitle(target);
+    MCapB = procwin::WindowText(target);
     if (m_options.TransValue < 100)
         procwin::SetTrans(target, m_options.TransValue);
     if (m_options.NonTaskBar)
@@ -597,8 +579,7 @@ bool TmainForm::StartTarget()
 HWND TmainForm::SearchTargetWindow(std::u16string &foundPath)
 {
     const std::u16string programName = ProgramFileNameLower(startup::Task().ProgramPath);
-    const std::vector<std::u16string> before =
-        m_picker != nullptr ? m_picker->ListBoxH() : std::vector<std::u16string>();
+    const std::vector<HWND> before = m_picker != nullptr ? m_picker->ListBoxH() : std::vector<HWND>();
     Wait(
         [&] {
             const HWND found = NewProgramWindow(programName, before, 0, foundPath);
@@ -666,7 +647,7 @@ void TmainForm::TimerRunning()
             m_options.H = bounds->height;
         }
     }
-    if (m_options.Caption && WholeTitle(target) != m_options.Edit)
+    if (m_options.Caption && procwin::WindowText(target) != m_options.Edit)
         procwin::SetCaption(target, m_options.Edit);
     if (m_transMissed == target && procwin::SetTrans(target, m_options.TransValue))
         m_transMissed = nullptr;
@@ -842,29 +823,11 @@ void TmainForm::Proc_MinEnd(HWND)
 void TmainForm::Wait(const std::function<bool()> &pass, bool endsWithController)
 {
     MWaitC = kWaitTicks;
-    const ULONGLONG deadline = GetTickCount64() + kWaitLimit;
-    std::optional<int> quit;
-    while (!pass() && MWaitC > 0 && !FExecStop && GetTickCount64() < deadline &&
-           !(endsWithController && m_state.Closing()))
-    {
-        // Sleeps until a message arrives or the pass interval is over, then lets every message run.
-        MsgWaitForMultipleObjectsEx(0, nullptr, kPassInterval, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-        {
-            if (message.message == WM_QUIT)
-            {
-                // The program is ending: the wait still ends on its own terms, the quit comes after it.
-                quit = static_cast<int>(message.wParam);
-                continue;
-            }
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
+    // A WM_QUIT meanwhile does not end the wait: the program's end comes after it.
+    gui::PumpUntil(
+        [&] { return pass() || MWaitC <= 0 || FExecStop || (endsWithController && m_state.Closing()); },
+        {.timeout = kWaitLimit, .pollInterval = kPassInterval, .checkEachMessage = false, .quitEnds = false});
     MWaitC = 0;
-    if (quit)
-        PostQuitMessage(*quit);
 }
 
 void TmainForm::CloseWait()
@@ -876,11 +839,9 @@ void TmainForm::CloseWait()
     const DWORD processId = MPID.id;
     Wait(
         [processId] {
-            for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window != nullptr;
-                 window = GetWindow(window, GW_HWNDNEXT))
-                if (ProcessIdOf(window) == processId)
-                    return false;
-            return true;
+            const std::vector<HWND> windows = procwin::TopLevelWindows();
+            return std::none_of(windows.begin(), windows.end(),
+                                [&](HWND window) { return procwin::ProcessIdOf(window) == processId; });
         },
         false);
 }
@@ -896,7 +857,7 @@ void TmainForm::ForceTerminate()
     // The question before this may have stood for minutes: the target may have ended and its id been
     // given to an unrelated process since. Only the process seen at attachment is ended.
     const HWND target = procwin::TargetWnd();
-    if (IsWindow(target) && ProcessIdOf(target) != MPID.id)
+    if (IsWindow(target) && procwin::ProcessIdOf(target) != MPID.id)
         return;
     procwin::TerminateIdentifiedProcess(MPID);
 }
@@ -1111,7 +1072,7 @@ void TmainForm::PPEditClick()
     const OnExit reenable([this] { SetClicksEnabled(true); });
     std::u16string text = m_options.Edit;
     if (text.empty())
-        text = IsWindow(procwin::TargetWnd()) ? WholeTitle(procwin::TargetWnd()) : MCapB;
+        text = IsWindow(procwin::TargetWnd()) ? procwin::WindowText(procwin::TargetWnd()) : MCapB;
     if (common::win::InputText(u"KV2 - タイトルバーの編集", u"キャプションを入力してください。", text))
         m_options.Edit = text;
     SaveOptions();

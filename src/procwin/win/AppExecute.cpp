@@ -21,31 +21,24 @@ namespace
 HWND g_targetWnd = nullptr;
 HWND g_targetSubWnd = nullptr;
 
-struct WindowSearch
+// The first top-level window of the process in the system's order; with `visibleUnownedOnly`, the
+// first that is also visible and has no owner.
+HWND FirstWindowOf(DWORD processId, bool visibleUnownedOnly)
 {
-    DWORD processId;
-    bool visibleUnownedOnly;
-    HWND found;
-};
-
-BOOL CALLBACK FindProcessWindow(HWND window, LPARAM parameter)
-{
-    auto *search = reinterpret_cast<WindowSearch *>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId)
-        return TRUE;
-    if (search->visibleUnownedOnly && (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr))
-        return TRUE;
-    search->found = window;
-    return FALSE;
+    for (HWND window : TopLevelWindows())
+    {
+        if (ProcessIdOf(window) != processId)
+            continue;
+        if (visibleUnownedOnly && (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr))
+            continue;
+        return window;
+    }
+    return nullptr;
 }
 
 HWND FirstVisibleUnownedWindow(DWORD processId)
 {
-    WindowSearch search{processId, true, nullptr};
-    EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FirstWindowOf(processId, true);
 }
 
 std::u16string ClassNameOf(HWND window)
@@ -211,9 +204,7 @@ STARTUPINFOW StartupRecordFor(const STARTUPINFOW &own, const std::optional<Bound
 
 HWND FirstProcessWindow(DWORD processId)
 {
-    WindowSearch search{processId, false, nullptr};
-    EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FirstWindowOf(processId, false);
 }
 
 void ExecuteApp(const std::u16string &programPath, const std::u16string &arguments,

@@ -287,9 +287,7 @@ void CALLBACK WinEventProc(HWINEVENTHOOK, DWORD event, HWND window, LONG, LONG, 
     if (event != EVENT_SYSTEM_MINIMIZESTART && event != EVENT_SYSTEM_MINIMIZEEND)
         return;
     // Wine ignores WINEVENT_SKIPOWNPROCESS, so our own windows are filtered here as well.
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    if (processId == GetCurrentProcessId())
+    if (ProcessIdOf(window) == GetCurrentProcessId())
         return;
     try
     {

@@ -7,6 +7,7 @@
 #include "controller/Options.h"
 #include "controller/win/OptionFile.h"
 #include "gui/Application.h"
+#include "gui/MessagePump.h"
 #include "gui/Modal.h"
 #include "procwin/ProcessIdentity.h"
 #include "procwin/win/WindowInfo.h"
@@ -49,67 +50,6 @@ constexpr DWORD kOpenRetryMilliseconds = 500;
 
 constexpr wchar_t kCharEnter = 13;
 constexpr wchar_t kCharEscape = 27;
-
-// A window handle as the list of handles keeps it: its 32 significant bits as an unsigned decimal
-// number, which TextToHandle reads back.
-std::u16string HandleText(HWND window)
-{
-    return common::Utf8ToUtf16(std::to_string(HandleToULong(window)));
-}
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM windows) noexcept
-{
-    try
-    {
-        reinterpret_cast<std::vector<HWND> *>(windows)->push_back(window);
-        return TRUE;
-    }
-    catch (...)
-    {
-        return FALSE; // out of memory: nothing more can be kept
-    }
-}
-
-// Every top-level window, in the system's order; never stops early.
-std::vector<HWND> TopLevelWindows()
-{
-    std::vector<HWND> windows;
-    windows.reserve(512);
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
-}
-
-// Dispatches the messages waiting in this thread's queue. Answers false when it met WM_QUIT, which is
-// posted again for the outer loop.
-bool RunPendingMessages()
-{
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-    {
-        if (message.message == WM_QUIT)
-        {
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return false;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return true;
-}
-
-// Waits `milliseconds` while this thread's messages run. Answers false when a WM_QUIT cut it short.
-bool WaitRunningMessages(DWORD milliseconds)
-{
-    const ULONGLONG deadline = GetTickCount64() + milliseconds;
-    while (RunPendingMessages())
-    {
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline)
-            return true;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
-    }
-    return false;
-}
 
 // True when nobody else has the file open: it can be opened without sharing. A file that does not
 // exist yet has no writer to wait for, so the first close does not wait in vain.
@@ -260,7 +200,7 @@ void TIRunFindForm::Proc_FindApp()
             if (SendMessageW(m_listBox, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                              reinterpret_cast<LPARAM>(W(info.title))) != LB_ERR)
                 continue;
-            m_listBoxH.push_back(HandleText(window));
+            m_listBoxH.push_back(window);
             SendMessageW(m_listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(info.title)));
         }
     }
@@ -290,9 +230,7 @@ void TIRunFindForm::ListBoxDblClick()
     if (index < 0)
         return;
     const auto line = static_cast<size_t>(index);
-    MTargetHandle = line < m_listBoxH.size()
-                        ? static_cast<HWND>(LongToHandle(common::TextToHandle(m_listBoxH[line])))
-                        : nullptr;
+    MTargetHandle = line < m_listBoxH.size() ? m_listBoxH[line] : nullptr;
     EndModal(kResultOK);
 }
 
@@ -310,10 +248,10 @@ void TIRunFindForm::WaitForSettingsFile()
     {
         if (CanOpenExclusively(m_settingsFilePath))
         {
-            RunPendingMessages();
+            gui::PumpUntil(nullptr, {.timeout = 0}); // the messages waiting meanwhile
             return;
         }
-        if (!WaitRunningMessages(kOpenRetryMilliseconds))
+        if (gui::PumpUntil(nullptr, {.timeout = kOpenRetryMilliseconds}) == gui::PumpEnd::Quit)
             return; // the program is ending: no more waiting
     }
 }

@@ -50,9 +50,9 @@ class TIRunFindForm : public gui::ModalForm
     // form is already shown).
     int ShowModal(HWND owner);
 
-    // The listed windows' handles as decimal text, line for line with the titles of ListBox(). Kept
-    // until the next Proc_FindApp or ShowModal.
-    const std::vector<std::u16string> &ListBoxH() const noexcept
+    // The listed windows (not owned; they may have closed since), line for line with the titles of
+    // ListBox(). Kept until the next Proc_FindApp or ShowModal.
+    const std::vector<HWND> &ListBoxH() const noexcept
     {
         return m_listBoxH;
     }
@@ -83,7 +83,7 @@ class TIRunFindForm : public gui::ModalForm
     std::u16string m_settingsFilePath;
     int m_dpi;
     common::win::UniqueGdiObject m_font;
-    std::vector<std::u16string> m_listBoxH;
+    std::vector<HWND> m_listBoxH; // not owned
     // Children and the tool tip: destroyed with the form.
     HWND m_listBox = nullptr;
     HWND m_hint = nullptr;

@@ -33,19 +33,25 @@ std::u16string TrimmedText(const wchar_t *buffer, int length)
     return std::u16string(common::CutAtNulTrimRight(U(buffer, static_cast<size_t>(length))));
 }
 
-DWORD ProcessIdOf(HWND window)
-{
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    return processId;
-}
-
 UniqueHandle OpenWindowProcess(HWND window, DWORD access)
 {
     const DWORD processId = ProcessIdOf(window);
     if (processId == 0)
         return UniqueHandle();
     return UniqueHandle(OpenProcess(access, FALSE, processId));
+}
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM windows) noexcept
+{
+    try
+    {
+        reinterpret_cast<std::vector<HWND> *>(windows)->push_back(window);
+        return TRUE;
+    }
+    catch (...)
+    {
+        return FALSE; // out of memory: nothing more can be kept
+    }
 }
 
 // The drives A to Z that exist, with their device names.
@@ -67,6 +73,29 @@ std::vector<DriveDevice> LetteredDrives()
 }
 
 } // namespace
+
+std::vector<HWND> TopLevelWindows()
+{
+    std::vector<HWND> windows;
+    windows.reserve(512);
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+std::u16string WindowText(HWND window)
+{
+    const int length = std::max(GetWindowTextLengthW(window), 0);
+    std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(window, buffer.data(), length + 1);
+    return U(buffer.data(), static_cast<size_t>(std::max(copied, 0)));
+}
+
+DWORD ProcessIdOf(HWND window)
+{
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    return processId;
+}
 
 std::u16string ImageFileDrivePath(HANDLE process)
 {
@@ -107,8 +136,9 @@ WndInfo GetWndInfo(HWND window)
     WndInfo info;
     if (window == nullptr || !IsWindowVisible(window) || GetWindowTextLengthW(window) <= 0)
         return info;
+    const std::u16string title = WindowText(window);
+    info.title = common::CutAtNulTrimRight(std::u16string_view(title).substr(0, kTextBuffer - 1));
     wchar_t buffer[kTextBuffer] = {};
-    info.title = TrimmedText(buffer, GetWindowTextW(window, buffer, kTextBuffer));
     info.className = TrimmedText(buffer, GetClassNameW(window, buffer, kTextBuffer));
     info.exePath = GetWndExePath(window);
     if (common::win::FileExistsReady(info.exePath))

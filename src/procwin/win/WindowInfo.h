@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace procwin
 {
@@ -19,7 +20,19 @@ struct WndInfo
     std::u16string exePath;   // drive-letter form, spelled as on disk when the file exists
 };
 
-// Title, class and executable of a visible window with text; all empty otherwise.
+// Every top-level window, in the system's z order (front-most first), as EnumWindows lists them. Windows
+// created or destroyed meanwhile may or may not be in it; the handles are not owned.
+std::vector<HWND> TopLevelWindows();
+
+// The whole text of a window (its title), of any length; empty when it has none or has gone.
+std::u16string WindowText(HWND window);
+
+// The id of the process that created the window; 0 when it has gone.
+DWORD ProcessIdOf(HWND window);
+
+// Title, class and executable of a visible window with text; all empty otherwise. The title is the
+// first 259 characters of the window text, cut at a NUL and without trailing blanks and control
+// characters.
 WndInfo GetWndInfo(HWND window);
 
 // Full path of the executable of the window's process, in drive-letter form; empty when it cannot be

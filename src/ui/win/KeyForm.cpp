@@ -5,6 +5,7 @@
 #include "common/win/WinText.h"
 #include "gui/Application.h"
 #include "gui/Modal.h"
+#include "procwin/win/WindowInfo.h"
 
 namespace ui
 {
@@ -30,14 +31,6 @@ ShiftState CurrentShiftState()
     return {.shift = GetKeyState(VK_SHIFT) < 0,
             .ctrl = GetKeyState(VK_CONTROL) < 0,
             .alt = GetKeyState(VK_MENU) < 0};
-}
-
-std::u16string ControlText(HWND control)
-{
-    const int length = GetWindowTextLengthW(control);
-    std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
-    const int copied = GetWindowTextW(control, buffer.data(), length + 1);
-    return common::win::U(buffer.data(), static_cast<size_t>(copied));
 }
 
 } // namespace
@@ -117,7 +110,7 @@ int TKeyForm::ShowModal(HWND owner)
 
 std::u16string TKeyForm::KeyText() const
 {
-    return ControlText(m_editKey);
+    return procwin::WindowText(m_editKey);
 }
 
 void TKeyForm::FormShow()
