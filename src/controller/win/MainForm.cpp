@@ -29,6 +29,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 
 namespace controller
@@ -465,32 +466,65 @@ void TmainForm::FirstStart()
 namespace
 {
 
-// One pass of the search: the last window in the system's order that is visible, unowned and
-// captioned, belongs to a program of this lower-cased file name and to no process `skipped` (0: none),
-// and whose handle is not among those running before; 0 when there is none. Its path goes to `foundPath`.
-HWND NewProgramWindow(const std::u16string &programName, const std::vector<HWND> &before, DWORD skipped,
-                      std::u16string &foundPath)
+// Finds new windows of the target program, pass after pass of a wait. What a process's executable is
+// (a process query, a disk test and a file search per path part) is worked out once per process, not
+// once per window and pass: a pass looks at each top-level window and its process id only.
+class ProgramWindowSearch
 {
-    HWND found = nullptr;
-    for (HWND window : procwin::TopLevelWindows())
+  public:
+    // `before`: windows that ran before the start and are never taken; `skipped`: a process whose
+    // windows the launch judges itself (0: none).
+    ProgramWindowSearch(std::u16string programName, std::vector<HWND> before, DWORD skipped)
+        : m_programName(std::move(programName)), m_before(std::move(before)), m_skipped(skipped)
     {
-        if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr ||
-            (skipped != 0 && procwin::ProcessIdOf(window) == skipped))
-            continue;
-        procwin::WndInfo info;
+    }
+
+    // The last qualifying window of one pass in the system's order: visible, unowned, with a caption
+    // and a class name, of the same program, not running before; null when there is none.
+    HWND Pass(std::u16string &foundPath)
+    {
+        HWND found = nullptr;
+        for (HWND window : procwin::TopLevelWindows())
+        {
+            if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr ||
+                GetWindowTextLengthW(window) <= 0)
+                continue;
+            const DWORD processId = procwin::ProcessIdOf(window);
+            if ((m_skipped != 0 && processId == m_skipped) ||
+                std::find(m_before.begin(), m_before.end(), window) != m_before.end())
+                continue;
+            const std::u16string exePath = ExePathOf(processId, window);
+            wchar_t className[2] = {};
+            if (ProgramFileNameLower(exePath) != m_programName || GetClassNameW(window, className, 2) <= 0)
+                continue;
+            found = window;
+            foundPath = exePath;
+        }
+        return found;
+    }
+
+  private:
+    // A path that could not be read yet (a process just starting) is asked again on the next pass.
+    std::u16string ExePathOf(DWORD processId, HWND window)
+    {
+        const auto known = m_exePaths.find(processId);
+        if (known != m_exePaths.end())
+            return known->second;
+        std::u16string path;
         {
             procwin::Wow64Redirection redirectionOff;
-            info = procwin::GetWndInfo(window);
+            path = procwin::GetWndInfo(window).exePath;
         }
-        if (info.className.empty() || ProgramFileNameLower(info.exePath) != programName)
-            continue;
-        if (std::find(before.begin(), before.end(), window) != before.end())
-            continue;
-        found = window;
-        foundPath = info.exePath;
+        if (!path.empty())
+            m_exePaths.emplace(processId, path);
+        return path;
     }
-    return found;
-}
+
+    std::u16string m_programName;
+    std::vector<HWND> m_before;
+    DWORD m_skipped;
+    std::unordered_map<DWORD, std::u16string> m_exePaths;
+};
 
 } // namespace
 
@@ -525,10 +559,9 @@ bool TmainForm::StartTarget()
         const std::u16string programName = ProgramFileNameLower(task.ProgramPath);
         const std::vector<HWND> before = m_picker != nullptr ? m_picker->ListBoxH() : std::vector<HWND>();
         const auto waitForStart = [&](DWORD launched, const std::function<bool()> &settled) {
+            ProgramWindowSearch search(programName, before, launched);
             std::u16string path;
-            Wait(
-                [&] { return settled() || NewProgramWindow(programName, before, launched, path) != nullptr; },
-                true);
+            Wait([&] { return settled() || search.Pass(path) != nullptr; }, true);
         };
         procwin::ExecuteApp(task.ProgramPath, task.ProgramOption, task.WorkDir, task.PriorityClass,
                             usePlace ? std::optional<procwin::Bounds>(remembered) : std::nullopt,
@@ -578,11 +611,11 @@ bool TmainForm::StartTarget()
 // the same program that was not running before, the last of a pass in the system's order.
 HWND TmainForm::SearchTargetWindow(std::u16string &foundPath)
 {
-    const std::u16string programName = ProgramFileNameLower(startup::Task().ProgramPath);
-    const std::vector<HWND> before = m_picker != nullptr ? m_picker->ListBoxH() : std::vector<HWND>();
+    ProgramWindowSearch search(ProgramFileNameLower(startup::Task().ProgramPath),
+                               m_picker != nullptr ? m_picker->ListBoxH() : std::vector<HWND>(), 0);
     Wait(
         [&] {
-            const HWND found = NewProgramWindow(programName, before, 0, foundPath);
+            const HWND found = search.Pass(foundPath);
             if (found != nullptr)
                 procwin::SetTargetWnd(found);
             return found != nullptr;
