@@ -7,6 +7,7 @@
 #include "common/win/WinText.h"
 #include "controller/HandOver.h"
 #include "controller/MenuModel.h"
+#include "controller/WheelKeyStroke.h"
 #include "controller/win/ErrorLog.h"
 #include "controller/win/OptionFile.h"
 #include "gui/Application.h"
@@ -1279,7 +1280,7 @@ void TmainForm::WMWheelKey(int index)
     if (foreground == nullptr ||
         (foreground != procwin::TargetWnd() && foreground != procwin::TargetSubWnd()))
         return;
-    procwin::SendWheelKey(index == 1 ? MWheelkey1 : MWheelkey2);
+    procwin::SendWheelKey(WheelKeyStroke(index == 1 ? MWheelkey1 : MWheelkey2, ui::LayoutKeyNames()));
 }
 
 LRESULT TmainForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
