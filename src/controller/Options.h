@@ -7,6 +7,7 @@
 #pragma once
 
 #include "common/IniDocument.h"
+#include "procwin/PickerPlacement.h"
 #include "startup/TaskDefinition.h"
 
 #include <cstdint>
@@ -90,15 +91,7 @@ std::u16string ChangedOptionsText(const TrayOptions &before, const TrayOptions &
 std::optional<std::int32_t> ReadIntValue(std::u16string_view text) noexcept;
 
 // The running-program picker's placement in the settings file "KV2.ini", section "IRunFindWindow".
-struct PickerPlacement
-{
-    std::int32_t Top = 0;
-    std::int32_t Left = 0;
-    std::int32_t Height = 0;
-    std::int32_t Width = 0;
-
-    bool operator==(const PickerPlacement &) const = default;
-};
+using procwin::PickerPlacement;
 constexpr char16_t kPickerSection[] = u"IRunFindWindow";
 
 // Keys that are absent or unreadable keep the values `placement` has.
