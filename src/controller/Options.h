@@ -9,6 +9,7 @@
 #include "common/IniDocument.h"
 #include "procwin/PickerPlacement.h"
 #include "startup/TaskDefinition.h"
+#include "ui/PanelOptions.h"
 
 #include <cstdint>
 #include <optional>
@@ -70,6 +71,10 @@ void LoadControllerOptions(const common::IniDocument &file, std::u16string_view 
 // Reads the six icon-panel keys the same way. An IconPanel_Size outside 0..6 gives 4; a position
 // outside kCoordinateLimit counts as absent.
 void LoadPanelOptions(const common::IniDocument &file, std::u16string_view section, TrayOptions &options);
+
+// The six icon-panel values of `options`, and the same put back into `options`.
+ui::PanelOptions PanelOptionsOf(const TrayOptions &options) noexcept;
+void SetPanelOptions(TrayOptions &options, const ui::PanelOptions &panel) noexcept;
 
 // Screen coordinates and sizes beyond this (in either direction) are no window's: a stored value out
 // of range is damage, not a place.

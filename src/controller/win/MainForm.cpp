@@ -232,7 +232,7 @@ TmainForm::~TmainForm()
 }
 
 void TmainForm::SetCompanions(procwin::TIRunFindForm *picker, ui::TKeyForm *keyForm,
-                              IconPanel *panel) noexcept
+                              ui::IconPanel *panel) noexcept
 {
     m_picker = picker;
     m_keyForm = keyForm;
@@ -375,9 +375,9 @@ void TmainForm::LoadOptions()
     m_storedOptions = CurrentOptions();
 }
 
-void TmainForm::PanelFormCreate(IconPanel &panel)
+void TmainForm::PanelFormCreate(ui::IconPanel &panel)
 {
-    panel.ApplyPanelOptions(m_panelOptions);
+    panel.ApplyPanelOptions(PanelOptionsOf(m_panelOptions));
 }
 
 void TmainForm::PanelOptionsChanged()
@@ -390,7 +390,11 @@ TrayOptions TmainForm::CurrentOptions() const
 {
     TrayOptions options = m_panelOptions;
     if (m_panel != nullptr)
-        m_panel->ReadPanelOptions(options);
+    {
+        ui::PanelOptions panel = PanelOptionsOf(options);
+        m_panel->ReadPanelOptions(panel);
+        SetPanelOptions(options, panel);
+    }
     options.Minimize = Checked(kPPMinimize);
     options.Live = Checked(kPPLive);
     options.Click = Checked(kPPClickClick);
