@@ -249,5 +249,6 @@ TEST(WheelKeyEvents, ModifiersAroundTheKeyInFixedOrder)
     };
     const FakeKeyNames names;
     for (const Case &c : cases)
-        EXPECT_EQ(Render(procwin::WheelKeyEvents(controller::WheelKeyStroke(c.text, names))), c.events) << common::Utf16ToUtf8(c.text);
+        EXPECT_EQ(Render(procwin::WheelKeyEvents(controller::WheelKeyStroke(c.text, names))), c.events)
+            << common::Utf16ToUtf8(c.text);
 }

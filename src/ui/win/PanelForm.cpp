@@ -488,9 +488,8 @@ void TPanelForm::ImageMenu(POINT screenPoint)
         return;
     const HWND owner = m_owner.CommandWindow();
     SetForegroundWindow(owner);
-    const UINT command =
-        static_cast<UINT>(TrackPopupMenu(m_owner.PPMenu(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screenPoint.x,
-                                         screenPoint.y, 0, owner, nullptr));
+    const UINT command = static_cast<UINT>(TrackPopupMenu(m_owner.PPMenu(), TPM_RETURNCMD | TPM_RIGHTBUTTON,
+                                                          screenPoint.x, screenPoint.y, 0, owner, nullptr));
     PostMessageW(owner, WM_NULL, 0, 0);
     if (command != 0)
         PostMessageW(owner, WM_COMMAND, MAKEWPARAM(command, 0), 0);
