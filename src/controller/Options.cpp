@@ -239,4 +239,24 @@ void SavePickerPlacement(IniDocument &file, const PickerPlacement &placement)
     writer.Write(u"Width", placement.Width);
 }
 
+ui::PanelOptions PanelOptionsOf(const TrayOptions &options) noexcept
+{
+    return {.Left = options.IconPanelLeft,
+            .Top = options.IconPanelTop,
+            .Size = options.IconPanelSize,
+            .MostTop = options.IconPanelMostTop,
+            .Hint = options.IconPanelHint,
+            .Trans = options.IconPanelTrans};
+}
+
+void SetPanelOptions(TrayOptions &options, const ui::PanelOptions &panel) noexcept
+{
+    options.IconPanelLeft = panel.Left;
+    options.IconPanelTop = panel.Top;
+    options.IconPanelSize = panel.Size;
+    options.IconPanelMostTop = panel.MostTop;
+    options.IconPanelHint = panel.Hint;
+    options.IconPanelTrans = panel.Trans;
+}
+
 } // namespace controller

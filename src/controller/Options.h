@@ -7,7 +7,9 @@
 #pragma once
 
 #include "common/IniDocument.h"
+#include "procwin/PickerPlacement.h"
 #include "startup/TaskDefinition.h"
+#include "ui/PanelOptions.h"
 
 #include <cstdint>
 #include <optional>
@@ -70,6 +72,10 @@ void LoadControllerOptions(const common::IniDocument &file, std::u16string_view 
 // outside kCoordinateLimit counts as absent.
 void LoadPanelOptions(const common::IniDocument &file, std::u16string_view section, TrayOptions &options);
 
+// The six icon-panel values of `options`, and the same put back into `options`.
+ui::PanelOptions PanelOptionsOf(const TrayOptions &options) noexcept;
+void SetPanelOptions(TrayOptions &options, const ui::PanelOptions &panel) noexcept;
+
 // Screen coordinates and sizes beyond this (in either direction) are no window's: a stored value out
 // of range is damage, not a place.
 constexpr std::int32_t kCoordinateLimit = 32767;
@@ -90,15 +96,7 @@ std::u16string ChangedOptionsText(const TrayOptions &before, const TrayOptions &
 std::optional<std::int32_t> ReadIntValue(std::u16string_view text) noexcept;
 
 // The running-program picker's placement in the settings file "KV2.ini", section "IRunFindWindow".
-struct PickerPlacement
-{
-    std::int32_t Top = 0;
-    std::int32_t Left = 0;
-    std::int32_t Height = 0;
-    std::int32_t Width = 0;
-
-    bool operator==(const PickerPlacement &) const = default;
-};
+using procwin::PickerPlacement;
 constexpr char16_t kPickerSection[] = u"IRunFindWindow";
 
 // Keys that are absent or unreadable keep the values `placement` has.

@@ -237,3 +237,30 @@ TEST(PickerPlacement, ReadsAndWritesItsSection)
     controller::SavePickerPlacement(file, {10, 20, 300, 400});
     EXPECT_EQ(file.Serialize(), u"[IRunFindWindow]\r\nLeft=20\r\nHeight=300\r\nTop=10\r\nWidth=400\r\n\r\n");
 }
+
+TEST(PanelOptions, TheSixPanelValuesGoToThePanelAndBack)
+{
+    controller::TrayOptions options;
+    options.IconPanelLeft = -120;
+    options.IconPanelTop = 340;
+    options.IconPanelSize = 6;
+    options.IconPanelMostTop = true;
+    options.IconPanelHint = false;
+    options.IconPanelTrans = false;
+    EXPECT_EQ(controller::PanelOptionsOf(options), (ui::PanelOptions{-120, 340, 6, true, false, false}));
+    // The panel's defaults are the options' defaults.
+    EXPECT_EQ(controller::PanelOptionsOf(controller::TrayOptions()), ui::PanelOptions());
+
+    controller::TrayOptions changed = options;
+    changed.W = 777;
+    controller::SetPanelOptions(changed, {5, 6, 1, false, true, true});
+    controller::TrayOptions expected = options;
+    expected.W = 777;
+    expected.IconPanelLeft = 5;
+    expected.IconPanelTop = 6;
+    expected.IconPanelSize = 1;
+    expected.IconPanelMostTop = false;
+    expected.IconPanelHint = true;
+    expected.IconPanelTrans = true;
+    EXPECT_EQ(changed, expected);
+}

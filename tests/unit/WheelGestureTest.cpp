@@ -1,4 +1,5 @@
 #include "common/Text.h"
+#include "controller/WheelKeyStroke.h"
 #include "procwin/WheelGesture.h"
 #include "procwin/WheelKey.h"
 
@@ -248,5 +249,6 @@ TEST(WheelKeyEvents, ModifiersAroundTheKeyInFixedOrder)
     };
     const FakeKeyNames names;
     for (const Case &c : cases)
-        EXPECT_EQ(Render(procwin::WheelKeyEvents(c.text, names)), c.events) << common::Utf16ToUtf8(c.text);
+        EXPECT_EQ(Render(procwin::WheelKeyEvents(controller::WheelKeyStroke(c.text, names))), c.events)
+            << common::Utf16ToUtf8(c.text);
 }

@@ -3,9 +3,11 @@
 // another program's window.
 #include "WinTestSupport.h"
 
+#include "controller/WheelKeyStroke.h"
 #include "procwin/WheelGesture.h"
 #include "procwin/win/Hook.h"
 #include "procwin/win/WindowInfo.h"
+#include "ui/win/KeyNames.h"
 
 #include <gtest/gtest.h>
 
@@ -266,7 +268,7 @@ TEST(SendWheelKey, TypesTheKeyStrokeIntoTheForegroundWindow)
     std::string seen;
     for (const Case &c : cases)
     {
-        procwin::SendWheelKey(c.text);
+        procwin::SendWheelKey(controller::WheelKeyStroke(c.text, ui::LayoutKeyNames()));
         std::string lines;
         const auto read = [&] {
             lines.clear();

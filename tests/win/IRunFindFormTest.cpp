@@ -199,7 +199,8 @@ std::optional<controller::PickerPlacement> StoredPlacement(const std::u16string 
 TEST(TIRunFindForm, IsASizableToolWindowWhoseListFillsItWithTheHintOnTheList)
 {
     TempFolder temp;
-    TIRunFindForm form(temp / u"KV2.ini");
+    controller::PickerSettingsFile store(temp / u"KV2.ini");
+    TIRunFindForm form(&store);
     const HWND window = form.Handle();
     EXPECT_EQ(WindowText(window), u"実行中のプログラム");
     EXPECT_FALSE(IsWindowVisible(window));
@@ -262,7 +263,7 @@ TEST(TIRunFindForm, ListsOneWindowPerTitleOfEachProgramWithTheTargetsFileName)
     const HWND owner = GetWindow(owned.Window(), GW_OWNER);
     ASSERT_NE(owner, nullptr);
 
-    TIRunFindForm form(u"");
+    TIRunFindForm form(nullptr);
     // Front to back, after each raise: the listed "same" window is whichever of the two is in front; the
     // title in capitals is the same title.
     for (const TargetWindow *front : {&first, &second})
@@ -302,7 +303,8 @@ TEST(TIRunFindForm, ModalUseAnswersTheConfirmedWindow)
     const TargetWindow chosen(Title(u"chosen")), other(Title(u"other"));
     ASSERT_NE(chosen.Window(), nullptr);
     ASSERT_NE(other.Window(), nullptr);
-    TIRunFindForm form(temp / u"KV2.ini");
+    controller::PickerSettingsFile store(temp / u"KV2.ini");
+    TIRunFindForm form(&store);
     // The entry of `chosen`, which is behind `other` and so not the first one.
     const auto chosenIndex = [&] {
         return SendMessageW(form.ListBox(), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
@@ -368,7 +370,8 @@ TEST(TIRunFindForm, ClosingStoresThePlacementThatTheNextFormStartsWith)
     const std::u16string settings = temp / u"KV2.ini";
     WriteBytes(settings, Utf16File("[Other]\r\nKey=kept\r\n"));
     {
-        TIRunFindForm form(settings);
+        controller::PickerSettingsFile store(settings);
+        TIRunFindForm form(&store);
         EXPECT_EQ(StoredPlacement(settings), std::nullopt);
         ShowModalWith(form, [](HWND window) {
             SetWindowPos(window, nullptr, 100, 120, 400, 300, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -378,7 +381,8 @@ TEST(TIRunFindForm, ClosingStoresThePlacementThatTheNextFormStartsWith)
     EXPECT_EQ(StoredPlacement(settings),
               (controller::PickerPlacement{.Top = 120, .Left = 100, .Height = 300, .Width = 400}));
     EXPECT_EQ(controller::LoadIniFile(settings).Get(u"Other", u"Key", u""), u"kept");
-    const TIRunFindForm next(settings);
+    controller::PickerSettingsFile nextStore(settings);
+    const TIRunFindForm next(&nextStore);
     EXPECT_EQ(WindowBounds(next.Handle()), (procwin::Bounds{100, 120, 400, 300}));
     EXPECT_EQ(TakeParkedError(), nullptr);
 }
@@ -405,7 +409,8 @@ TEST(TIRunFindForm, CreationTakesTheStoredPlacementWithinLimits)
         TempFolder temp;
         if (!c.section.empty())
             WriteBytes(temp / u"KV2.ini", Utf16File("[IRunFindWindow]\r\n" + c.section));
-        const TIRunFindForm form(temp / u"KV2.ini");
+        controller::PickerSettingsFile store(temp / u"KV2.ini");
+        const TIRunFindForm form(&store);
         const procwin::Bounds bounds = WindowBounds(form.Handle());
         EXPECT_EQ(bounds.left, c.expected.left) << c.name;
         if (c.expected.top >= 0)
@@ -444,7 +449,8 @@ TEST(TIRunFindForm, ClosingWaitsForASettingsFileHeldByAnotherProgram)
         const std::u16string settings = temp / u"KV2.ini";
         const std::string before = Utf16File("[Other]\r\nKey=kept\r\n");
         WriteBytes(settings, before);
-        TIRunFindForm form(settings);
+        controller::PickerSettingsFile store(settings);
+        TIRunFindForm form(&store);
         std::chrono::steady_clock::duration waited{};
         {
             Process holder(BinFolder() + u"\\KV2Target.exe",

@@ -7,6 +7,7 @@
 #include "common/win/WinText.h"
 #include "controller/HandOver.h"
 #include "controller/MenuModel.h"
+#include "controller/WheelKeyStroke.h"
 #include "controller/win/ErrorLog.h"
 #include "controller/win/OptionFile.h"
 #include "gui/Application.h"
@@ -214,7 +215,7 @@ TmainForm::~TmainForm()
 }
 
 void TmainForm::SetCompanions(procwin::TIRunFindForm *picker, ui::TKeyForm *keyForm,
-                              IconPanel *panel) noexcept
+                              ui::IconPanel *panel) noexcept
 {
     m_picker = picker;
     m_keyForm = keyForm;
@@ -339,9 +340,9 @@ void TmainForm::LoadOptions()
     m_storedOptions = CurrentOptions();
 }
 
-void TmainForm::PanelFormCreate(IconPanel &panel)
+void TmainForm::PanelFormCreate(ui::IconPanel &panel)
 {
-    panel.ApplyPanelOptions(m_panelOptions);
+    panel.ApplyPanelOptions(PanelOptionsOf(m_panelOptions));
 }
 
 void TmainForm::PanelOptionsChanged()
@@ -353,16 +354,11 @@ void TmainForm::PanelOptionsChanged()
 TrayOptions TmainForm::CurrentOptions() const
 {
     // The panel's keys are the panel's own while it exists; as loaded otherwise.
-    TrayOptions panel = m_panelOptions;
+    TrayOptions options = m_options;
+    ui::PanelOptions panel = PanelOptionsOf(m_panelOptions);
     if (m_panel != nullptr)
         m_panel->ReadPanelOptions(panel);
-    TrayOptions options = m_options;
-    options.IconPanelLeft = panel.IconPanelLeft;
-    options.IconPanelTop = panel.IconPanelTop;
-    options.IconPanelSize = panel.IconPanelSize;
-    options.IconPanelMostTop = panel.IconPanelMostTop;
-    options.IconPanelHint = panel.IconPanelHint;
-    options.IconPanelTrans = panel.IconPanelTrans;
+    SetPanelOptions(options, panel);
     return options;
 }
 
@@ -1270,7 +1266,8 @@ void TmainForm::WMWheelKey(int index)
     if (foreground == nullptr ||
         (foreground != procwin::TargetWnd() && foreground != procwin::TargetSubWnd()))
         return;
-    procwin::SendWheelKey(index == 1 ? m_options.WheelKey1 : m_options.WheelKey2);
+    procwin::SendWheelKey(
+        WheelKeyStroke(index == 1 ? m_options.WheelKey1 : m_options.WheelKey2, ui::LayoutKeyNames()));
 }
 
 LRESULT TmainForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)

@@ -15,6 +15,7 @@
 #include "procwin/win/WindowInfo.h"
 #include "ui/win/CoolTrayIcon.h"
 #include "ui/win/HookHotKey.h"
+#include "ui/win/IconPanel.h"
 #include "ui/win/SimpleTimer.h"
 
 #include <functional>
@@ -40,32 +41,7 @@ constexpr wchar_t kMainFormClassName[] = L"TmainForm";
 // The monitor's interval in milliseconds; waits last 60000 / kMonitorInterval ticks.
 constexpr unsigned kMonitorInterval = 500;
 
-// What the controller asks of the icon panel (the normal build only; the controller works without).
-class IconPanel
-{
-  public:
-    virtual ~IconPanel() = default;
-    // The waiting picture while a start is in progress, the target's icon otherwise.
-    virtual void ShowWaitingPicture(bool waiting) = 0;
-    // The tip of the panel's picture (the same text as the tray tip).
-    virtual void SetPictureHint(const std::u16string &hint) = 0;
-    // The target's current title, shown in the panel's hint window when it changed.
-    virtual void Proc_PanelHint(const std::u16string &title) = 0;
-    // While false the picture ignores clicks.
-    virtual void SetPictureEnabled(bool enabled) = 0;
-    // Picture clicks: a double click activates (true) or a single click (false).
-    virtual void Proc_ImageWClick(bool doubleClick) = 0;
-    virtual bool PanelVisible() const = 0;
-    virtual void SetPanelVisible(bool visible) = 0;
-    // The panel's own options (placement, size, its three check marks), read back for saving.
-    virtual void ApplyPanelOptions(const TrayOptions &options) = 0;
-    virtual void ReadPanelOptions(TrayOptions &options) const = 0;
-    // Keeps the panel in the topmost band when its topmost item is checked.
-    virtual void KeepOnTop() = 0;
-    virtual void ClosePanel() = 0;
-};
-
-class TmainForm : public gui::Window
+class TmainForm : public gui::Window, public ui::PanelOwner
 {
   public:
     // Creates the hidden controller window and runs FormCreate. Raises WinError when one of its own
@@ -75,24 +51,27 @@ class TmainForm : public gui::Window
 
     // The forms created after the controller; not owned, they outlive its use of them. The panel may
     // be null (the elevated build has none).
-    void SetCompanions(procwin::TIRunFindForm *picker, ui::TKeyForm *keyForm, IconPanel *panel) noexcept;
+    void SetCompanions(procwin::TIRunFindForm *picker, ui::TKeyForm *keyForm, ui::IconPanel *panel) noexcept;
 
-    // Called by the icon panel while it is created: loads the panel's options and hands them over.
-    void PanelFormCreate(IconPanel &panel);
-    // Called by the icon panel when the user changed one of its options: they are saved at once.
-    void PanelOptionsChanged();
+    // The icon panel's owner: its options are loaded when it is created and saved when they change.
+    void PanelFormCreate(ui::IconPanel &panel) override;
+    void PanelOptionsChanged() override;
 
     // The menu shared by the tray icon and the icon panel; its commands go to this window.
-    HMENU PPMenu() const noexcept
+    HMENU PPMenu() const noexcept override
     {
         return m_menu.Handle();
+    }
+    HWND CommandWindow() const noexcept override
+    {
+        return Handle();
     }
 
     // Brings the target forward, or starts it when it is not running.
     void ActivateTarget();
     // The tray icon's and the panel picture's click and double click.
-    void TrayIconClick();
-    void TrayIconDblClick();
+    void TrayIconClick() override;
+    void TrayIconDblClick() override;
 
     // Minimize start of `m` (any window of another process) and minimize end.
     void Proc_Min(HWND m);
@@ -184,7 +163,7 @@ class TmainForm : public gui::Window
 
     procwin::TIRunFindForm *m_picker = nullptr; // not owned
     ui::TKeyForm *m_keyForm = nullptr;          // not owned
-    IconPanel *m_panel = nullptr;               // not owned
+    ui::IconPanel *m_panel = nullptr;           // not owned
 
     // The one record of the target's options: the menu is drawn from it, commands change it, saves write
     // it. (Translucency, caption text, the remembered rectangle, the wheel keys and the display mode

@@ -3,6 +3,7 @@
 #include "common/win/FileSystem.h"
 #include "common/win/Unique.h"
 #include "common/win/WinText.h"
+#include "controller/Options.h"
 #include "startup/ProcessState.h"
 
 #include <windows.h>
@@ -258,6 +259,25 @@ SaveResult UpdateIniFile(const std::u16string &path, const std::function<void(co
     change(document);
     return common::win::SaveTextFile(common::SplitLines(document.Serialize()), path,
                                      common::TextEncoding::Utf16Le);
+}
+
+void PickerSettingsFile::LoadPlacement(procwin::PickerPlacement &placement)
+{
+    LoadPickerPlacement(LoadIniFile(m_path), placement);
+}
+
+void PickerSettingsFile::SavePlacement(const procwin::PickerPlacement &placement)
+{
+    if (UpdateIniFile(m_path, [&](common::IniDocument &file) { SavePickerPlacement(file, placement); }) !=
+        SaveResult::Saved)
+        throw common::win::WinError("UpdateIniFile", ERROR_SHARING_VIOLATION);
+}
+
+bool PickerSettingsFile::Held() const
+{
+    const common::win::UniqueFile file(CreateFileW(common::win::W(m_path), GENERIC_READ, 0, nullptr,
+                                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return !file && GetLastError() != ERROR_FILE_NOT_FOUND;
 }
 
 } // namespace controller

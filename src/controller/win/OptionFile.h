@@ -13,9 +13,11 @@
 
 #include "common/IniDocument.h"
 #include "common/win/TextFile.h"
+#include "procwin/PickerPlacement.h"
 
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace controller
 {
@@ -38,5 +40,25 @@ common::IniDocument LoadIniFile(const std::u16string &path);
 // written for any other reason; the file is then unchanged.
 SaveResult UpdateIniFile(const std::u16string &path,
                          const std::function<void(common::IniDocument &)> &change);
+
+// The picker's placement in the settings file at `path` (section "IRunFindWindow"), read with
+// LoadIniFile and changed with UpdateIniFile; a save that finds the file held raises WinError
+// (ERROR_SHARING_VIOLATION).
+class PickerSettingsFile : public procwin::PlacementStore
+{
+  public:
+    explicit PickerSettingsFile(std::u16string path) : m_path(std::move(path))
+    {
+    }
+
+    void LoadPlacement(procwin::PickerPlacement &placement) override;
+    void SavePlacement(const procwin::PickerPlacement &placement) override;
+    // True while the file cannot be opened without sharing; a file that does not exist yet has no
+    // writer to wait for.
+    bool Held() const override;
+
+  private:
+    std::u16string m_path;
+};
 
 } // namespace controller

@@ -4,7 +4,6 @@
 #include "procwin/WheelGesture.h"
 #include "procwin/WheelKey.h"
 #include "procwin/win/WindowInfo.h"
-#include "ui/win/KeyNames.h"
 
 #include <atomic>
 #include <utility>
@@ -15,7 +14,7 @@ namespace procwin
 static_assert(WM_WHEELKEY1 == 0x465 && WM_WHEELKEY2 == 0x466,
               "the message numbers are part of KV2's interface");
 static_assert(kKeyEventExtendedKey == KEYEVENTF_EXTENDEDKEY && kKeyEventKeyUp == KEYEVENTF_KEYUP);
-static_assert(ui::kKeyShift == VK_SHIFT && ui::kKeyControl == VK_CONTROL && ui::kKeyMenu == VK_MENU);
+static_assert(kKeyShift == VK_SHIFT && kKeyControl == VK_CONTROL && kKeyMenu == VK_MENU);
 
 namespace
 {
@@ -360,12 +359,12 @@ bool IsWinEventHookInstalled() noexcept
     return static_cast<bool>(g_winEvent.hook);
 }
 
-void SendWheelKey(const std::u16string &text)
+void SendWheelKey(const KeyStroke &stroke)
 {
     HWND foreground = GetForegroundWindow(); // not owned
     ForceForeground(foreground);
     SetFocus(foreground);
-    for (const KeyEvent &event : WheelKeyEvents(text, ui::LayoutKeyNames()))
+    for (const KeyEvent &event : WheelKeyEvents(stroke))
         keybd_event(event.key, 0, event.flags, 0);
 }
 

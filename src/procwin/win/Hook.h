@@ -8,11 +8,12 @@
 // Every function here is meant for the user-interface thread.
 #pragma once
 
+#include "procwin/WheelKey.h"
+
 #include <windows.h>
 
 #include <exception>
 #include <functional>
-#include <string>
 
 namespace procwin
 {
@@ -60,9 +61,9 @@ void WinEventHookStop();
 
 bool IsWinEventHookInstalled() noexcept;
 
-// Types the key stroke of a shortcut text ("Shift+Ctrl+F5") into the foreground window: brings that
-// window forward once more and gives it the focus, then synthesizes Shift, Ctrl, Alt down as set, the
-// key down and up, and the modifiers up in reverse order. A text that names no key types key code 0.
-void SendWheelKey(const std::u16string &text);
+// Types `stroke` into the foreground window: brings that window forward once more and gives it the
+// focus, then synthesizes Shift, Ctrl, Alt down as set, the key down and up, and the modifiers up in
+// reverse order (procwin/WheelKey.h).
+void SendWheelKey(const KeyStroke &stroke);
 
 } // namespace procwin

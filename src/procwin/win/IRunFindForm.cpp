@@ -4,15 +4,12 @@
 #include "common/Text.h"
 #include "common/win/WinError.h"
 #include "common/win/WinText.h"
-#include "controller/Options.h"
-#include "controller/win/OptionFile.h"
 #include "gui/Application.h"
 #include "gui/MessagePump.h"
 #include "gui/Modal.h"
 #include "procwin/ProcessIdentity.h"
 #include "procwin/win/WindowInfo.h"
 #include "procwin/win/Wow64.h"
-#include "startup/ProcessState.h"
 
 #include <commctrl.h>
 
@@ -51,23 +48,10 @@ constexpr DWORD kOpenRetryMilliseconds = 500;
 constexpr wchar_t kCharEnter = 13;
 constexpr wchar_t kCharEscape = 27;
 
-// True when nobody else has the file open: it can be opened without sharing. A file that does not
-// exist yet has no writer to wait for, so the first close does not wait in vain.
-bool CanOpenExclusively(const std::u16string &path)
-{
-    const common::win::UniqueFile file(
-        CreateFileW(W(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return static_cast<bool>(file) || GetLastError() == ERROR_FILE_NOT_FOUND;
-}
-
 } // namespace
 
-TIRunFindForm::TIRunFindForm() : TIRunFindForm(startup::Paths().SettingsFilePath)
-{
-}
-
-TIRunFindForm::TIRunFindForm(std::u16string settingsFilePath)
-    : m_settingsFilePath(std::move(settingsFilePath)), m_dpi(common::win::ScreenDpi()),
+TIRunFindForm::TIRunFindForm(PlacementStore *placementStore)
+    : m_placementStore(placementStore), m_dpi(common::win::ScreenDpi()),
       m_font(common::win::CreateSystemFont(common::win::SystemFont::Menu))
 {
     RECT frame{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
@@ -134,15 +118,15 @@ void TIRunFindForm::FormCreate()
     // sizing by hand is (WM_GETMINMAXINFO).
     RECT frame{};
     GetWindowRect(Handle(), &frame);
-    controller::PickerPlacement placement{.Top = frame.top,
-                                          .Left = frame.left,
-                                          .Height = frame.bottom - frame.top,
-                                          .Width = frame.right - frame.left};
-    if (!m_settingsFilePath.empty())
+    PickerPlacement placement{.Top = frame.top,
+                              .Left = frame.left,
+                              .Height = frame.bottom - frame.top,
+                              .Width = frame.right - frame.left};
+    if (m_placementStore != nullptr)
     {
         try
         {
-            controller::LoadPickerPlacement(controller::LoadIniFile(m_settingsFilePath), placement);
+            m_placementStore->LoadPlacement(placement);
         }
         catch (...)
         {
@@ -236,7 +220,7 @@ void TIRunFindForm::ListBoxDblClick()
 
 void TIRunFindForm::FormCloseQuery()
 {
-    if (m_settingsFilePath.empty())
+    if (m_placementStore == nullptr)
         return;
     WaitForSettingsFile();
     SavePlacement();
@@ -246,7 +230,7 @@ void TIRunFindForm::WaitForSettingsFile()
 {
     for (int attempt = 0; attempt < kOpenAttempts; ++attempt)
     {
-        if (CanOpenExclusively(m_settingsFilePath))
+        if (!m_placementStore->Held())
         {
             gui::PumpUntil(nullptr, {.timeout = 0}); // the messages waiting meanwhile
             return;
@@ -260,16 +244,13 @@ void TIRunFindForm::SavePlacement()
 {
     RECT frame{};
     GetWindowRect(Handle(), &frame);
-    const controller::PickerPlacement placement{.Top = frame.top,
-                                                .Left = frame.left,
-                                                .Height = frame.bottom - frame.top,
-                                                .Width = frame.right - frame.left};
+    const PickerPlacement placement{.Top = frame.top,
+                                    .Left = frame.left,
+                                    .Height = frame.bottom - frame.top,
+                                    .Width = frame.right - frame.left};
     try
     {
-        if (controller::UpdateIniFile(m_settingsFilePath, [&](common::IniDocument &file) {
-                controller::SavePickerPlacement(file, placement);
-            }) != controller::SaveResult::Saved)
-            throw common::win::WinError("UpdateIniFile", ERROR_SHARING_VIOLATION);
+        m_placementStore->SavePlacement(placement);
     }
     catch (...)
     {

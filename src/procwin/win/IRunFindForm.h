@@ -8,6 +8,7 @@
 
 #include "common/win/Unique.h"
 #include "gui/Modal.h"
+#include "procwin/PickerPlacement.h"
 
 #include <string>
 #include <vector>
@@ -18,13 +19,11 @@ namespace procwin
 class TIRunFindForm : public gui::ModalForm
 {
   public:
-    // Creates the hidden form once for the program's life, with its placement from the settings file
-    // startup::Paths().SettingsFilePath ("KV2.ini"). Raises WinError when a window cannot be created;
-    // an unreadable settings file is reported to gui::Application::ParkException and the design
-    // placement is kept.
-    TIRunFindForm();
-    // The same with another settings file; an empty path reads and writes nothing.
-    explicit TIRunFindForm(std::u16string settingsFilePath);
+    // Creates the hidden form once for the program's life, with its placement from `placementStore`
+    // (not owned; it outlives the form; null reads and writes nothing). Raises WinError when a window
+    // cannot be created; an unreadable store is reported to gui::Application::ParkException and the
+    // design placement is kept.
+    explicit TIRunFindForm(PlacementStore *placementStore);
     ~TIRunFindForm() override;
 
     // The file-name part of the target's program path, lower-cased ("notepad.exe"). Set by the caller
@@ -42,12 +41,11 @@ class TIRunFindForm : public gui::ModalForm
 
     // Fills the list and shows the form, with `owner` (may be null, not owned) disabled, until the user
     // closes it: Enter or a double click on an entry stores that entry's window in MTargetHandle and
-    // closes; Escape or the close box closes. Closing writes the placement to the settings file; while
-    // the file cannot be opened without sharing (another program has it open, or it is missing) it
-    // first makes five attempts 500 ms apart, with messages running. A failed write is parked with
-    // gui::Application, never raised. Answers kResultOK when an entry was chosen, kResultCancel
-    // otherwise (also for a WM_QUIT, which is posted again for the outer loop, and for a call while the
-    // form is already shown).
+    // closes; Escape or the close box closes. Closing writes the placement to the store; while the store
+    // is held by another program it first makes five attempts 500 ms apart, with messages running. A failed
+    // write is parked with gui::Application, never raised. Answers kResultOK when an entry was chosen,
+    // kResultCancel otherwise (also for a WM_QUIT, which is posted again for the outer loop, and for a call
+    // while the form is already shown).
     int ShowModal(HWND owner);
 
     // The listed windows (not owned; they may have closed since), line for line with the titles of
@@ -80,7 +78,7 @@ class TIRunFindForm : public gui::ModalForm
     static LRESULT CALLBACK ListBoxProcedure(HWND listBox, UINT message, WPARAM wParam, LPARAM lParam,
                                              UINT_PTR id, DWORD_PTR self) noexcept;
 
-    std::u16string m_settingsFilePath;
+    PlacementStore *m_placementStore; // not owned
     int m_dpi;
     common::win::UniqueGdiObject m_font;
     std::vector<HWND> m_listBoxH; // not owned

@@ -3,7 +3,9 @@
 #pragma once
 
 #include "controller/win/MainForm.h"
+#include "controller/win/OptionFile.h"
 #include "procwin/win/IRunFindForm.h"
+#include "startup/ProcessState.h"
 #include "ui/win/KeyForm.h"
 #ifndef KV2_ELEVATED
 #include "ui/win/PanelForm.h"
@@ -35,7 +37,8 @@ struct Forms
 #ifndef KV2_ELEVATED
     ui::TPanelForm panelForm{mainForm};
 #endif
-    procwin::TIRunFindForm runFindForm;
+    controller::PickerSettingsFile pickerSettings{Paths().SettingsFilePath};
+    procwin::TIRunFindForm runFindForm{&pickerSettings};
     ui::TKeyForm keyForm;
 };
 

@@ -209,8 +209,8 @@ class TPanelHintWindow : public gui::Window
     std::u16string m_text;
 };
 
-TPanelForm::TPanelForm(controller::TmainForm &mainForm)
-    : m_mainForm(mainForm), m_menu(FrameMenuItems()), m_timerHint(kHintDuration, [this] { HidePanelHint(); })
+TPanelForm::TPanelForm(PanelOwner &owner)
+    : m_owner(owner), m_menu(FrameMenuItems()), m_timerHint(kHintDuration, [this] { HidePanelHint(); })
 {
     Create({.className = kPanelFormClassName,
             .caption = u"",
@@ -245,7 +245,7 @@ void TPanelForm::FormCreate()
         SendMessageW(m_tooltip, TTM_SETMAXTIPWIDTH, 0, 1000);
     }
 
-    m_mainForm.PanelFormCreate(*this);
+    m_owner.PanelFormCreate(*this);
     m_waitingIcon.Reset(
         static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KV2_WAIT), IMAGE_ICON,
                                       kTargetIconSize, kTargetIconSize, 0)));
@@ -372,32 +372,32 @@ COLORREF TPanelForm::FrameColour() const noexcept
     return m_menu.Checked(kPPTop) ? kTopMostFrame : kNormalFrame;
 }
 
-void TPanelForm::ApplyPanelOptions(const controller::TrayOptions &options)
+void TPanelForm::ApplyPanelOptions(const PanelOptions &options)
 {
-    SetWindowPos(Handle(), nullptr, options.IconPanelLeft, options.IconPanelTop, 0, 0,
+    SetWindowPos(Handle(), nullptr, options.Left, options.Top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    MPPSizeC = options.IconPanelSize;
+    MPPSizeC = options.Size;
     m_menu.CheckRadio(kPPSize0, kPPSize6,
                       kPPSize0 + static_cast<UINT>(MPPSizeC >= 0 && MPPSizeC < kPanelSizeCount
                                                        ? MPPSizeC
                                                        : kDefaultPanelSizeIndex));
-    m_menu.SetChecked(kPPTop, options.IconPanelMostTop);
-    m_menu.SetChecked(kPPHint, options.IconPanelHint);
-    m_menu.SetChecked(kPPTrans, options.IconPanelTrans);
+    m_menu.SetChecked(kPPTop, options.MostTop);
+    m_menu.SetChecked(kPPHint, options.Hint);
+    m_menu.SetChecked(kPPTrans, options.Trans);
 }
 
-void TPanelForm::ReadPanelOptions(controller::TrayOptions &options) const
+void TPanelForm::ReadPanelOptions(PanelOptions &options) const
 {
     RECT place{};
     if (GetWindowRect(Handle(), &place))
     {
-        options.IconPanelLeft = place.left;
-        options.IconPanelTop = place.top;
+        options.Left = place.left;
+        options.Top = place.top;
     }
-    options.IconPanelSize = MPPSizeC;
-    options.IconPanelMostTop = m_menu.Checked(kPPTop);
-    options.IconPanelHint = m_menu.Checked(kPPHint);
-    options.IconPanelTrans = m_menu.Checked(kPPTrans);
+    options.Size = MPPSizeC;
+    options.MostTop = m_menu.Checked(kPPTop);
+    options.Hint = m_menu.Checked(kPPHint);
+    options.Trans = m_menu.Checked(kPPTrans);
 }
 
 void TPanelForm::KeepOnTop()
@@ -422,7 +422,7 @@ void TPanelForm::OnFrameCommand(UINT id)
         PPTopClick();
     else if (id == kPPTrans)
         PPTransClick();
-    m_mainForm.PanelOptionsChanged();
+    m_owner.PanelOptionsChanged();
 }
 
 void TPanelForm::PPSizeClick(int tag)
@@ -433,7 +433,7 @@ void TPanelForm::PPSizeClick(int tag)
     m_menu.CheckRadio(kPPSize0, kPPSize6, kPPSize0 + static_cast<UINT>(tag));
     if (visible)
         FormShow();
-    m_mainForm.PanelOptionsChanged();
+    m_owner.PanelOptionsChanged();
 }
 
 void TPanelForm::PPTopClick()
@@ -470,27 +470,26 @@ void TPanelForm::ImageClick(bool doubleClick)
     if (!m_pictureEnabled || doubleClick != m_doubleClick)
         return;
     if (doubleClick)
-        m_mainForm.TrayIconDblClick();
+        m_owner.TrayIconDblClick();
     else
-        m_mainForm.TrayIconClick();
+        m_owner.TrayIconClick();
 }
 
 void TPanelForm::ImageMiddleClick()
 {
     m_menu.SetChecked(kPPTop, !m_menu.Checked(kPPTop));
     PPTopClick();
-    m_mainForm.PanelOptionsChanged();
+    m_owner.PanelOptionsChanged();
 }
 
 void TPanelForm::ImageMenu(POINT screenPoint)
 {
     if (!m_pictureEnabled)
         return;
-    const HWND owner = m_mainForm.Handle();
+    const HWND owner = m_owner.CommandWindow();
     SetForegroundWindow(owner);
-    const UINT command =
-        static_cast<UINT>(TrackPopupMenu(m_mainForm.PPMenu(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screenPoint.x,
-                                         screenPoint.y, 0, owner, nullptr));
+    const UINT command = static_cast<UINT>(TrackPopupMenu(m_owner.PPMenu(), TPM_RETURNCMD | TPM_RIGHTBUTTON,
+                                                          screenPoint.x, screenPoint.y, 0, owner, nullptr));
     PostMessageW(owner, WM_NULL, 0, 0);
     if (command != 0)
         PostMessageW(owner, WM_COMMAND, MAKEWPARAM(command, 0), 0);
@@ -559,7 +558,7 @@ LRESULT TPanelForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_EXITSIZEMOVE:
         // The end of a drag by the frame: the new place is kept at once.
-        m_mainForm.PanelOptionsChanged();
+        m_owner.PanelOptionsChanged();
         return 0;
     case WM_CLOSE:
         ClosePanel();

@@ -5,9 +5,9 @@
 #pragma once
 
 #include "common/win/Unique.h"
-#include "controller/win/MainForm.h"
 #include "gui/PopupMenu.h"
 #include "gui/Window.h"
+#include "ui/win/IconPanel.h"
 #include "ui/win/SimpleTimer.h"
 
 #include <memory>
@@ -19,12 +19,12 @@ namespace ui
 class TPanelImage;
 class TPanelHintWindow;
 
-class TPanelForm : public gui::Window, public controller::IconPanel
+class TPanelForm : public gui::Window, public IconPanel
 {
   public:
-    // Creates the (hidden) panel; during its creation it asks the controller for its options. Raises
-    // WinError when a window cannot be created.
-    explicit TPanelForm(controller::TmainForm &mainForm);
+    // Creates the (hidden) panel; during its creation it asks its owner (the controller; not owned, it
+    // outlives the panel) for its options. Raises WinError when a window cannot be created.
+    explicit TPanelForm(PanelOwner &owner);
     ~TPanelForm() override;
 
     void ShowWaitingPicture(bool waiting) override;
@@ -34,8 +34,8 @@ class TPanelForm : public gui::Window, public controller::IconPanel
     void Proc_ImageWClick(bool doubleClick) override;
     bool PanelVisible() const override;
     void SetPanelVisible(bool visible) override;
-    void ApplyPanelOptions(const controller::TrayOptions &options) override;
-    void ReadPanelOptions(controller::TrayOptions &options) const override;
+    void ApplyPanelOptions(const PanelOptions &options) override;
+    void ReadPanelOptions(PanelOptions &options) const override;
     void KeepOnTop() override;
     void ClosePanel() override;
 
@@ -66,7 +66,7 @@ class TPanelForm : public gui::Window, public controller::IconPanel
     void ImageMenu(POINT screenPoint);
     COLORREF FrameColour() const noexcept;
 
-    controller::TmainForm &m_mainForm;
+    PanelOwner &m_owner;
     gui::PopupMenu m_menu;
     std::unique_ptr<TPanelImage> m_image;
     std::unique_ptr<TPanelHintWindow> m_hintWindow;
