@@ -1,6 +1,6 @@
 #include "WinTestSupport.h"
 
-#include "common/win/InputText.h"
+#include "gui/InputText.h"
 
 #include <gtest/gtest.h>
 
@@ -83,7 +83,7 @@ TEST(InputText, OkReturnsTheEditedText)
             SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"新しいタイトル"));
             SendMessageW(ChildWithClass(dialog, L"Button", u"OK"), BM_CLICK, 0, 0);
         });
-        EXPECT_TRUE(common::win::InputText(kCaption, u"タイトルを入力してください", text));
+        EXPECT_TRUE(gui::InputText(kCaption, u"タイトルを入力してください", text));
     }
     EXPECT_EQ(seen, u"old title");
     EXPECT_EQ(text, u"新しいタイトル");
@@ -105,7 +105,7 @@ TEST(InputText, CancelAndEscapeLeaveTheTextUnchanged)
         std::u16string text = u"keep";
         {
             DialogUser user(act);
-            EXPECT_FALSE(common::win::InputText(kCaption, u"prompt", text));
+            EXPECT_FALSE(gui::InputText(kCaption, u"prompt", text));
         }
         EXPECT_EQ(text, u"keep");
     }
@@ -128,7 +128,7 @@ TEST(InputText, EditHoldsAtMost255CharactersAllSelected)
                 SendMessageW(edit, WM_CHAR, L'x', 0);
             SendMessageW(dialog, WM_COMMAND, IDOK, 0);
         });
-        EXPECT_TRUE(common::win::InputText(kCaption, u"prompt", text));
+        EXPECT_TRUE(gui::InputText(kCaption, u"prompt", text));
     }
     EXPECT_EQ(limit, 255);
     EXPECT_EQ(selectionStart, 0u);
@@ -154,7 +154,7 @@ TEST(InputText, LayoutFollowsTheDialogFont)
             SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         });
         std::u16string text;
-        common::win::InputText(kCaption, u"prompt", text);
+        gui::InputText(kCaption, u"prompt", text);
     }
     // Buttons of equal size side by side, 15 pixels below the edit; the client ends 13 pixels below them.
     EXPECT_EQ(okPlace.top, editPlace.bottom + 15);

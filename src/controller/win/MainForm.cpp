@@ -2,7 +2,6 @@
 
 #include "common/Text.h"
 #include "common/win/FileSystem.h"
-#include "common/win/InputText.h"
 #include "common/win/Shell.h"
 #include "common/win/WinText.h"
 #include "controller/HandOver.h"
@@ -11,6 +10,7 @@
 #include "controller/win/ErrorLog.h"
 #include "controller/win/OptionFile.h"
 #include "gui/Application.h"
+#include "gui/InputText.h"
 #include "gui/MessagePump.h"
 #include "procwin/ProcessIdentity.h"
 #include "procwin/WheelGesture.h"
@@ -1102,7 +1102,7 @@ void TmainForm::PPEditClick()
     std::u16string text = m_options.Edit;
     if (text.empty())
         text = IsWindow(procwin::TargetWnd()) ? procwin::WindowText(procwin::TargetWnd()) : MCapB;
-    if (common::win::InputText(u"KV2 - タイトルバーの編集", u"キャプションを入力してください。", text))
+    if (gui::InputText(u"KV2 - タイトルバーの編集", u"キャプションを入力してください。", text))
         m_options.Edit = text;
     SaveOptions();
 }

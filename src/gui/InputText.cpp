@@ -1,4 +1,4 @@
-#include "common/win/InputText.h"
+#include "gui/InputText.h"
 
 #include "common/win/SystemFonts.h"
 #include "common/win/Unique.h"
@@ -8,8 +8,15 @@
 
 #include <windows.h>
 
-namespace common::win
+namespace gui
 {
+
+using common::win::CreateSystemFont;
+using common::win::SystemFont;
+using common::win::U;
+using common::win::UniqueGdiObject;
+using common::win::W;
+using common::win::WinError;
 
 namespace
 {
@@ -193,4 +200,4 @@ bool InputText(const std::u16string &caption, const std::u16string &prompt, std:
     return state.confirmed;
 }
 
-} // namespace common::win
+} // namespace gui

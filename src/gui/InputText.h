@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace common::win
+namespace gui
 {
 
 // Shows a dialog with `caption`, the word-wrapped `prompt`, an edit holding `text` (at most 255
@@ -12,4 +12,4 @@ namespace common::win
 // is otherwise unchanged.
 bool InputText(const std::u16string &caption, const std::u16string &prompt, std::u16string &text);
 
-} // namespace common::win
+} // namespace gui
