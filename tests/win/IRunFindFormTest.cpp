@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <thread>
@@ -343,10 +344,24 @@ TEST(TIRunFindForm, ModalUseAnswersTheConfirmedWindow)
          },
          TIRunFindForm::kResultCancel, false},
     };
+    // "other" above "chosen" in the system's order; the end of the previous case may still move the
+    // activation (and with it the order) a moment later, so the order is made and then waited for.
+    const auto otherAboveChosen = [&] {
+        const std::vector<HWND> order = procwin::TopLevelWindows();
+        const auto at = [&](HWND window) { return std::find(order.begin(), order.end(), window); };
+        return at(other.Window()) < at(chosen.Window());
+    };
     for (const auto &c : cases)
     {
-        chosen.Raise();
-        other.Raise();
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                chosen.Raise();
+                other.Raise();
+                return WaitUntil(otherAboveChosen, 100ms) &&
+                       !WaitUntil([&] { return !otherAboveChosen(); }, 200ms);
+            },
+            5s))
+            << c.name;
         form.MTargetExe = kTargetExe;
         form.MTargetHandle = nullptr;
         const int result = ShowModalWith(form, [&](HWND window) {
