@@ -9,6 +9,7 @@
 #include "controller/WheelKeyStroke.h"
 #include "controller/win/ErrorLog.h"
 #include "controller/win/OptionFile.h"
+#include "controller/win/OptionStore.h"
 #include "gui/Application.h"
 #include "gui/InputText.h"
 #include "gui/MessagePump.h"
@@ -55,9 +56,6 @@ constexpr DWORD kWaitLimit = 61000;
 constexpr DWORD kPassInterval = 20;
 // How long a duplicate start waits for the running instance to take the hand-over.
 constexpr UINT kHandOverTimeout = 5000;
-// A save that finds its file held open by another program is tried again this often, this many times.
-constexpr unsigned kSaveRetryInterval = 250;
-constexpr int kSaveRetries = 8;
 
 // Posted to itself by the controller: the hand-over of a duplicate start, handled after the sender has
 // been answered.
@@ -197,7 +195,7 @@ TmainForm::TmainForm()
                        m_timerClose.SetEnabled(false);
                        gui::Application::Instance().Terminate();
                    }),
-      m_timerSave(kSaveRetryInterval, [this] { SaveRetryTimer(); })
+      m_optionStore([this] { return CurrentOptions(); })
 {
     // A hidden top-level window without owner: it never shows and has no taskbar button.
     Create({.className = kMainFormClassName,
@@ -320,24 +318,10 @@ void TmainForm::FormDestroy() noexcept
 
 void TmainForm::LoadOptions()
 {
-    const OptionLocation location = OptionLocationFor(startup::Task());
-    TrayOptions options;
-    try
-    {
-        const common::IniDocument file = LoadIniFile(location.file);
-        LoadControllerOptions(file, location.section, options);
-        LoadPanelOptions(file, location.section, m_panelOptions);
-    }
-    catch (...)
-    {
-        // An unreadable option file leaves the defaults, which must never be saved over what it holds.
-        m_optionsUnread = true;
-        AppendErrorLog(startup::Paths().ErrorLogPath,
-                       location.file + u"を読み込めません: " + ErrorMessage(std::current_exception()));
-    }
+    TrayOptions options = m_optionStore.Load();
     options.TransValue = std::clamp(options.TransValue, 10, 100);
     m_options = options;
-    m_storedOptions = CurrentOptions();
+    m_panelOptions = options;
 }
 
 void TmainForm::PanelFormCreate(ui::IconPanel &panel)
@@ -364,69 +348,7 @@ TrayOptions TmainForm::CurrentOptions() const
 
 void TmainForm::SaveOptions()
 {
-    m_saveRetries = kSaveRetries;
-    m_timerSave.SetEnabled(!TrySaveOptions());
-}
-
-bool TmainForm::TrySaveOptions()
-{
-    const TrayOptions options = CurrentOptions();
-    const OptionLocation location = OptionLocationFor(startup::Task());
-    const bool saved = UpdateIniFile(location.file, [&](common::IniDocument &file) {
-                           controller::SaveOptions(file, location.section, options, !startup::kElevatedBuild,
-                                                   m_optionsUnread ? &m_storedOptions : nullptr);
-                       }) == SaveResult::Saved;
-    // After a failed load the assumed values stay the reference: only what the user changed is written.
-    if (saved && !m_optionsUnread)
-        m_storedOptions = options;
-    return saved;
-}
-
-void TmainForm::SaveRetryTimer()
-{
-    bool saved = false;
-    try
-    {
-        saved = TrySaveOptions();
-    }
-    catch (...)
-    {
-        m_timerSave.SetEnabled(false);
-        throw;
-    }
-    if (!saved && --m_saveRetries > 0)
-        return;
-    m_timerSave.SetEnabled(false);
-    if (!saved)
-        LogUnsavedOptions();
-}
-
-void TmainForm::LogUnsavedOptions() const
-{
-    AppendErrorLog(startup::Paths().ErrorLogPath,
-                   OptionLocationFor(startup::Task()).file +
-                       u"を保存できません（他のプログラムが使用中です）: " +
-                       ChangedOptionsText(m_storedOptions, CurrentOptions(), !startup::kElevatedBuild));
-}
-
-void TmainForm::SaveOptionsQuietly() noexcept
-{
-    try
-    {
-        // The program is ending: a held file is waited for here, with no loop left to run the timer.
-        m_timerSave.SetEnabled(false);
-        for (int attempt = 0; attempt < kSaveRetries; ++attempt)
-        {
-            if (TrySaveOptions())
-                return;
-            Sleep(kSaveRetryInterval);
-        }
-        LogUnsavedOptions();
-    }
-    catch (...)
-    {
-        gui::Application::Instance().ParkException(std::current_exception());
-    }
+    m_optionStore.Save();
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -968,7 +890,7 @@ void TmainForm::EndSession()
 void TmainForm::FormCloseQuery()
 {
     ShowHiddenTarget();
-    SaveOptionsQuietly();
+    m_optionStore.SaveBeforeEnd();
     if (m_panel != nullptr)
         m_panel->ClosePanel();
     m_timer.SetEnabled(false);
@@ -1303,7 +1225,7 @@ LRESULT TmainForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_QUERYENDSESSION:
         // Another program may still cancel the end: only what must not be lost happens now.
         ShowHiddenTarget();
-        SaveOptionsQuietly();
+        m_optionStore.SaveBeforeEnd();
         return TRUE;
     case WM_ENDSESSION:
         // Cancelled (false): the user's program and KV2 go on as before.

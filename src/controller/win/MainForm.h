@@ -10,6 +10,7 @@
 #include "controller/ControllerState.h"
 #include "controller/MenuModel.h"
 #include "controller/Options.h"
+#include "controller/win/OptionStore.h"
 #include "gui/PopupMenu.h"
 #include "gui/Window.h"
 #include "procwin/win/WindowInfo.h"
@@ -86,14 +87,8 @@ class TmainForm : public gui::Window, public ui::PanelOwner
     void BuildMenu();
     void LoadOptions();
     TrayOptions CurrentOptions() const;
-    // Saves every option at once. A file held open by another program is tried again for a couple of
-    // seconds while messages run; then one log line names the file and what stayed unsaved.
+    // Saves every option at once (see OptionStore).
     void SaveOptions();
-    bool TrySaveOptions();
-    void SaveRetryTimer();
-    void LogUnsavedOptions() const;
-    // The save of the close: waits out a held file briefly, never raises.
-    void SaveOptionsQuietly() noexcept;
     bool HandOver();
 
     void FirstStart();
@@ -158,7 +153,6 @@ class TmainForm : public gui::Window, public ui::PanelOwner
     common::win::UniqueIcon m_targetIcon;  // image 1
     ui::TSimpleTimer m_timer;
     ui::TSimpleTimer m_timerClose;
-    ui::TSimpleTimer m_timerSave; // retries a save that found its file held
     std::unique_ptr<ui::THookHotKey> m_hookHotKey;
 
     procwin::TIRunFindForm *m_picker = nullptr; // not owned
@@ -170,12 +164,7 @@ class TmainForm : public gui::Window, public ui::PanelOwner
     // are its TransValue, Edit, X/Y/W/H, WheelKey1/2 and Display.)
     TrayOptions m_options;
     TrayOptions m_panelOptions; // the panel's keys as loaded, saved back when there is no panel
-    // What the option file holds as far as this instance knows: as loaded, then as last saved.
-    TrayOptions m_storedOptions;
-    // The file could not be read at start: m_storedOptions are assumed, and saves write only the keys
-    // that differ from them, so that the user's stored values are never replaced by defaults.
-    bool m_optionsUnread = false;
-    int m_saveRetries = 0;
+    OptionStore m_optionStore;  // declared after what CurrentOptions reads
     bool FExecExe = false;
     int MWaitC = 0;
     procwin::ProcessIdentity MPID; // the target's process as seen at attachment
