@@ -8,6 +8,7 @@
 #include "controller/MenuModel.h"
 #include "controller/WheelKeyStroke.h"
 #include "controller/win/ErrorLog.h"
+#include "controller/win/InstanceLink.h"
 #include "controller/win/OptionFile.h"
 #include "controller/win/OptionStore.h"
 #include "gui/Application.h"
@@ -54,8 +55,6 @@ constexpr int kWaitTicks = 60000 / kMonitorInterval;
 constexpr DWORD kWaitLimit = 61000;
 // Sleep between two passes of a wait: a window is noticed within this time of appearing.
 constexpr DWORD kPassInterval = 20;
-// How long a duplicate start waits for the running instance to take the hand-over.
-constexpr UINT kHandOverTimeout = 5000;
 
 // Posted to itself by the controller: the hand-over of a duplicate start, handled after the sender has
 // been answered.
@@ -282,25 +281,8 @@ void TmainForm::FormCreate()
 // Hands the start over to an instance that already manages the same program; false when there is none.
 bool TmainForm::HandOver()
 {
-    const HWND other = FindWindowW(kMainFormClassName, W(u"KV2-" + startup::Task().ProgramPath));
-    if (other == nullptr || other == Handle())
+    if (!HandOverTo(FindWindowW(kMainFormClassName, W(u"KV2-" + startup::Task().ProgramPath)), Handle()))
         return false;
-    const std::vector<std::u16string> arguments = startup::SplitCommandLine(U(GetCommandLineW()));
-    const std::u16string payload = HandOverPayload(arguments.size() > 1 ? arguments[1] : std::u16string());
-    COPYDATASTRUCT data{};
-    data.dwData = arguments.empty() ? 0 : arguments.size() - 1;
-    data.cbData = static_cast<DWORD>(payload.size() * sizeof(char16_t));
-    data.lpData = const_cast<char16_t *>(payload.data());
-    // The running instance brings its target forward: it may take the foreground from this start.
-    AllowSetForegroundWindow(procwin::ProcessIdOf(other));
-    DWORD_PTR result = 0;
-    // Not answered (hung, or out of reach of this instance's rights): this start still ends as a
-    // duplicate, but not as if it had been taken.
-    if (SendMessageTimeoutW(other, WM_COPYDATA, reinterpret_cast<WPARAM>(Handle()),
-                            reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kHandOverTimeout,
-                            &result) == 0)
-        AppendErrorLog(startup::Paths().ErrorLogPath,
-                       startup::Task().ProgramPath + u"を管理している実行中のKV2が応答しませんでした。");
     m_timerClose.SetEnabled(true);
     return true;
 }
@@ -1168,14 +1150,9 @@ int TmainForm::Question(const std::u16string &text, UINT style)
 
 bool TmainForm::WMCopyData(HWND, const COPYDATASTRUCT *data)
 {
-    // Any process may send this: the payload is read within its stated size only.
-    if (data == nullptr)
-        return false;
-    const std::optional<std::u16string> argument = ReadHandOver(data->lpData, data->cbData);
-    if (!argument || argument->empty() || startup::Task().NoExecute)
-        return false;
     // Answered at once; the activation (which may start the target and wait) runs afterwards.
-    PostMessageW(Handle(), WM_HANDOVER, 0, 0);
+    if (IsHandOver(data, startup::Task().NoExecute))
+        PostMessageW(Handle(), WM_HANDOVER, 0, 0);
     return false;
 }
 
