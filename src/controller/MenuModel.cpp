@@ -79,9 +79,10 @@ std::u16string WheelKeyCaption(std::u16string_view label, std::u16string_view ke
 namespace
 {
 
-// The flag behind each option item, in one table for its mark and its command.
-bool *OptionFlag(unsigned id, TrayOptions &options) noexcept
+// The flag behind each option item, in one table for its mark (const) and its command.
+template <typename Options> auto *OptionFlag(unsigned id, Options &options) noexcept
 {
+    using Flag = decltype(&options.Caption);
     switch (id)
     {
     case kPPCaption:
@@ -105,7 +106,7 @@ bool *OptionFlag(unsigned id, TrayOptions &options) noexcept
     case kPPWExec:
         return &options.WExecute;
     default:
-        return nullptr;
+        return static_cast<Flag>(nullptr);
     }
 }
 
@@ -113,8 +114,7 @@ bool *OptionFlag(unsigned id, TrayOptions &options) noexcept
 
 MenuItemState MenuItemStateOf(unsigned id, const MenuInputs &in)
 {
-    TrayOptions options = in.options;
-    if (const bool *flag = OptionFlag(id, options))
+    if (const bool *flag = OptionFlag(id, in.options))
         return {*flag, true};
     if (id >= kPPDisplay0 && id <= kPPDisplay2)
         return {static_cast<int>(id - kPPDisplay0) == in.options.Display, true};
