@@ -20,6 +20,8 @@ namespace
 using common::win::W;
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// How often an append asks for the writers' lock, a millisecond apart, before it writes without it.
+constexpr int kAppendLockAttempts = 200;
 
 std::u16string FormatNow(const SYSTEMTIME &now, bool date)
 {
@@ -43,9 +45,10 @@ std::string Ansi(const std::u16string &text)
 
 common::win::UniqueFile OpenForAppending(const std::u16string &path, DWORD extraAccess)
 {
-    return common::win::UniqueFile(CreateFileW(W(path), FILE_APPEND_DATA | SYNCHRONIZE | extraAccess,
-                                               kShareAll, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                               nullptr));
+    // Read access as well: the writers' lock needs it.
+    return common::win::UniqueFile(
+        CreateFileW(W(path), FILE_APPEND_DATA | FILE_READ_DATA | SYNCHRONIZE | extraAccess, kShareAll,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 // Renames the open log, when it is full, to the previous log's name. It is the open file that is
@@ -77,8 +80,24 @@ void Append(const std::u16string &path, const std::string &line)
         log = OpenForAppending(path, 0); // held by a reader that does not share deletion: no rotation now
     if (!log)
         return;
+    // Appending is one step on Windows, but not on every system (Wine looks up the end first, so two
+    // writers can land at the same place): the writers take turns by a lock far beyond any data, which
+    // no reader meets. A lock still taken after a moment is not waited for longer than that.
+    OVERLAPPED range{};
+    range.Offset = 0xFFFFFFFE;
+    range.OffsetHigh = 0x7FFFFFFF;
+    bool locked = false;
+    for (int attempt = 0; attempt < kAppendLockAttempts && !locked; ++attempt)
+    {
+        locked = LockFileEx(log.Get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                            &range) != FALSE;
+        if (!locked)
+            Sleep(1);
+    }
     DWORD written = 0;
     WriteFile(log.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    if (locked)
+        UnlockFileEx(log.Get(), 0, 1, 0, &range);
 }
 
 } // namespace
