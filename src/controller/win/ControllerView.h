@@ -1,0 +1,38 @@
+// What the controller's parts show the user, as the controller window does it: the tray icon and the
+// icon window, the menu's marks, the questions. The parts see this instead of the window itself.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace controller
+{
+
+class ControllerView
+{
+  public:
+    // The waiting image while a start is under way; the target's icon otherwise.
+    virtual void ShowStarting(bool starting) = 0;
+    // The tray tip and the icon window's hint.
+    virtual void ShowTip(const std::u16string &tip) = 0;
+    // The target's present title, for the icon window's title pop-up.
+    virtual void ShowTitle(const std::u16string &title) = 0;
+    // The command line changed (the program of the task was changed).
+    virtual void ShowCommandLine(const std::u16string &commandLine) = 0;
+    // Draws the menu's marks again when the state behind them changed.
+    virtual void MenuChanged() = 0;
+    // A message box owned by the controller window; the button pressed.
+    virtual int Question(const std::u16string &text, UINT style) = 0;
+    // The tray icon and the icon window take clicks, or not while a dialog of the controller is open.
+    virtual void SetClicksEnabled(bool enabled) = 0;
+    // The end of the program: the icon window closes, the monitor stops, the tray icon goes.
+    virtual void EndViews() = 0;
+    // The controller window, the owner of dialogs and the receiver of the hooks' messages.
+    virtual HWND Window() const = 0;
+
+  protected:
+    ~ControllerView() = default;
+};
+
+} // namespace controller

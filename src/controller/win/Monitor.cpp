@@ -1,0 +1,113 @@
+#include "controller/win/Monitor.h"
+
+#include "common/win/WinText.h"
+#include "procwin/WheelGesture.h"
+#include "procwin/win/Hook.h"
+#include "procwin/win/WindowEffects.h"
+#include "procwin/win/WindowInfo.h"
+#include "startup/ProcessState.h"
+
+namespace controller
+{
+
+namespace
+{
+
+bool HasThickFrame(HWND window)
+{
+    return (GetWindowLongW(window, GWL_STYLE) & WS_THICKFRAME) != 0;
+}
+
+} // namespace
+
+void Monitor::Tick()
+{
+    if (m_firstStartDue)
+    {
+        m_firstStartDue = false;
+        m_session.FirstStart();
+    }
+    m_wait.Tick();
+    const HWND target = m_session.TargetWnd();
+    if (IsWindow(target))
+        Running(target);
+    else
+        Absent();
+}
+
+void Monitor::Running(HWND target)
+{
+    wchar_t title[kTipTitleLength + 1] = {};
+    GetWindowTextW(target, title, static_cast<int>(kTipTitleLength + 1));
+    m_view.ShowTitle(common::win::U(title));
+    m_view.ShowTip(RunningTip(startup::Task().HotKeyText, common::win::U(title)));
+    // Once seen, the sizing frame keeps the item on while the target runs (a caption-less window keeps
+    // its frame anyway).
+    const bool sizable = m_model.targetSizable || HasThickFrame(target);
+    if (!m_model.targetRunning || sizable != m_model.targetSizable)
+    {
+        m_model.targetRunning = true;
+        m_model.targetSizable = sizable;
+        m_view.MenuChanged();
+    }
+    if (!IsIconic(target) && !IsZoomed(target))
+    {
+        if (const std::optional<procwin::Bounds> bounds = procwin::GetWndBounds(target))
+        {
+            TrayOptions &options = m_model.options;
+            options.X = bounds->left;
+            options.Y = bounds->top;
+            options.W = bounds->width;
+            options.H = bounds->height;
+        }
+    }
+    m_session.Check(target);
+    KeepMouseHook(target);
+}
+
+void Monitor::KeepMouseHook(HWND target)
+{
+    const TrayOptions &options = m_model.options;
+    if (GetForegroundWindow() == target)
+    {
+        if (!WheelFeatureActive(options))
+            return;
+        procwin::SetWheelGestures(options.WheelButton1 && !options.WheelKey1.empty(),
+                                  options.WheelButton2 && !options.WheelKey2.empty());
+        if (!procwin::IsMouseHookInstalled())
+        {
+            if (procwin::MouseHookStart(m_view.Window()))
+                m_hookResetCount = procwin::MouseHookResetCount(kMonitorInterval);
+        }
+        else if (--m_hookResetCount < 0)
+        {
+            procwin::MouseHookStop();
+        }
+    }
+    else if (procwin::IsMouseHookInstalled())
+    {
+        procwin::MouseHookStop();
+    }
+}
+
+void Monitor::Absent()
+{
+    m_view.ShowTip(AbsentTip(startup::Task().HotKeyText, startup::Task().CommandLine));
+    if (m_model.targetRunning || m_model.targetSizable || m_model.captionless)
+    {
+        m_model.targetRunning = false;
+        m_model.targetSizable = false;
+        m_model.captionless = false;
+        m_view.MenuChanged();
+    }
+    // A start or restart in progress has no target yet: that is no reason to end.
+    if ((!m_model.options.Live || startup::Task().ProgramPath.empty()) && m_state.MayEndWithoutTarget())
+    {
+        m_endWithoutTarget();
+        return;
+    }
+    if (procwin::IsMouseHookInstalled())
+        procwin::MouseHookStop();
+}
+
+} // namespace controller

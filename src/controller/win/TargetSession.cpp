@@ -1,0 +1,398 @@
+#include "controller/win/TargetSession.h"
+
+#include "common/Text.h"
+#include "controller/win/OptionFile.h"
+#include "procwin/ProcessIdentity.h"
+#include "procwin/win/AppExecute.h"
+#include "procwin/win/IRunFindForm.h"
+#include "procwin/win/WindowEffects.h"
+#include "procwin/win/WindowInfo.h"
+#include "procwin/win/Wow64.h"
+#include "startup/ProcessState.h"
+
+#include <algorithm>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace controller
+{
+
+using Phase = ControllerState::Phase;
+
+namespace
+{
+
+constexpr UINT kQuestionStyle = MB_YESNO | MB_ICONQUESTION;        // 0x24
+constexpr UINT kErrorStyle = MB_OK | MB_ICONHAND | MB_SYSTEMMODAL; // 0x1010
+
+// Runs an action when the scope is left, however it is left.
+template <typename Action> class OnExit
+{
+  public:
+    explicit OnExit(Action action) : m_action(std::move(action))
+    {
+    }
+    ~OnExit()
+    {
+        m_action();
+    }
+    OnExit(const OnExit &) = delete;
+    OnExit &operator=(const OnExit &) = delete;
+
+  private:
+    Action m_action;
+};
+
+std::u16string ProgramFileNameLower(const std::u16string &path)
+{
+    return common::ToLower(std::u16string(procwin::FileNameOf(path)));
+}
+
+// Finds new windows of the target program, pass after pass of a wait. What a process's executable is
+// (a process query, a disk test and a file search per path part) is worked out once per process, not
+// once per window and pass: a pass looks at each top-level window and its process id only.
+class ProgramWindowSearch
+{
+  public:
+    // `before`: windows that ran before the start and are never taken; `skipped`: a process whose
+    // windows the launch judges itself (0: none).
+    ProgramWindowSearch(std::u16string programName, std::vector<HWND> before, DWORD skipped)
+        : m_programName(std::move(programName)), m_before(std::move(before)), m_skipped(skipped)
+    {
+    }
+
+    // The last qualifying window of one pass in the system's order: visible, unowned, with a caption
+    // and a class name, of the same program, not running before; null when there is none.
+    HWND Pass(std::u16string &foundPath)
+    {
+        HWND found = nullptr;
+        for (HWND window : procwin::TopLevelWindows())
+        {
+            if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr ||
+                GetWindowTextLengthW(window) <= 0)
+                continue;
+            const DWORD processId = procwin::ProcessIdOf(window);
+            if ((m_skipped != 0 && processId == m_skipped) ||
+                std::find(m_before.begin(), m_before.end(), window) != m_before.end())
+                continue;
+            const std::u16string exePath = ExePathOf(processId, window);
+            wchar_t className[2] = {};
+            if (ProgramFileNameLower(exePath) != m_programName || GetClassNameW(window, className, 2) <= 0)
+                continue;
+            found = window;
+            foundPath = exePath;
+        }
+        return found;
+    }
+
+  private:
+    // A path that could not be read yet (a process just starting) is asked again on the next pass.
+    std::u16string ExePathOf(DWORD processId, HWND window)
+    {
+        const auto known = m_exePaths.find(processId);
+        if (known != m_exePaths.end())
+            return known->second;
+        std::u16string path;
+        {
+            procwin::Wow64Redirection redirectionOff;
+            path = procwin::GetWndInfo(window).exePath;
+        }
+        if (!path.empty())
+            m_exePaths.emplace(processId, path);
+        return path;
+    }
+
+    std::u16string m_programName;
+    std::vector<HWND> m_before;
+    DWORD m_skipped;
+    std::unordered_map<DWORD, std::u16string> m_exePaths;
+};
+
+} // namespace
+
+void ShowAsync(HWND window, int command)
+{
+    if (window != nullptr)
+        ShowWindowAsync(window, command);
+}
+
+HWND TargetSession::TargetWnd() const noexcept
+{
+    return procwin::TargetWnd();
+}
+
+HWND TargetSession::TargetSubWnd() const noexcept
+{
+    return procwin::TargetSubWnd();
+}
+
+void TargetSession::FirstStart()
+{
+    const startup::TaskDefinition &task = startup::Task();
+    bool adopted = false;
+    if (m_picker != nullptr)
+    {
+        m_picker->MTargetExe = ProgramFileNameLower(task.ProgramPath);
+        m_picker->MTargetHandle = nullptr;
+        m_picker->Proc_FindApp();
+        if (!m_picker->ListBoxH().empty() &&
+            m_view.Question(task.ProgramPath + u"の\r\n実行を検出しました。\r\n処理対象を修正しますか？",
+                            kQuestionStyle) == IDYES)
+        {
+            Modify();
+            adopted = true;
+        }
+    }
+    if (task.NoExecute)
+    {
+        m_model.options.Live = true;
+        m_view.MenuChanged();
+        return;
+    }
+    if (!adopted)
+        StartAndShow();
+}
+
+bool TargetSession::StartAndShow()
+{
+    if (!Start())
+        return false;
+    ShowAsync(TargetWnd(), startup::Task().ShowCommand);
+    return true;
+}
+
+bool TargetSession::Start()
+{
+    if (!m_state.Enter(Phase::Starting))
+        return false;
+    m_view.MenuChanged();
+    startup::TaskDefinition &task = startup::Task();
+    m_wait.Reset();
+    procwin::SetTargetWnd(nullptr);
+    procwin::SetTargetSubWnd(nullptr);
+    m_identity = {};
+    m_view.ShowStarting(true);
+    // Every way out, the launch error included, shows the target's icon again.
+    const OnExit restore([this] {
+        m_state.Leave(Phase::Starting);
+        m_view.ShowStarting(false);
+        m_view.MenuChanged();
+    });
+
+    const TrayOptions &options = m_model.options;
+    const procwin::Bounds remembered{options.X, options.Y, options.W, options.H};
+    const bool usePlace = options.PositionSize && options.W != 0 && options.H != 0 &&
+                          !procwin::IsOffScreen(remembered) && task.ShowCommand == startup::kShowDefault;
+    const auto endsWithController = [this] { return m_state.Closing(); };
+    {
+        // Commands run while the program starts up. The wait also ends when the program's window shows in
+        // another process, as with a launcher that hands over to another copy: the search takes it at once.
+        const std::u16string programName = ProgramFileNameLower(task.ProgramPath);
+        const std::vector<HWND> before = m_picker != nullptr ? m_picker->ListBoxH() : std::vector<HWND>();
+        const auto waitForStart = [&](DWORD launched, const std::function<bool()> &settled) {
+            ProgramWindowSearch search(programName, before, launched);
+            std::u16string path;
+            m_wait.Run([&] { return settled() || search.Pass(path) != nullptr; }, endsWithController, {});
+        };
+        procwin::ExecuteApp(task.ProgramPath, task.ProgramOption, task.WorkDir, task.PriorityClass,
+                            usePlace ? std::optional<procwin::Bounds>(remembered) : std::nullopt,
+                            waitForStart);
+    }
+
+    std::u16string foundPath;
+    const HWND launched = TargetWnd();
+    const procwin::WndInfo info = launched != nullptr ? procwin::GetWndInfo(launched) : procwin::WndInfo{};
+    if (launched == nullptr || info.className.empty())
+        SearchTargetWindow(foundPath);
+    else
+        foundPath = info.exePath;
+
+    const HWND target = TargetWnd();
+    if (target == nullptr || m_state.Closing())
+    {
+        if (!m_state.Closing() && !m_wait.Stopped())
+            m_view.Question(task.ProgramPath + u"の\r\n起動に失敗しました。", kErrorStyle);
+        return false;
+    }
+
+    if (task.TaskFileGiven && common::ToLower(task.ProgramPath) != common::ToLower(foundPath))
+        AskProgramChange(foundPath);
+    if (usePlace && !IsIconic(target) && !IsZoomed(target))
+    {
+        const std::optional<procwin::Bounds> now = procwin::GetWndBounds(target);
+        if (now && !(*now == remembered))
+            procwin::Move(target, remembered);
+    }
+    Attach(target);
+    return true;
+}
+
+// What a new target window gets: the options that stay with the target, and its identity.
+void TargetSession::Attach(HWND target)
+{
+    const TrayOptions &options = m_model.options;
+    m_originalCaption = procwin::WindowText(target);
+    if (options.TransValue < 100)
+        procwin::SetTrans(target, options.TransValue);
+    if (options.NonTaskBar)
+        procwin::TaskBarButtonHide(target);
+    if (options.MostTop)
+        procwin::SetTopMost(target, true);
+    m_identity = procwin::WindowProcessIdentity(target);
+    if (TargetSubWnd() != nullptr && !IsWindowVisible(TargetSubWnd()))
+        procwin::SetTargetSubWnd(nullptr);
+}
+
+// The fall-back search when the launch found no usable window: a visible, unowned, captioned window of
+// the same program that was not running before, the last of a pass in the system's order.
+HWND TargetSession::SearchTargetWindow(std::u16string &foundPath)
+{
+    ProgramWindowSearch search(ProgramFileNameLower(startup::Task().ProgramPath),
+                               m_picker != nullptr ? m_picker->ListBoxH() : std::vector<HWND>(), 0);
+    m_wait.Run(
+        [&] {
+            const HWND found = search.Pass(foundPath);
+            if (found != nullptr)
+                procwin::SetTargetWnd(found);
+            return found != nullptr;
+        },
+        [this] { return m_state.Closing(); }, {});
+    return TargetWnd();
+}
+
+void TargetSession::AskProgramChange(const std::u16string &foundPath)
+{
+    startup::TaskDefinition &task = startup::Task();
+    if (m_view.Question(u"プログラムを\r\n" + task.ProgramPath + u"から\r\n" + foundPath + u"に\r\n変更しますか？",
+                        kQuestionStyle) != IDYES)
+        return;
+    task.ProgramPath = foundPath;
+    UpdateIniFile(task.TaskFilePath,
+                  [&](common::IniDocument &file) { file.Set(u"Program", u"Name", task.ProgramPath); });
+    task.CommandLine =
+        task.ProgramOption.empty() ? task.ProgramPath : task.ProgramPath + u" " + task.ProgramOption;
+    m_view.ShowCommandLine(task.CommandLine);
+}
+
+void TargetSession::Activate()
+{
+    const HWND target = TargetWnd();
+    if (IsWindow(target))
+    {
+        const TrayOptions &options = m_model.options;
+        ShowHidden();
+        ReapplyTranslucency();
+        if (options.NonTaskBar)
+            procwin::TaskBarButtonHide(target);
+        if (options.MostTop)
+            procwin::SetTopMost(target, true);
+        procwin::ForceForeground(target);
+        return;
+    }
+    // A start in progress is not started again from within its own wait.
+    if (m_state.MayStart())
+        StartAndShow();
+}
+
+void TargetSession::Modify()
+{
+    if (m_picker == nullptr)
+        return;
+    m_view.SetClicksEnabled(false);
+    const OnExit reenable([this] { m_view.SetClicksEnabled(true); });
+    m_picker->MTargetExe = ProgramFileNameLower(startup::Task().ProgramPath);
+    m_picker->MTargetHandle = nullptr;
+    m_picker->ShowModal(m_view.Window());
+    const HWND chosen = m_picker->MTargetHandle;
+    if (chosen == nullptr)
+        return;
+    const bool changed = chosen != TargetWnd();
+    procwin::SetTargetWnd(chosen);
+    m_identity = procwin::WindowProcessIdentity(chosen);
+    if (changed)
+        Activate();
+    if (IsIconic(chosen))
+        MinimizeStarted(chosen);
+}
+
+void TargetSession::MinimizeStarted(HWND window)
+{
+    const HWND target = TargetWnd();
+    const TrayOptions &options = m_model.options;
+    if (options.Minimize)
+    {
+        if (target == nullptr || (window != target && window != TargetSubWnd()))
+            return;
+        // A hung target is left on screen (the tick calls again, and hides it once it answers) rather
+        // than given one more hide to catch up on each tick.
+        if (!procwin::Answers(target))
+            return;
+        const HWND sub = TargetSubWnd();
+        if (sub != nullptr && IsWindowVisible(sub))
+            ShowAsync(sub, SW_HIDE);
+        if (IsWindowVisible(target))
+            ShowAsync(target, SW_HIDE);
+    }
+    else if (options.NonTaskBar)
+    {
+        procwin::TaskBarButtonShow(target);
+    }
+}
+
+void TargetSession::MinimizeEnded()
+{
+    if (!m_model.options.Minimize && m_model.options.NonTaskBar)
+        procwin::TaskBarButtonHide(TargetWnd());
+}
+
+void TargetSession::ShowHidden()
+{
+    const HWND target = TargetWnd();
+    if (IsWindow(target) && !IsWindowVisible(target))
+    {
+        ShowAsync(target, SW_RESTORE);
+        ShowAsync(TargetSubWnd(), SW_RESTORE);
+    }
+}
+
+void TargetSession::ShowMinimized()
+{
+    ShowAsync(TargetWnd(), SW_MINIMIZE);
+    ShowAsync(TargetSubWnd(), SW_MINIMIZE);
+}
+
+void TargetSession::ApplyTranslucency(int percent)
+{
+    const HWND target = TargetWnd();
+    m_transMissed = procwin::SetTrans(target, percent) ? nullptr : target;
+}
+
+void TargetSession::ReapplyTranslucency()
+{
+    if (m_model.options.TransValue < 100)
+        ApplyTranslucency(m_model.options.TransValue);
+}
+
+void TargetSession::ApplyCaptionless(bool captionless)
+{
+    const HWND target = TargetWnd();
+    m_captionlessMissed = procwin::SetCaptionless(target, captionless) ? nullptr : target;
+}
+
+void TargetSession::Check(HWND target)
+{
+    const TrayOptions &options = m_model.options;
+    if (options.Caption && procwin::WindowText(target) != options.Edit)
+        procwin::SetCaption(target, options.Edit);
+    if (m_transMissed == target && procwin::SetTrans(target, options.TransValue))
+        m_transMissed = nullptr;
+    if (m_captionlessMissed == target && procwin::SetCaptionless(target, m_model.captionless))
+        m_captionlessMissed = nullptr;
+    // No minimize event arrives for some windows (and none at all under some systems): a target found
+    // minimized on screen goes to the tray all the same.
+    if (options.Minimize && IsIconic(target) && IsWindowVisible(target))
+        MinimizeStarted(target);
+}
+
+} // namespace controller

@@ -1,0 +1,103 @@
+// The target from its start to its end: the launch and the search for its window, the attachment
+// (identity, remembered place, the options applied to a new window), bringing it forward, sending it to
+// the tray, and the choices that did not reach a target that was not answering.
+#pragma once
+
+#include "controller/ControllerState.h"
+#include "controller/MenuModel.h"
+#include "controller/win/ControllerView.h"
+#include "controller/win/ControllerWait.h"
+#include "procwin/win/WindowInfo.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace procwin
+{
+class TIRunFindForm;
+}
+
+namespace controller
+{
+
+class TargetSession
+{
+  public:
+    TargetSession(MenuInputs &model, ControllerState &state, ControllerWait &wait, ControllerView &view) noexcept
+        : m_model(model), m_state(state), m_wait(wait), m_view(view)
+    {
+    }
+
+    // The picker, which finds running copies of the program; null when there is none. Not owned.
+    void SetPicker(procwin::TIRunFindForm *picker) noexcept
+    {
+        m_picker = picker;
+    }
+
+    // The target window and the second window that carries its frame (null: none). Not owned.
+    HWND TargetWnd() const noexcept;
+    HWND TargetSubWnd() const noexcept;
+    // The target's process as seen at attachment.
+    const procwin::ProcessIdentity &Identity() const noexcept
+    {
+        return m_identity;
+    }
+    // The target's caption as found at attachment.
+    const std::u16string &OriginalCaption() const noexcept
+    {
+        return m_originalCaption;
+    }
+
+    // The first tick's start: offers running copies of the program to the picker, then starts the target
+    // unless the task says not to.
+    void FirstStart();
+    // Starts the target and waits for its window; false when no window was attached (a message has
+    // said so unless KV2 is closing or the wait was stopped).
+    bool Start();
+    // Start() and, when it succeeded, shows the new window as the task says.
+    bool StartAndShow();
+    // Brings the target forward with the options applied, or starts it when it is not running.
+    void Activate();
+    // "修正": the user chooses the target among the program's windows.
+    void Modify();
+
+    // Minimize start of `window` (any window of another process): a target goes into the tray or, with
+    // "タスクバーに表示しない", gets its button while it is minimized.
+    void MinimizeStarted(HWND window);
+    void MinimizeEnded();
+    // Shows the target again when it is hidden in the tray.
+    void ShowHidden();
+    // Shows the target hidden in the tray minimized.
+    void ShowMinimized();
+
+    // The options applied to the target now; a target that does not answer gets them once it does.
+    void ApplyTranslucency(int percent);
+    void ApplyCaptionless(bool captionless);
+    // The chosen translucency once more, when the target is translucent.
+    void ReapplyTranslucency();
+    // The monitor's look at a running target: what it missed, and minimizing to the tray.
+    void Check(HWND target);
+
+  private:
+    HWND SearchTargetWindow(std::u16string &foundPath);
+    void AskProgramChange(const std::u16string &foundPath);
+    void Attach(HWND target);
+
+    MenuInputs &m_model;
+    ControllerState &m_state;
+    ControllerWait &m_wait;
+    ControllerView &m_view;
+    procwin::TIRunFindForm *m_picker = nullptr;
+
+    procwin::ProcessIdentity m_identity;
+    std::u16string m_originalCaption;
+    // A target window that missed its translucency or caption-less maximize because it did not answer.
+    HWND m_transMissed = nullptr;
+    HWND m_captionlessMissed = nullptr;
+};
+
+// The target's windows are shown and hidden by their own thread: KV2 never waits for a hung one.
+void ShowAsync(HWND window, int command);
+
+} // namespace controller
