@@ -1,0 +1,93 @@
+// Window events of another process waking a wait on this thread, with real fixture programs.
+#include "WinTestSupport.h"
+
+#include "gui/MessagePump.h"
+#include "procwin/win/WindowEvents.h"
+
+#include <gtest/gtest.h>
+
+using namespace wintest;
+using namespace std::chrono_literals;
+using procwin::ProcessWindowEvents;
+
+namespace
+{
+
+constexpr DWORD kGuardMs = 10000; // no wait here should come near it
+
+std::u16string TargetPath()
+{
+    return BinFolder() + u"\\KV2Target.exe";
+}
+
+// The process's main fixture window, or null.
+HWND MainWindow(DWORD processId)
+{
+    for (HWND window : ProcessWindows(processId))
+    {
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        if (lstrcmpW(name, L"KV2TargetWindow") == 0)
+            return window;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TEST(ProcessWindowEvents, AWaitWithoutPollingWakesWhenTheWindowIsShown)
+{
+    // Created late and hidden: its creation is over before it shows, so only the show can wake the wait
+    // (an out-of-context creation event may arrive after a prompt show).
+    Process target(TargetPath(), u"--notify-show --delay 300 --show 0");
+    ProcessWindowEvents events(target.Id());
+    ASSERT_TRUE(events.Hooked());
+    ASSERT_EQ(gui::PumpUntil([&] { return events.TakeEvent() && MainWindow(target.Id()) != nullptr; },
+                             {.timeout = kGuardMs}),
+              gui::PumpEnd::Condition);
+    gui::PumpUntil({}, {.timeout = 300});
+    events.TakeEvent();
+    HWND window = MainWindow(target.Id());
+    ASSERT_FALSE(IsWindowVisible(window));
+
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    const ULONGLONG shown = GetTickCount64();
+    ASSERT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(gui::PumpUntil([&] { return events.TakeEvent(); }, {.timeout = kGuardMs}),
+              gui::PumpEnd::Condition);
+    EXPECT_LT(GetTickCount64() - shown, 200u);
+}
+
+TEST(ProcessWindowEvents, WithoutTheProgramsOwnNotificationTheCreationStillWakesTheWait)
+{
+    // Under Wine another program's window raises EVENT_OBJECT_CREATE alone, a few milliseconds before it
+    // is shown: what a fallback poll starts from.
+    Process target(TargetPath(), u"--delay 300");
+    ProcessWindowEvents events(target.Id());
+    ASSERT_TRUE(events.Hooked());
+    const gui::PumpEnd end = gui::PumpUntil(
+        [&] { return events.TakeEvent() && MainWindow(target.Id()) != nullptr; }, {.timeout = kGuardMs});
+    EXPECT_EQ(end, gui::PumpEnd::Condition);
+}
+
+TEST(ProcessWindowEvents, AnotherProcesssWindowsAreNotItsEvents)
+{
+    EXPECT_FALSE(ProcessWindowEvents(0).Hooked());
+    Process quiet(TargetPath(), u"--delay 600000"); // makes no window during the test
+    Process busy(TargetPath(), u"--notify-show --delay 200");
+    ProcessWindowEvents quietEvents(quiet.Id());
+    ProcessWindowEvents busyEvents(busy.Id());
+    ASSERT_TRUE(quietEvents.Hooked() && busyEvents.Hooked());
+
+    HWND window = WaitForWindow(busy.Id(), L"KV2TargetWindow", u"KV2 Target", 10s);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(window) != FALSE; }, 10s));
+    gui::PumpUntil({}, {.timeout = 300});
+    EXPECT_TRUE(busyEvents.TakeEvent());
+    PostMessageW(window, WM_CLOSE, 0, 0); // destroyed, and announced
+    EXPECT_EQ(busy.WaitForExit(10s), 0u);
+    gui::PumpUntil({}, {.timeout = 300});
+    EXPECT_TRUE(busyEvents.TakeEvent());
+
+    EXPECT_FALSE(quietEvents.TakeEvent());
+}
