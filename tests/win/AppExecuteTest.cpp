@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
+
 using namespace wintest;
 using namespace std::chrono_literals;
 using procwin::Bounds;
@@ -22,7 +24,7 @@ std::u16string TargetProgram()
 }
 
 // The controller's part of the wait: messages run until the process has settled.
-void RunMessages(DWORD, const std::function<bool()> &settled)
+void RunMessages(DWORD, const std::function<bool()> &settled, std::span<const HANDLE>)
 {
     WaitUntil(settled, 70s);
 }
@@ -190,11 +192,16 @@ TEST_F(Launch, BusyTargetIsWaitedForThroughTheCallersWait)
 {
     DWORD waitedFor = 0;
     bool settledAtFirst = true;
+    bool settledWhenSignalled = false;
     ExecuteApp(TargetProgram(), u"--busy 3000 --title busy", BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt,
-               [&](DWORD processId, const std::function<bool()> &settled) {
+               [&](DWORD processId, const std::function<bool()> &settled, std::span<const HANDLE> signals) {
                    waitedFor = processId;
                    settledAtFirst = settled();
-                   RunMessages(processId, settled);
+                   // The caller may sleep on the signals alone: one of them tells that the wait is over.
+                   const DWORD woken = WaitForMultipleObjects(static_cast<DWORD>(signals.size()),
+                                                              signals.data(), FALSE, 20000);
+                   EXPECT_LT(woken, WAIT_OBJECT_0 + signals.size());
+                   settledWhenSignalled = settled();
                });
     ASSERT_NE(TargetWnd(), nullptr);
     EXPECT_EQ(WindowText(TargetWnd()), u"busy");
@@ -202,6 +209,7 @@ TEST_F(Launch, BusyTargetIsWaitedForThroughTheCallersWait)
     GetWindowThreadProcessId(TargetWnd(), &owner);
     EXPECT_EQ(waitedFor, owner);
     EXPECT_FALSE(settledAtFirst) << "the launch waited by itself";
+    EXPECT_TRUE(settledWhenSignalled);
 }
 
 TEST_F(Launch, NothingIsTakenWhenTheCallerStopsWaiting)
@@ -209,7 +217,7 @@ TEST_F(Launch, NothingIsTakenWhenTheCallerStopsWaiting)
     int waits = 0;
     DWORD launched = 0;
     ExecuteApp(TargetProgram(), u"--busy 5000", BinFolder(), NORMAL_PRIORITY_CLASS,
-               Bounds{100, 100, 300, 200}, [&](DWORD processId, const std::function<bool()> &) {
+               Bounds{100, 100, 300, 200}, [&](DWORD processId, const std::function<bool()> &, std::span<const HANDLE>) {
                    ++waits;
                    launched = processId;
                });

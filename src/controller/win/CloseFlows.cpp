@@ -1,12 +1,15 @@
 #include "controller/win/CloseFlows.h"
 
+#include "common/win/Unique.h"
 #include "gui/Application.h"
 #include "procwin/win/AppExecute.h"
 #include "procwin/win/WindowEffects.h"
+#include "procwin/win/WindowEvents.h"
 #include "procwin/win/WindowInfo.h"
 #include "startup/ProcessState.h"
 
 #include <algorithm>
+#include <span>
 #include <vector>
 
 namespace controller
@@ -18,6 +21,10 @@ namespace
 {
 
 constexpr UINT kTerminateQuestionStyle = MB_YESNO | MB_ICONSTOP | MB_SYSTEMMODAL; // 0x1014
+
+// How often the close wait looks by itself (milliseconds): soon after the request, then ever more seldom.
+constexpr DWORD kClosePollFirst = 50;
+constexpr DWORD kClosePollLimit = 1000;
 
 // Leaves a phase however the scope is left.
 class PhaseScope
@@ -47,13 +54,22 @@ void CloseFlows::CloseWait()
     const PhaseScope done(m_state, Phase::WaitingToClose);
     procwin::CloseTargetWnd();
     const DWORD processId = m_session.Identity().id;
+    // The wait wakes when the process ends or one of its windows goes; it also looks by itself, ever
+    // more seldom, for a target that closes its windows and goes on running without telling.
+    procwin::ProcessWindowEvents events(processId);
+    const common::win::UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+    const HANDLE signals[] = {process.Get()};
     m_wait.Run(
         [processId] {
             const std::vector<HWND> windows = procwin::TopLevelWindows();
             return std::none_of(windows.begin(), windows.end(),
                                 [&](HWND window) { return procwin::ProcessIdOf(window) == processId; });
         },
-        {}, {});
+        {},
+        {.eventCame = [&] { return events.TakeEvent(); },
+         .pollInterval = kClosePollFirst,
+         .pollLimit = kClosePollLimit,
+         .handles = process ? std::span<const HANDLE>(signals) : std::span<const HANDLE>()});
 }
 
 bool CloseFlows::AskForceTerminate()

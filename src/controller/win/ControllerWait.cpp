@@ -2,6 +2,7 @@
 
 #include "gui/MessagePump.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace controller
@@ -22,29 +23,32 @@ void ControllerWait::Run(const std::function<bool()> &pass, const std::function<
 {
     m_ticksLeft = kWaitTicks;
     const ULONGLONG start = GetTickCount64();
-    ULONGLONG nextPass = 0; // the first pass runs at once
+    const auto over = [&] { return m_ticksLeft <= 0 || m_stopped || (cancelled && cancelled()); };
     std::vector<HANDLE> handles(wakes.handles.begin(), wakes.handles.end());
+    DWORD interval = wakes.pollInterval;
     for (;;)
     {
-        const auto done = [&] {
-            if (m_ticksLeft <= 0 || m_stopped || (cancelled && cancelled()))
-                return true;
-            const ULONGLONG now = GetTickCount64();
-            const bool woken = wakes.eventCame && wakes.eventCame();
-            if (!woken && now < nextPass)
-                return false;
-            nextPass = now + wakes.pollInterval;
-            return pass();
-        };
-        const ULONGLONG elapsed = GetTickCount64() - start;
-        const gui::PumpEnd end = gui::PumpUntil(
-            done, {.timeout = elapsed >= kWaitLimit ? 0 : static_cast<DWORD>(kWaitLimit - elapsed), .pollInterval = wakes.pollInterval, .checkEachMessage = false,
-                   .quitEnds = false, .handles = handles});
-        if (end != gui::PumpEnd::Signalled)
+        if (over() || pass())
             break;
-        // A signalled object makes the pass run now; it stays signalled, so it wakes no further pass.
-        handles.clear();
-        nextPass = 0;
+        const ULONGLONG elapsed = GetTickCount64() - start;
+        if (elapsed >= kWaitLimit)
+            break;
+        bool eventCame = false;
+        const gui::PumpEnd end = gui::PumpUntil(
+            [&] {
+                eventCame = !over() && wakes.eventCame && wakes.eventCame();
+                return eventCame || over();
+            },
+            {.timeout = static_cast<DWORD>(std::min<ULONGLONG>(interval, kWaitLimit - elapsed)),
+             .checkEachMessage = false,
+             .quitEnds = false,
+             .handles = handles});
+        if (end == gui::PumpEnd::Signalled || end == gui::PumpEnd::Failed)
+            handles.clear(); // it stays signalled: it has had its say
+        if (end == gui::PumpEnd::Deadline)
+            interval = std::min(interval * 2, std::max(wakes.pollLimit, wakes.pollInterval));
+        else
+            interval = wakes.pollInterval;
     }
     m_ticksLeft = 0;
 }

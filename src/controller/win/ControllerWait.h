@@ -19,16 +19,20 @@ class ControllerWait
     // What wakes a wait besides its own passes.
     struct Wakes
     {
-        // Asked after every batch of messages: true when something happened that the pass must look at.
+        // Asked after every batch of messages: true when something happened that the pass must look at
+        // (the pass runs at once).
         std::function<bool()> eventCame = {};
-        // The pass runs at least this often (milliseconds) while no event comes.
+        // Milliseconds from one pass to the next while nothing happens: the first interval, doubled after
+        // each pass that found nothing up to the limit, and back to the first after an event.
         DWORD pollInterval = 20;
+        DWORD pollLimit = 20;
         // Objects whose signalling makes the pass run at once (not owned).
         std::span<const HANDLE> handles = {};
     };
 
     // Runs `pass` until it answers true, the wait's minute has run out, Stop() was called or `cancelled`
-    // holds; messages run between passes without spinning. A WM_QUIT meanwhile is kept for afterwards.
+    // holds; messages run between passes, and the thread sleeps until a message, an event, a signalled
+    // object or the next poll. A WM_QUIT meanwhile is kept for afterwards.
     void Run(const std::function<bool()> &pass, const std::function<bool()> &cancelled, const Wakes &wakes);
 
     // One tick of the monitor: a wait counts its minute in ticks too.

@@ -6,11 +6,13 @@
 #include "procwin/win/AppExecute.h"
 #include "procwin/win/IRunFindForm.h"
 #include "procwin/win/WindowEffects.h"
+#include "procwin/win/WindowEvents.h"
 #include "procwin/win/WindowInfo.h"
 #include "procwin/win/Wow64.h"
 #include "startup/ProcessState.h"
 
 #include <algorithm>
+#include <span>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -51,7 +53,8 @@ std::u16string ProgramFileNameLower(const std::u16string &path)
 
 // Finds new windows of the target program, pass after pass of a wait. What a process's executable is
 // (a process query, a disk test and a file search per path part) is worked out once per process, not
-// once per window and pass: a pass looks at each top-level window and its process id only.
+// once per window and pass: a pass asks each top-level window for its visibility, owner and process,
+// and only the windows of the program for more.
 class ProgramWindowSearch
 {
   public:
@@ -69,45 +72,58 @@ class ProgramWindowSearch
         HWND found = nullptr;
         for (HWND window : procwin::TopLevelWindows())
         {
-            if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr ||
-                GetWindowTextLengthW(window) <= 0)
+            if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr)
                 continue;
             const DWORD processId = procwin::ProcessIdOf(window);
-            if ((m_skipped != 0 && processId == m_skipped) ||
-                std::find(m_before.begin(), m_before.end(), window) != m_before.end())
+            if (m_skipped != 0 && processId == m_skipped)
                 continue;
-            const std::u16string exePath = ExePathOf(processId, window);
+            const Program *program = ProgramOf(processId, window);
             wchar_t className[2] = {};
-            if (ProgramFileNameLower(exePath) != m_programName || GetClassNameW(window, className, 2) <= 0)
+            if (program == nullptr || !program->isTarget || GetWindowTextLengthW(window) <= 0 ||
+                std::find(m_before.begin(), m_before.end(), window) != m_before.end() ||
+                GetClassNameW(window, className, 2) <= 0)
                 continue;
             found = window;
-            foundPath = exePath;
+            foundPath = program->exePath;
         }
         return found;
     }
 
   private:
-    // A path that could not be read yet (a process just starting) is asked again on the next pass.
-    std::u16string ExePathOf(DWORD processId, HWND window)
+    struct Program
     {
-        const auto known = m_exePaths.find(processId);
-        if (known != m_exePaths.end())
-            return known->second;
+        std::u16string exePath;
+        bool isTarget = false; // the same program file name as the target's
+    };
+
+    // A path that could not be read yet (a process just starting) is asked again on the next pass.
+    const Program *ProgramOf(DWORD processId, HWND window)
+    {
+        const auto known = m_programs.find(processId);
+        if (known != m_programs.end())
+            return &known->second;
         std::u16string path;
         {
             procwin::Wow64Redirection redirectionOff;
             path = procwin::GetWndInfo(window).exePath;
         }
-        if (!path.empty())
-            m_exePaths.emplace(processId, path);
-        return path;
+        if (path.empty())
+            return nullptr;
+        const bool isTarget = ProgramFileNameLower(path) == m_programName;
+        return &m_programs.emplace(processId, Program{std::move(path), isTarget}).first->second;
     }
 
     std::u16string m_programName;
     std::vector<HWND> m_before;
     DWORD m_skipped;
-    std::unordered_map<DWORD, std::u16string> m_exePaths;
+    std::unordered_map<DWORD, Program> m_programs;
 };
+
+// How often a wait for the target's window looks by itself (milliseconds): soon after the start or an
+// event of the new process, then ever more seldom. Events of the process wake it at once; the passes
+// catch what sends no event (a window of another process, or a system that raises no show event).
+constexpr DWORD kSearchPollFirst = 20;
+constexpr DWORD kSearchPollLimit = 1000;
 
 } // namespace
 
@@ -172,6 +188,7 @@ bool TargetSession::Start()
     procwin::SetTargetWnd(nullptr);
     procwin::SetTargetSubWnd(nullptr);
     m_identity = {};
+    m_launchedProcess = 0;
     m_view.ShowStarting(true);
     // Every way out, the launch error included, shows the target's icon again.
     const OnExit restore([this] {
@@ -190,12 +207,18 @@ bool TargetSession::Start()
         // another process, as with a launcher that hands over to another copy: the search takes it at once.
         const std::u16string programName = ProgramFileNameLower(task.ProgramPath);
         const std::vector<HWND> before = m_picker != nullptr ? m_picker->ListBoxH() : std::vector<HWND>();
-        const auto waitForStart = [&](DWORD launched, const std::function<bool()> &settled) {
+        const auto waitForStart = [&](DWORD launched, const std::function<bool()> &settled,
+                                      std::span<const HANDLE> signals) {
             ProgramWindowSearch search(programName, before, launched);
+            procwin::ProcessWindowEvents events(launched);
             std::u16string path;
-            m_wait.Run([&] { return settled() || search.Pass(path) != nullptr; }, endsWithController, {});
+            m_wait.Run([&] { return settled() || search.Pass(path) != nullptr; }, endsWithController,
+                       {.eventCame = [&] { return events.TakeEvent(); },
+                        .pollInterval = kSearchPollFirst,
+                        .pollLimit = kSearchPollLimit,
+                        .handles = signals});
         };
-        procwin::ExecuteApp(task.ProgramPath, task.ProgramOption, task.WorkDir, task.PriorityClass,
+        m_launchedProcess = procwin::ExecuteApp(task.ProgramPath, task.ProgramOption, task.WorkDir, task.PriorityClass,
                             usePlace ? std::optional<procwin::Bounds>(remembered) : std::nullopt,
                             waitForStart);
     }
@@ -250,6 +273,7 @@ HWND TargetSession::SearchTargetWindow(std::u16string &foundPath)
 {
     ProgramWindowSearch search(ProgramFileNameLower(startup::Task().ProgramPath),
                                m_picker != nullptr ? m_picker->ListBoxH() : std::vector<HWND>(), 0);
+    procwin::ProcessWindowEvents events(m_launchedProcess);
     m_wait.Run(
         [&] {
             const HWND found = search.Pass(foundPath);
@@ -257,7 +281,10 @@ HWND TargetSession::SearchTargetWindow(std::u16string &foundPath)
                 procwin::SetTargetWnd(found);
             return found != nullptr;
         },
-        [this] { return m_state.Closing(); }, {});
+        [this] { return m_state.Closing(); },
+        {.eventCame = [&] { return events.TakeEvent(); },
+         .pollInterval = kSearchPollFirst,
+         .pollLimit = kSearchPollLimit});
     return TargetWnd();
 }
 

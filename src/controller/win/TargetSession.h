@@ -91,6 +91,8 @@ class TargetSession
     procwin::TIRunFindForm *m_picker = nullptr;
 
     procwin::ProcessIdentity m_identity;
+    DWORD m_launchedProcess = 0; // the process the last start created
+
     std::u16string m_originalCaption;
     // A target window that missed its translucency or caption-less maximize because it did not answer.
     HWND m_transMissed = nullptr;

@@ -111,7 +111,8 @@ DWORD WaitUntilIdle(HANDLE process, DWORD processId, const LaunchWait &wait)
         delete shared;
         return WAIT_FAILED;
     }
-    wait(processId, [&] { return IsSignalled(watch->done.Get()) || IsSignalled(process); });
+    const HANDLE signals[] = {watch->done.Get(), process};
+    wait(processId, [&] { return IsSignalled(watch->done.Get()) || IsSignalled(process); }, signals);
     return IsSignalled(watch->done.Get()) ? watch->result.load() : WAIT_TIMEOUT;
 }
 
@@ -207,7 +208,7 @@ HWND FirstProcessWindow(DWORD processId)
     return FirstWindowOf(processId, false);
 }
 
-void ExecuteApp(const std::u16string &programPath, const std::u16string &arguments,
+DWORD ExecuteApp(const std::u16string &programPath, const std::u16string &arguments,
                 const std::u16string &workDir, DWORD priorityClass, const std::optional<Bounds> &placement,
                 const LaunchWait &wait)
 {
@@ -238,6 +239,7 @@ void ExecuteApp(const std::u16string &programPath, const std::u16string &argumen
     }
     if (g_targetWnd != nullptr)
         BringIntoNormalState(placement);
+    return created.dwProcessId;
 }
 
 bool StartProgram(const std::u16string &programPath, const std::u16string &arguments,

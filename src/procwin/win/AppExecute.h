@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 
@@ -46,15 +47,19 @@ class LaunchError : public std::runtime_error
 // that holds once the process is idle, has ended or cannot become idle (it has no message queue); it
 // returns when the condition holds or earlier when the caller stops waiting, and runs the thread's
 // messages meanwhile. Each call lasts at most kIdleWaitMilliseconds: the condition holds by then.
-using LaunchWait = std::function<void(DWORD processId, const std::function<bool()> &settled)>;
+// `signals` are objects that are signalled when the condition may have come to hold (the end of the
+// idle wait, the end of the process), so that the caller sleeps until then instead of asking again.
+using LaunchWait = std::function<void(DWORD processId, const std::function<bool()> &settled,
+                                      std::span<const HANDLE> signals)>;
 
 // Starts the program file `programPath` with `arguments` (as written) in the working folder with the
 // priority class, waits through `wait` until it is idle and takes its first visible, unowned top-level
 // window as TargetWnd. With a placement it also finds TargetSubWnd and moves the frame there. A
 // maximized or minimized new window is restored once. Nothing is taken when the process is not idle
 // when the wait returns. File-system redirection is off for the creation of the process only.
-// Raises LaunchError, with the path and the arguments joined by one blank, when it cannot be started.
-void ExecuteApp(const std::u16string &programPath, const std::u16string &arguments,
+// Answers the id of the new process. Raises LaunchError, with the path and the arguments joined by one
+// blank, when it cannot be started.
+DWORD ExecuteApp(const std::u16string &programPath, const std::u16string &arguments,
                 const std::u16string &workDir, DWORD priorityClass, const std::optional<Bounds> &placement,
                 const LaunchWait &wait);
 
