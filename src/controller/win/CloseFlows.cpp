@@ -8,9 +8,7 @@
 #include "procwin/win/WindowInfo.h"
 #include "startup/ProcessState.h"
 
-#include <algorithm>
 #include <span>
-#include <vector>
 
 namespace controller
 {
@@ -24,7 +22,7 @@ constexpr UINT kTerminateQuestionStyle = MB_YESNO | MB_ICONSTOP | MB_SYSTEMMODAL
 
 // How often the close wait looks by itself (milliseconds): soon after the request, then ever more seldom.
 constexpr DWORD kClosePollFirst = 50;
-constexpr DWORD kClosePollLimit = 1000;
+constexpr DWORD kClosePollLimit = 2000;
 
 // Leaves a phase however the scope is left.
 class PhaseScope
@@ -60,11 +58,7 @@ void CloseFlows::CloseWait()
     const common::win::UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
     const HANDLE signals[] = {process.Get()};
     m_wait.Run(
-        [processId] {
-            const std::vector<HWND> windows = procwin::TopLevelWindows();
-            return std::none_of(windows.begin(), windows.end(),
-                                [&](HWND window) { return procwin::ProcessIdOf(window) == processId; });
-        },
+        [processId] { return procwin::FirstProcessWindow(processId) == nullptr; },
         {},
         {.eventCame = [&] { return events.TakeEvent(); },
          .pollInterval = kClosePollFirst,
