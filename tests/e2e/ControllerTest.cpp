@@ -299,18 +299,22 @@ TEST(Controller, MinimizedTargetGoesToTheTrayAndComesBack)
     EXPECT_TRUE(IsWindowVisible(target));
 }
 
-TEST(Controller, FixedCaptionComesBackWithinATick)
+TEST(Controller, FixedCaptionAndTopmostComeBackWithinATick)
 {
-    Scenario scenario("[Tray Option]\r\nCaption=1\r\nEdit=固定された題名\r\n", "--retitle 1500");
+    // No change events (as every program under Wine): the monitor's tick finds what the target reset.
+    Scenario scenario("[Tray Option]\r\nCaption=1\r\nEdit=固定された題名\r\nMostTop=1\r\n",
+                      "--retitle 1500 --drop-topmost 1100");
     scenario.Start();
     HWND target = scenario.WaitForTarget();
     ASSERT_NE(target, nullptr);
     EXPECT_TRUE(WaitUntil([&] { return WindowText(target) == u"固定された題名"; }, 2s));
-    // The target keeps renaming itself; each time the fixed caption is back within a tick.
+    // The target keeps renaming itself and leaving the topmost band; each time both are back within a tick.
     for (int round = 0; round < 3; ++round)
     {
         ASSERT_TRUE(WaitUntil([&] { return WindowText(target) != u"固定された題名"; }, 3s)) << round;
         EXPECT_TRUE(WaitUntil([&] { return WindowText(target) == u"固定された題名"; }, 700ms)) << round;
+        ASSERT_TRUE(WaitUntil([&] { return !IsTopMost(target); }, 3s)) << round;
+        EXPECT_TRUE(WaitUntil([&] { return IsTopMost(target); }, 700ms)) << round;
     }
 
     // "デフォルト" brings back the title the target had when it was attached.

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace wintest;
 using namespace std::chrono_literals;
 using procwin::ProcessWindowEvents;
@@ -90,4 +92,41 @@ TEST(ProcessWindowEvents, AnotherProcesssWindowsAreNotItsEvents)
     EXPECT_TRUE(busyEvents.TakeEvent());
 
     EXPECT_FALSE(quietEvents.TakeEvent());
+}
+
+TEST(WindowChangeEvents, TheWindowsCaptionAndPlaceInTheZOrderAreReportedNothingElse)
+{
+    // The fixture announces its changes as Windows does for every program (Wine raises none).
+    Process target(TargetPath(), u"--notify-changes");
+    Process other(TargetPath(), u"--notify-changes --title Other");
+    HWND window = WaitForWindow(target.Id(), L"KV2TargetWindow", u"KV2 Target", 10s);
+    HWND otherWindow = WaitForWindow(other.Id(), L"KV2TargetWindow", u"Other", 10s);
+    ASSERT_TRUE(window != nullptr && otherWindow != nullptr);
+    int changes = 0;
+    procwin::WindowChangeEvents events(window, [&] { ++changes; });
+    ASSERT_TRUE(events.Hooked());
+    EXPECT_FALSE(procwin::WindowChangeEvents(nullptr, {}).Hooked());
+
+    constexpr UINT kKeepPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    const struct
+    {
+        const char *name;
+        std::function<void()> change;
+        bool reported;
+    } cases[] = {
+        {"caption", [&] { SetWindowTextW(window, L"Renamed"); }, true},
+        {"into the topmost band", [&] { SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, kKeepPlace); }, true},
+        {"out of it", [&] { SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, kKeepPlace); }, true},
+        {"moved only",
+         [&] { SetWindowPos(window, nullptr, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); }, false},
+        {"another program's caption", [&] { SetWindowTextW(otherWindow, L"Renamed too"); }, false},
+    };
+    for (const auto &c : cases)
+    {
+        gui::PumpUntil({}, {.timeout = 100});
+        changes = 0;
+        c.change();
+        gui::PumpUntil([&] { return changes > 0; }, {.timeout = 500});
+        EXPECT_EQ(changes > 0, c.reported) << c.name;
+    }
 }

@@ -93,6 +93,7 @@ void Monitor::KeepMouseHook(HWND target)
 void Monitor::Absent()
 {
     m_view.ShowTip(AbsentTip(startup::Task().HotKeyText, startup::Task().CommandLine));
+    m_session.Lost();
     if (m_model.targetRunning || m_model.targetSizable || m_model.captionless)
     {
         m_model.targetRunning = false;

@@ -265,6 +265,7 @@ void TargetSession::Attach(HWND target)
     m_identity = procwin::WindowProcessIdentity(target);
     if (TargetSubWnd() != nullptr && !IsWindowVisible(TargetSubWnd()))
         procwin::SetTargetSubWnd(nullptr);
+    m_keeper.Follow(target);
 }
 
 // The fall-back search when the launch found no usable window: a visible, unowned, captioned window of
@@ -337,6 +338,7 @@ void TargetSession::Modify()
     const bool changed = chosen != TargetWnd();
     procwin::SetTargetWnd(chosen);
     m_identity = procwin::WindowProcessIdentity(chosen);
+    m_keeper.Follow(chosen);
     if (changed)
         Activate();
     if (IsIconic(chosen))
@@ -407,11 +409,40 @@ void TargetSession::ApplyCaptionless(bool captionless)
     m_captionlessMissed = procwin::SetCaptionless(target, captionless) ? nullptr : target;
 }
 
+// What the user set and the program has reset since: the fixed caption, the topmost band, the
+// translucency (the opaque default is never forced on a window that is layered by itself).
+bool TargetSession::PutBack(HWND target)
+{
+    const TrayOptions &options = m_model.options;
+    bool changed = false;
+    if (options.Caption && procwin::WindowText(target) != options.Edit)
+    {
+        procwin::SetCaption(target, options.Edit);
+        changed = true;
+    }
+    if (options.MostTop && !procwin::IsTopMost(target))
+    {
+        procwin::ReturnToTopMost(target);
+        changed = true;
+    }
+    if (options.TransValue < 100 && m_transMissed != target && !procwin::HasTrans(target, options.TransValue))
+    {
+        ApplyTranslucency(options.TransValue);
+        changed = true;
+    }
+    return changed;
+}
+
+void TargetSession::Lost()
+{
+    m_keeper.Follow(nullptr);
+}
+
 void TargetSession::Check(HWND target)
 {
     const TrayOptions &options = m_model.options;
-    if (options.Caption && procwin::WindowText(target) != options.Edit)
-        procwin::SetCaption(target, options.Edit);
+    m_keeper.Follow(target);
+    m_keeper.Look();
     if (m_transMissed == target && procwin::SetTrans(target, options.TransValue))
         m_transMissed = nullptr;
     if (m_captionlessMissed == target && procwin::SetCaptionless(target, m_model.captionless))

@@ -7,6 +7,7 @@
 #include "controller/MenuModel.h"
 #include "controller/win/ControllerView.h"
 #include "controller/win/ControllerWait.h"
+#include "controller/win/SettingsKeeper.h"
 #include "procwin/win/WindowInfo.h"
 
 #include <windows.h>
@@ -24,8 +25,9 @@ namespace controller
 class TargetSession
 {
   public:
-    TargetSession(MenuInputs &model, ControllerState &state, ControllerWait &wait, ControllerView &view) noexcept
-        : m_model(model), m_state(state), m_wait(wait), m_view(view)
+    TargetSession(MenuInputs &model, ControllerState &state, ControllerWait &wait, ControllerView &view)
+        : m_model(model), m_state(state), m_wait(wait), m_view(view),
+          m_keeper([this](HWND target) { return PutBack(target); })
     {
     }
 
@@ -76,13 +78,16 @@ class TargetSession
     void ApplyCaptionless(bool captionless);
     // The chosen translucency once more, when the target is translucent.
     void ReapplyTranslucency();
-    // The monitor's look at a running target: what it missed, and minimizing to the tray.
+    // The monitor's look at a running target: what it missed or reset, and minimizing to the tray.
     void Check(HWND target);
+    // The monitor found no target window.
+    void Lost();
 
   private:
     HWND SearchTargetWindow(std::u16string &foundPath);
     void AskProgramChange(const std::u16string &foundPath);
     void Attach(HWND target);
+    bool PutBack(HWND target);
 
     MenuInputs &m_model;
     ControllerState &m_state;
@@ -97,6 +102,7 @@ class TargetSession
     // A target window that missed its translucency or caption-less maximize because it did not answer.
     HWND m_transMissed = nullptr;
     HWND m_captionlessMissed = nullptr;
+    SettingsKeeper m_keeper;
 };
 
 // The target's windows are shown and hidden by their own thread: KV2 never waits for a hung one.

@@ -118,10 +118,35 @@ int GetTrans(HWND window)
     return PercentFromAlpha(alpha);
 }
 
+bool HasTrans(HWND window, int percent)
+{
+    const bool layered = (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
+    if (percent >= 100)
+        return !layered;
+    const GetLayered get = Layered().get;
+    if (get == nullptr)
+        return true;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    return layered && get(window, nullptr, &alpha, &flags) && (flags & LWA_ALPHA) != 0 &&
+           alpha == AlphaFromPercent(percent);
+}
+
 bool SetTopMost(HWND window, bool onTop)
 {
     return SetWindowPos(window, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                         PositionFlags(window, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW)) != FALSE;
+}
+
+bool IsTopMost(HWND window)
+{
+    return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+bool ReturnToTopMost(HWND window)
+{
+    return SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0,
+                        PositionFlags(window, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE)) != FALSE;
 }
 
 bool SetToolWindow(HWND window)

@@ -44,9 +44,19 @@ bool SetTrans(HWND window, int percent);
 // The window's translucency read back as a percent; 100 for a window that is not layered.
 int GetTrans(HWND window);
 
+// Whether the window shows what SetTrans(window, percent) gives it (percent below 100: layered with
+// that alpha). True where the system cannot tell.
+bool HasTrans(HWND window, int percent);
+
 // Into (true) or out of the topmost band. Also shows a hidden window. False when the call failed; a
 // window of another thread changes when its thread next handles messages.
 bool SetTopMost(HWND window, bool onTop);
+
+// In the topmost band now.
+bool IsTopMost(HWND window);
+// Back into the topmost band, without showing, activating or moving the window (which SetTopMost does
+// for a user's choice); false when the call failed.
+bool ReturnToTopMost(HWND window);
 
 // Adds WS_EX_TOOLWINDOW: the window gets no taskbar button of its own. False when it did not answer.
 bool SetToolWindow(HWND window);

@@ -1,5 +1,10 @@
 #include "procwin/win/WindowEvents.h"
 
+#include "gui/Application.h"
+
+#include <exception>
+#include <utility>
+
 namespace procwin
 {
 
@@ -7,32 +12,49 @@ namespace
 {
 
 // The objects of this thread: the hook callback runs on the thread that installed the hook.
-thread_local ProcessWindowEvents *t_first = nullptr;
+thread_local ProcessEventHooks *t_first = nullptr;
+
+bool IsTopLevel(HWND window)
+{
+    return GetAncestor(window, GA_PARENT) == GetDesktopWindow();
+}
+
+DWORD ProcessOf(HWND window)
+{
+    DWORD processId = 0;
+    if (window != nullptr)
+        GetWindowThreadProcessId(window, &processId);
+    return processId;
+}
 
 } // namespace
 
-ProcessWindowEvents::ProcessWindowEvents(DWORD processId) noexcept : m_processId(processId)
+ProcessEventHooks::ProcessEventHooks(DWORD processId, std::initializer_list<Range> ranges) noexcept
+    : m_processId(processId)
 {
-    if (processId == 0)
+    if (processId == 0 || ranges.size() == 0 || ranges.size() > m_hooks.size())
         return;
-    // The system filters by process (Windows and Wine both honour idProcess); the callback checks again.
-    m_hook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_SHOW, nullptr, OnEvent, processId, 0,
-                             WINEVENT_OUTOFCONTEXT);
-    static_assert(EVENT_OBJECT_CREATE + 1 == EVENT_OBJECT_DESTROY &&
-                      EVENT_OBJECT_DESTROY + 1 == EVENT_OBJECT_SHOW,
-                  "one range covers the three events");
-    if (m_hook == nullptr)
-        return;
+    // The system filters by process (Windows and Wine both honour idProcess); Deliver checks again.
+    m_hooked = true;
+    auto hook = m_hooks.begin();
+    for (const Range &range : ranges)
+    {
+        *hook = SetWinEventHook(range.first, range.last, nullptr, Deliver, processId, 0, WINEVENT_OUTOFCONTEXT);
+        m_hooked = m_hooked && *hook != nullptr;
+        ++hook;
+    }
     m_next = t_first;
     t_first = this;
 }
 
-ProcessWindowEvents::~ProcessWindowEvents()
+ProcessEventHooks::~ProcessEventHooks()
 {
-    if (m_hook == nullptr)
-        return;
-    UnhookWinEvent(m_hook);
-    for (ProcessWindowEvents **link = &t_first; *link != nullptr; link = &(*link)->m_next)
+    for (HWINEVENTHOOK hook : m_hooks)
+    {
+        if (hook != nullptr)
+            UnhookWinEvent(hook);
+    }
+    for (ProcessEventHooks **link = &t_first; *link != nullptr; link = &(*link)->m_next)
     {
         if (*link == this)
         {
@@ -42,9 +64,33 @@ ProcessWindowEvents::~ProcessWindowEvents()
     }
 }
 
-bool ProcessWindowEvents::Hooked() const noexcept
+bool ProcessEventHooks::Hooked() const noexcept
 {
-    return m_hook != nullptr;
+    return m_hooked;
+}
+
+void CALLBACK ProcessEventHooks::Deliver(HWINEVENTHOOK hook, DWORD event, HWND window, LONG objectId,
+                                         LONG childId, DWORD, DWORD) noexcept
+{
+    // A hook removed with events still queued finds no object.
+    for (ProcessEventHooks *hooks = t_first; hooks != nullptr; hooks = hooks->m_next)
+    {
+        for (HWINEVENTHOOK own : hooks->m_hooks)
+        {
+            if (own == hook && own != nullptr)
+            {
+                hooks->OnEvent(event, window, objectId, childId);
+                return;
+            }
+        }
+    }
+}
+
+ProcessWindowEvents::ProcessWindowEvents(DWORD processId) noexcept
+    : ProcessEventHooks(processId, {{EVENT_OBJECT_CREATE, EVENT_OBJECT_SHOW}})
+{
+    static_assert(EVENT_OBJECT_CREATE + 1 == EVENT_OBJECT_DESTROY && EVENT_OBJECT_DESTROY + 1 == EVENT_OBJECT_SHOW,
+                  "one range covers the three events");
 }
 
 bool ProcessWindowEvents::TakeEvent() noexcept
@@ -54,34 +100,41 @@ bool ProcessWindowEvents::TakeEvent() noexcept
     return event;
 }
 
-void CALLBACK ProcessWindowEvents::OnEvent(HWINEVENTHOOK hook, DWORD, HWND window, LONG objectId,
-                                           LONG childId, DWORD, DWORD) noexcept
+void ProcessWindowEvents::OnEvent(DWORD, HWND window, LONG objectId, LONG childId) noexcept
 {
     if (objectId != OBJID_WINDOW || childId != CHILDID_SELF || window == nullptr)
         return;
-    // A hook removed with events still queued finds no object.
-    for (ProcessWindowEvents *events = t_first; events != nullptr; events = events->m_next)
-    {
-        if (events->m_hook == hook)
-        {
-            events->OnWindowEvent(window);
-            return;
-        }
-    }
+    const DWORD processId = ProcessOf(window);
+    // Gone already (out of context, a destruction always arrives late): the system's filter let it
+    // through, and a wake too many only makes the waiter ask again.
+    if (processId == 0 || (processId == ProcessId() && IsTopLevel(window)))
+        m_event = true;
 }
 
-void ProcessWindowEvents::OnWindowEvent(HWND window) noexcept
+WindowChangeEvents::WindowChangeEvents(HWND window, std::function<void()> changed)
+    : ProcessEventHooks(ProcessOf(window), {{EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND},
+                                            {EVENT_OBJECT_REORDER, EVENT_OBJECT_REORDER},
+                                            {EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE}}),
+      m_window(window), m_changed(std::move(changed))
 {
-    DWORD processId = 0;
-    if (GetWindowThreadProcessId(window, &processId) == 0)
-    {
-        // Gone already (out of context, a destruction always arrives late): the system's filter let it
-        // through, and a wake too many only makes the waiter ask again.
-        m_event = true;
+}
+
+void WindowChangeEvents::OnEvent(DWORD event, HWND window, LONG objectId, LONG childId) noexcept
+{
+    // The system's process filter has passed a reorder already; the others must name the window itself.
+    if (event != EVENT_OBJECT_REORDER &&
+        (window != m_window || objectId != OBJID_WINDOW || childId != CHILDID_SELF))
         return;
+    if (!m_changed)
+        return;
+    try
+    {
+        m_changed();
     }
-    if (processId == m_processId && GetAncestor(window, GA_PARENT) == GetDesktopWindow())
-        m_event = true;
+    catch (...)
+    {
+        gui::Application::Instance().ParkException(std::current_exception());
+    }
 }
 
 } // namespace procwin

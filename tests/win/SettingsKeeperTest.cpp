@@ -1,0 +1,85 @@
+// Putting back what a target program resets, answered from the window's own change events (no tick
+// runs here), with a real fixture program.
+#include "WinTestSupport.h"
+
+#include "controller/win/SettingsKeeper.h"
+#include "gui/MessagePump.h"
+#include "procwin/win/WindowEffects.h"
+
+#include <gtest/gtest.h>
+
+using namespace wintest;
+using namespace std::chrono_literals;
+using controller::SettingsKeeper;
+
+namespace
+{
+
+constexpr DWORD kGuardMs = 5000; // no wait here should come near it
+const std::u16string kFixed = u"Fixed caption";
+
+std::u16string TargetPath()
+{
+    return BinFolder() + u"\\KV2Target.exe";
+}
+
+// A keeper of a fixed caption that counts its looks and what it put back.
+struct CaptionKeeper
+{
+    int looks = 0;
+    int putBack = 0;
+    SettingsKeeper keeper{[this](HWND window) {
+        ++looks;
+        if (WindowText(window) == kFixed)
+            return false;
+        ++putBack;
+        procwin::SetCaption(window, kFixed);
+        return true;
+    }};
+};
+
+} // namespace
+
+TEST(SettingsKeeper, AnAnnouncedResetIsPutBackAtOnceAndItsOwnChangeIsNotAnswered)
+{
+    Process target(TargetPath(), u"--notify-changes");
+    HWND window = WaitForWindow(target.Id(), L"KV2TargetWindow", u"KV2 Target", 10s);
+    ASSERT_NE(window, nullptr);
+    CaptionKeeper keeping;
+    keeping.keeper.Follow(window);
+
+    SetWindowTextW(window, L"Reset by the program");
+    EXPECT_EQ(gui::PumpUntil([&] { return WindowText(window) == kFixed; }, {.timeout = kGuardMs}),
+              gui::PumpEnd::Condition);
+    gui::PumpUntil({}, {.timeout = 300});
+    // The put-back raised an event of its own: looked at, nothing to do.
+    EXPECT_EQ(keeping.putBack, 1);
+    EXPECT_GE(keeping.looks, 2);
+
+    // Following no window: the next reset stays.
+    keeping.keeper.Follow(nullptr);
+    SetWindowTextW(window, L"Reset again");
+    keeping.keeper.Look();
+    gui::PumpUntil({}, {.timeout = 300});
+    EXPECT_EQ(WindowText(window), u"Reset again");
+    EXPECT_EQ(keeping.putBack, 1);
+
+    // A look without an event (the monitor's tick) puts back at once.
+    keeping.keeper.Follow(window);
+    keeping.keeper.Look();
+    EXPECT_EQ(WindowText(window), kFixed);
+}
+
+TEST(SettingsKeeper, AProgramThatKeepsResettingIsAnsweredOnlyAFewTimesASecond)
+{
+    // Renamed every 10 ms, and announced: without a pace this would be a hundred put-backs a second.
+    Process target(TargetPath(), u"--notify-changes --retitle 10");
+    HWND window = WaitForWindow(target.Id(), L"KV2TargetWindow", u"KV2 Target", 10s);
+    ASSERT_NE(window, nullptr);
+    CaptionKeeper keeping;
+    keeping.keeper.Follow(window);
+    gui::PumpUntil({}, {.timeout = 3000});
+    // At once, then after 50, 100, 200 ms and every 400 ms: about eleven in three seconds.
+    EXPECT_GE(keeping.putBack, 5);
+    EXPECT_LE(keeping.putBack, 14);
+}
