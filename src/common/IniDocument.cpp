@@ -137,6 +137,11 @@ bool IniDocument::HasSection(std::u16string_view section) const
     return FindSection(section) != nullptr;
 }
 
+void IniDocument::RemoveSection(std::u16string_view section)
+{
+    std::erase_if(m_sections, [section](const Section &found) { return EqualsNoCase(found.name, section); });
+}
+
 void IniDocument::Set(std::u16string_view section, std::u16string_view key, std::u16string_view value)
 {
     // A line break inside a value would split it into lines of its own and change the file's

@@ -56,6 +56,8 @@ class IniDocument
     std::u16string Get(std::u16string_view section, std::u16string_view key, std::u16string_view fallback) const;
 
     bool HasSection(std::u16string_view section) const;
+    // Removes every section of that name with its keys.
+    void RemoveSection(std::u16string_view section);
 
     // Sets a key's value; a new key goes at the end of its section, a new section at the end.
     void Set(std::u16string_view section, std::u16string_view key, std::u16string_view value);

@@ -491,6 +491,45 @@ TEST(Controller, CrashOfKv2ShowsTheHiddenTargetAgain)
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(target); }, 5s));
 }
 
+TEST(Controller, AQuitFromAnotherProgramStillShowsTheHiddenTarget)
+{
+    Scenario scenario("[Tray Option]\r\nMinimize=1\r\n");
+    scenario.Start();
+    HWND target = scenario.WaitForTarget();
+    ASSERT_NE(target, nullptr);
+    ASSERT_TRUE(MinimizedIntoTheTray(target));
+    // The message loop ends without the close query.
+    PostThreadMessageW(GetWindowThreadProcessId(scenario.Controller(), nullptr), WM_QUIT, 0, 0);
+    EXPECT_NE(scenario.Kv2Process().WaitForExit(10s), static_cast<DWORD>(STILL_ACTIVE));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(target); }, 5s));
+}
+
+TEST(Controller, AKv2EndedByForceLeavesItsTargetAsItWasOnceAnyKv2Starts)
+{
+    Scenario first("[Tray Option]\r\nMinimize=1\r\nTransValue=50\r\nMostTop=1\r\nNonTaskBar=1\r\n"
+                   "Caption=1\r\nEdit=固定された題名\r\n");
+    first.Start();
+    HWND target = first.WaitForTarget();
+    ASSERT_NE(target, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(target) == u"固定された題名" && IsTopMost(target); }, 3s));
+    ASSERT_TRUE(MinimizedIntoTheTray(target));
+    ASSERT_TRUE(TerminateProcess(first.Kv2Process().Handle(), 1));
+    ASSERT_NE(first.Kv2Process().WaitForExit(10s), static_cast<DWORD>(STILL_ACTIVE));
+    ASSERT_FALSE(IsWindowVisible(target));
+
+    // Another KV2 on another task gives the orphan back what it had before the first KV2 touched it.
+    Process second(Kv2(), Quoted(WriteBrokenTaskFile(first.Folder(), u"other.exe", u"other.KV2")));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(target); }, 10s));
+    EXPECT_EQ(TransPercent(target), 100);
+    EXPECT_FALSE(IsTopMost(target));
+    EXPECT_EQ(WindowText(target), first.Title());
+    // Given back once: the record is gone, and the first target is no business of the second KV2.
+    common::win::StringList journal;
+    common::win::LoadTextFile(journal, DataFolder() + u"Restore.ini", common::TextEncoding::Ansi);
+    const std::u16string section = u"[Instance " + common::Utf8ToUtf16(std::to_string(first.Kv2Process().Id())) + u" ";
+    EXPECT_EQ(common::JoinLines(journal).find(section), std::u16string::npos);
+}
+
 TEST(Controller, ProgramChangeQuestionForALauncherThatStartsAnotherCopy)
 {
     TempFolder elsewhere;

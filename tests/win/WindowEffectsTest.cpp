@@ -33,58 +33,6 @@ class ForeignWindow : public ::testing::Test
     HWND m_window = nullptr;
 };
 
-// Counts the calls a taskbar-list object receives; the shell's own object shows nothing under Wine.
-class CountingTaskbarList : public ITaskbarList
-{
-  public:
-    int addTab = 0, deleteTab = 0, activateTab = 0, hrInit = 0;
-    LONG references = 1;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override
-    {
-        if (riid == IID_IUnknown || riid == IID_ITaskbarList)
-        {
-            *object = this;
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override
-    {
-        return static_cast<ULONG>(++references);
-    }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        return static_cast<ULONG>(--references);
-    }
-    HRESULT STDMETHODCALLTYPE HrInit() override
-    {
-        ++hrInit;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE AddTab(HWND) override
-    {
-        ++addTab;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE DeleteTab(HWND) override
-    {
-        ++deleteTab;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE ActivateTab(HWND) override
-    {
-        ++activateTab;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE SetActiveAlt(HWND) override
-    {
-        return S_OK;
-    }
-};
-
 } // namespace
 
 TEST_F(ForeignWindow, TranslucencyRoundTripOfEveryMenuValue)

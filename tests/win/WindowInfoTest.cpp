@@ -245,6 +245,20 @@ TEST(ProcessIdentity, OnlyTheProcessSeenEarlierIsEnded)
     EXPECT_FALSE(procwin::TerminateIdentifiedProcess(seen));
 }
 
+TEST(ProcessIdentity, ARunningProcessIsToldFromAnEndedOneAndFromALaterOneOfTheSameId)
+{
+    RunningTarget target(u"");
+    ASSERT_NE(target.Window(), nullptr);
+    const procwin::ProcessIdentity seen = procwin::WindowProcessIdentity(target.Window());
+    EXPECT_TRUE(procwin::IsRunning(seen));
+    EXPECT_FALSE(procwin::IsRunning({seen.id, seen.created + 1}));
+    // Programs of the same user and rights: their windows are this program's to change.
+    EXPECT_FALSE(procwin::RunsWithHigherRights(seen.id));
+    EXPECT_FALSE(procwin::RunsWithHigherRights(GetCurrentProcessId()));
+    ASSERT_TRUE(procwin::TerminateIdentifiedProcess(seen));
+    EXPECT_TRUE(WaitUntil([&] { return !procwin::IsRunning(seen); }, 10s));
+}
+
 TEST(ForceForeground, BringsAnotherProcessWindowToFront)
 {
     RunningTarget first(u"--title first", L"KV2TargetWindow", u"first");

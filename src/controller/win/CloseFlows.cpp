@@ -151,7 +151,7 @@ void CloseFlows::EndSession()
 
 void CloseFlows::EndQuery()
 {
-    m_session.ShowHidden();
+    m_session.End();
     m_optionStore.SaveBeforeEnd();
     m_view.EndViews();
 }

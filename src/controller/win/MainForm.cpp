@@ -88,6 +88,17 @@ bool HasThickFrame(HWND window)
 
 } // namespace
 
+std::u16string JournalPath()
+{
+    const std::u16string &folder = startup::Paths().DataFolder;
+    return folder.empty() ? std::u16string() : folder + kJournalFileName;
+}
+
+void TmainForm::LoopEnded()
+{
+    m_session.End();
+}
+
 TmainForm::TmainForm()
     : m_menu(ControllerMenuItems()), m_timer(kMonitorInterval, [this] { m_monitor.Tick(); }),
       m_timerClose(1000,
@@ -142,6 +153,7 @@ void TmainForm::FormCreate()
 
     procwin::Wow64Init();
     procwin::TaskBarListCreate();
+    m_session.RestoreOrphans();
     m_menu.SetCaption(kPPKV2Close, application.Title() + u"を閉じる");
     m_model.translucencyAvailable = procwin::IsWin2000OrLater();
     TrayOptions options = m_optionStore.Load();
@@ -334,7 +346,10 @@ void TmainForm::OnCommand(UINT id)
     const CommandEffects effects = RunCommand(id, facts, m_model);
     if (effects.ignored)
         return;
-    const OnExit redraw([this] { MenuChanged(); });
+    const OnExit redraw([this] {
+        m_session.RecordChanges();
+        MenuChanged();
+    });
     PerformEffects(effects);
 }
 

@@ -45,6 +45,9 @@ namespace controller
 // Looked up by other KV2 instances (FindWindowW), so it never changes.
 constexpr wchar_t kMainFormClassName[] = L"TmainForm";
 
+// The journal of changes to targets in the data folder; empty before start-up has set the data folder.
+std::u16string JournalPath();
+
 class TmainForm : public gui::Window, public ui::PanelOwner, private ControllerView
 {
   public:
@@ -56,6 +59,10 @@ class TmainForm : public gui::Window, public ui::PanelOwner, private ControllerV
     // The forms created after the controller; not owned, they outlive its use of them. The panel may
     // be null (the elevated build has none).
     void SetCompanions(procwin::TIRunFindForm *picker, ui::TKeyForm *keyForm, ui::IconPanel *panel) noexcept;
+
+    // The message loop has ended, whoever ended it (a WM_QUIT from another program skips the close):
+    // the target is given back what must not be lost.
+    void LoopEnded();
 
     // The icon panel's owner: its options are loaded when it is created and saved when they change.
     void PanelFormCreate(ui::IconPanel &panel) override;
@@ -135,7 +142,7 @@ class TmainForm : public gui::Window, public ui::PanelOwner, private ControllerV
 
     ControllerState m_state; // what the controller is doing; its waits nest
     ControllerWait m_wait;
-    TargetSession m_session{m_model, m_state, m_wait, *this};
+    TargetSession m_session{m_model, m_state, m_wait, *this, JournalPath()};
     CloseFlows m_closeFlows{m_session, m_state, m_wait, *this, m_optionStore};
     Monitor m_monitor{m_model, m_session, m_state, m_wait, *this, [this] { m_closeFlows.CloseController(); }};
 };

@@ -265,7 +265,9 @@ void TargetSession::Attach(HWND target)
     m_identity = procwin::WindowProcessIdentity(target);
     if (TargetSubWnd() != nullptr && !IsWindowVisible(TargetSubWnd()))
         procwin::SetTargetSubWnd(nullptr);
+    m_hidden = false;
     m_keeper.Follow(target);
+    RecordChanges();
 }
 
 // The fall-back search when the launch found no usable window: a visible, unowned, captioned window of
@@ -340,9 +342,13 @@ void TargetSession::Modify()
     m_identity = procwin::WindowProcessIdentity(chosen);
     m_keeper.Follow(chosen);
     if (changed)
+    {
+        m_hidden = false;
         Activate();
+    }
     if (IsIconic(chosen))
         MinimizeStarted(chosen);
+    RecordChanges();
 }
 
 void TargetSession::MinimizeStarted(HWND window)
@@ -362,6 +368,8 @@ void TargetSession::MinimizeStarted(HWND window)
             ShowAsync(sub, SW_HIDE);
         if (IsWindowVisible(target))
             ShowAsync(target, SW_HIDE);
+        m_hidden = true;
+        RecordChanges();
     }
     else if (options.NonTaskBar)
     {
@@ -383,12 +391,16 @@ void TargetSession::ShowHidden()
         ShowAsync(target, SW_RESTORE);
         ShowAsync(TargetSubWnd(), SW_RESTORE);
     }
+    if (std::exchange(m_hidden, false))
+        RecordChanges();
 }
 
 void TargetSession::ShowMinimized()
 {
     ShowAsync(TargetWnd(), SW_MINIMIZE);
     ShowAsync(TargetSubWnd(), SW_MINIMIZE);
+    if (std::exchange(m_hidden, false))
+        RecordChanges();
 }
 
 void TargetSession::ApplyTranslucency(int percent)
@@ -422,7 +434,7 @@ bool TargetSession::PutBack(HWND target)
     }
     if (options.MostTop && !procwin::IsTopMost(target))
     {
-        procwin::ReturnToTopMost(target);
+        procwin::SetTopMostQuietly(target, true);
         changed = true;
     }
     if (options.TransValue < 100 && m_transMissed != target && !procwin::HasTrans(target, options.TransValue))
@@ -436,6 +448,43 @@ bool TargetSession::PutBack(HWND target)
 void TargetSession::Lost()
 {
     m_keeper.Follow(nullptr);
+    m_hidden = false;
+    m_journal.Record({});
+}
+
+void TargetSession::RecordChanges()
+{
+    const HWND target = TargetWnd();
+    JournalEntry entry;
+    if (IsWindow(target) && !m_ended)
+    {
+        const TrayOptions &options = m_model.options;
+        entry.window = reinterpret_cast<std::uintptr_t>(target);
+        entry.subWindow = reinterpret_cast<std::uintptr_t>(TargetSubWnd());
+        entry.target = {m_identity.id, m_identity.created};
+        entry.hidden = m_hidden;
+        entry.noTaskBar = options.NonTaskBar;
+        entry.captionless = m_model.captionless;
+        entry.topMost = options.MostTop;
+        entry.translucency = options.TransValue;
+        if (options.Caption)
+            entry.caption = m_originalCaption;
+    }
+    m_journal.Record(std::move(entry));
+}
+
+void TargetSession::RestoreOrphans()
+{
+    m_journal.RestoreOrphans();
+}
+
+void TargetSession::End()
+{
+    if (std::exchange(m_ended, true))
+        return;
+    ShowHidden();
+    m_journal.Remove();
+    m_journal.RestoreOrphans();
 }
 
 void TargetSession::Check(HWND target)

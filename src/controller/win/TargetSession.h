@@ -8,6 +8,7 @@
 #include "controller/win/ControllerView.h"
 #include "controller/win/ControllerWait.h"
 #include "controller/win/SettingsKeeper.h"
+#include "controller/win/TargetJournal.h"
 #include "procwin/win/WindowInfo.h"
 
 #include <windows.h>
@@ -25,9 +26,11 @@ namespace controller
 class TargetSession
 {
   public:
-    TargetSession(MenuInputs &model, ControllerState &state, ControllerWait &wait, ControllerView &view)
+    // `journalPath`: the journal of changes to targets (empty: none).
+    TargetSession(MenuInputs &model, ControllerState &state, ControllerWait &wait, ControllerView &view,
+                  std::u16string journalPath)
         : m_model(model), m_state(state), m_wait(wait), m_view(view),
-          m_keeper([this](HWND target) { return PutBack(target); })
+          m_keeper([this](HWND target) { return PutBack(target); }), m_journal(std::move(journalPath))
     {
     }
 
@@ -83,6 +86,15 @@ class TargetSession
     // The monitor found no target window.
     void Lost();
 
+    // Writes down what KV2 has changed on the target, when that changed: what the next KV2 undoes if
+    // this one dies first.
+    void RecordChanges();
+    // Undoes what instances that died left changed on their targets.
+    void RestoreOrphans();
+    // The end of KV2, however it ends: the target comes out of the tray, this instance's record goes, and
+    // what dead instances left is undone. Once only.
+    void End();
+
   private:
     HWND SearchTargetWindow(std::u16string &foundPath);
     void AskProgramChange(const std::u16string &foundPath);
@@ -103,6 +115,9 @@ class TargetSession
     HWND m_transMissed = nullptr;
     HWND m_captionlessMissed = nullptr;
     SettingsKeeper m_keeper;
+    TargetJournal m_journal;
+    bool m_hidden = false; // the target is hidden in the tray by KV2
+    bool m_ended = false;
 };
 
 // The target's windows are shown and hidden by their own thread: KV2 never waits for a hung one.

@@ -143,9 +143,9 @@ bool IsTopMost(HWND window)
     return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
-bool ReturnToTopMost(HWND window)
+bool SetTopMostQuietly(HWND window, bool onTop)
 {
-    return SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0,
+    return SetWindowPos(window, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                         PositionFlags(window, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE)) != FALSE;
 }
 
@@ -228,6 +228,14 @@ void TaskBarButtonHide(HWND window)
     g_taskbarList->HrInit();
     g_taskbarList->DeleteTab(window);
     g_tabShown = false;
+}
+
+void TaskBarButtonAdd(HWND window)
+{
+    if (g_taskbarList == nullptr)
+        return;
+    g_taskbarList->HrInit();
+    g_taskbarList->AddTab(window);
 }
 
 } // namespace procwin

@@ -54,9 +54,9 @@ bool SetTopMost(HWND window, bool onTop);
 
 // In the topmost band now.
 bool IsTopMost(HWND window);
-// Back into the topmost band, without showing, activating or moving the window (which SetTopMost does
-// for a user's choice); false when the call failed.
-bool ReturnToTopMost(HWND window);
+// Into (true) or out of the topmost band without showing, activating or moving the window, as SetTopMost
+// does for a user's choice; false when the call failed.
+bool SetTopMostQuietly(HWND window, bool onTop);
 
 // Adds WS_EX_TOOLWINDOW: the window gets no taskbar button of its own. False when it did not answer.
 bool SetToolWindow(HWND window);
@@ -77,5 +77,7 @@ bool TabShown();
 void TaskBarButtonShow(HWND window);
 // Removes the window's taskbar button.
 void TaskBarButtonHide(HWND window);
+// Gives a window that is not this controller's target its taskbar button back (what another KV2 took).
+void TaskBarButtonAdd(HWND window);
 
 } // namespace procwin

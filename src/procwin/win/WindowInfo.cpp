@@ -240,6 +240,47 @@ ProcessIdentity WindowProcessIdentity(HWND window)
     return identity;
 }
 
+bool IsRunning(const ProcessIdentity &identity)
+{
+    UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, identity.id));
+    if (!process)
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    DWORD exitCode = 0;
+    return CreationTime(process.Get()) == identity.created && GetExitCodeProcess(process.Get(), &exitCode) &&
+           exitCode == STILL_ACTIVE;
+}
+
+namespace
+{
+
+// Whether the process's token is elevated; empty when it cannot be read.
+std::optional<bool> Elevated(HANDLE process)
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &token))
+        return std::nullopt;
+    const UniqueHandle owned(token);
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    if (!GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size))
+        return std::nullopt;
+    return elevation.TokenIsElevated != 0;
+}
+
+} // namespace
+
+bool RunsWithHigherRights(DWORD processId)
+{
+    if (Elevated(GetCurrentProcess()).value_or(false))
+        return false;
+    UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process)
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    // A token this program may not even read belongs to a process above it.
+    const std::optional<bool> elevated = Elevated(process.Get());
+    return elevated ? *elevated : GetLastError() == ERROR_ACCESS_DENIED;
+}
+
 bool TerminateIdentifiedProcess(const ProcessIdentity &identity)
 {
     if (identity.id == 0 || identity.created == 0)

@@ -75,6 +75,13 @@ struct ProcessIdentity
 // The identity of the window's process; id 0 when the window has none.
 ProcessIdentity WindowProcessIdentity(HWND window);
 
+// Whether the process named by `identity` still runs; true also when the system will not tell.
+bool IsRunning(const ProcessIdentity &identity);
+
+// Whether the process runs with rights above this program's (elevated, while this program is not): the
+// system then refuses this program's changes to its windows. False when it cannot be told otherwise.
+bool RunsWithHigherRights(DWORD processId);
+
 // Ends the process named by `identity`, only when a process of that id and that creation time still
 // runs. False when it is gone, its id now names another process, or it cannot be ended.
 bool TerminateIdentifiedProcess(const ProcessIdentity &identity);

@@ -78,6 +78,7 @@ int RunProgram()
         return 1;
     }
     application.Run();
+    forms->mainForm.LoopEnded();
     forms.reset();
     if (SUCCEEDED(com))
         CoUninitialize();

@@ -1,0 +1,193 @@
+#include "controller/Journal.h"
+
+#include "common/Text.h"
+
+#include <algorithm>
+
+namespace controller
+{
+
+namespace
+{
+
+constexpr std::u16string_view kSectionPrefix = u"Instance ";
+// A caption longer than this is cut there (a window caption is rarely a tenth of it).
+constexpr std::size_t kCaptionLimit = 1024;
+
+std::u16string Number(std::uint64_t value)
+{
+    std::u16string text;
+    do
+    {
+        text.insert(text.begin(), static_cast<char16_t>(u'0' + value % 10));
+        value /= 10;
+    } while (value != 0);
+    return text;
+}
+
+// A decimal number without sign, of at most 20 digits, that fits in 64 bits.
+std::optional<std::uint64_t> ParseNumber(std::u16string_view text)
+{
+    if (text.empty() || text.size() > 20)
+        return std::nullopt;
+    std::uint64_t value = 0;
+    for (char16_t c : text)
+    {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        const std::uint64_t digit = static_cast<std::uint64_t>(c - u'0');
+        if (value > (UINT64_MAX - digit) / 10)
+            return std::nullopt;
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+std::u16string SectionName(const ProcessName &instance)
+{
+    return std::u16string(kSectionPrefix) + Number(instance.id) + u" " + Number(instance.created);
+}
+
+std::optional<ProcessName> ParseProcess(std::u16string_view id, std::u16string_view created)
+{
+    const std::optional<std::uint64_t> number = ParseNumber(id);
+    const std::optional<std::uint64_t> time = ParseNumber(created);
+    if (!number || !time || *number == 0 || *number > UINT32_MAX || *time == 0)
+        return std::nullopt;
+    return ProcessName{static_cast<std::uint32_t>(*number), *time};
+}
+
+std::optional<ProcessName> InstanceOfSection(std::u16string_view name)
+{
+    if (!common::StartsWith(name, kSectionPrefix))
+        return std::nullopt;
+    name.remove_prefix(kSectionPrefix.size());
+    const std::size_t blank = name.find(u' ');
+    if (blank == std::u16string_view::npos)
+        return std::nullopt;
+    return ParseProcess(name.substr(0, blank), name.substr(blank + 1));
+}
+
+// A caption as hexadecimal code units: blanks at its ends and line breaks survive the file.
+std::u16string HexOf(std::u16string_view text)
+{
+    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+    std::u16string hex;
+    for (char16_t c : text.substr(0, kCaptionLimit))
+        for (int shift = 12; shift >= 0; shift -= 4)
+            hex += kDigits[(c >> shift) & 0xF];
+    return hex;
+}
+
+std::optional<std::u16string> TextOfHex(std::u16string_view hex)
+{
+    if (hex.size() % 4 != 0 || hex.size() > 4 * kCaptionLimit)
+        return std::nullopt;
+    std::u16string text;
+    for (std::size_t at = 0; at < hex.size(); at += 4)
+    {
+        char16_t unit = 0;
+        for (char16_t c : hex.substr(at, 4))
+        {
+            const int digit = c >= u'0' && c <= u'9'   ? c - u'0'
+                              : c >= u'A' && c <= u'F' ? c - u'A' + 10
+                              : c >= u'a' && c <= u'f' ? c - u'a' + 10
+                                                       : -1;
+            if (digit < 0)
+                return std::nullopt;
+            unit = static_cast<char16_t>(unit * 16 + digit);
+        }
+        text += unit;
+    }
+    return text;
+}
+
+std::optional<JournalEntry> EntryOf(const common::IniDocument &journal, const common::IniDocument::Section &section)
+{
+    const std::optional<ProcessName> instance = InstanceOfSection(section.name);
+    if (!instance)
+        return std::nullopt;
+    const auto value = [&](std::u16string_view key) { return journal.Get(section.name, key, u""); };
+    const auto flag = [&](std::u16string_view key) { return value(key) == u"1"; };
+    JournalEntry entry;
+    entry.instance = *instance;
+    const std::optional<std::uint64_t> window = ParseNumber(value(u"Window"));
+    const std::optional<ProcessName> target = ParseProcess(value(u"Process"), value(u"Created"));
+    if (!window || *window == 0 || !target)
+        return std::nullopt;
+    entry.window = *window;
+    entry.target = *target;
+    entry.subWindow = ParseNumber(value(u"SubWindow")).value_or(0);
+    entry.hidden = flag(u"Hidden");
+    entry.noTaskBar = flag(u"NoTaskBar");
+    entry.captionless = flag(u"Captionless");
+    entry.topMost = flag(u"TopMost");
+    const std::optional<std::int32_t> translucency = common::ParseInt32(value(u"Translucency"));
+    entry.translucency = translucency && *translucency >= 1 && *translucency < 100 ? *translucency : 100;
+    if (const std::u16string *caption = journal.Find(section.name, u"Caption"))
+        entry.caption = TextOfHex(*caption);
+    return entry;
+}
+
+} // namespace
+
+bool JournalEntry::Empty() const noexcept
+{
+    return !hidden && !noTaskBar && !captionless && !topMost && translucency >= 100 && !caption;
+}
+
+std::vector<JournalEntry> ReadJournal(const common::IniDocument &journal)
+{
+    std::vector<JournalEntry> entries;
+    for (const common::IniDocument::Section &section : journal.Sections())
+    {
+        std::optional<JournalEntry> entry = EntryOf(journal, section);
+        // A name written twice is read once, as the document reads it.
+        if (entry && std::none_of(entries.begin(), entries.end(),
+                                  [&](const JournalEntry &seen) { return seen.instance == entry->instance; }))
+            entries.push_back(std::move(*entry));
+    }
+    return entries;
+}
+
+void WriteJournalEntry(common::IniDocument &journal, const JournalEntry &entry)
+{
+    const std::u16string section = SectionName(entry.instance);
+    journal.RemoveSection(section);
+    if (entry.Empty() || entry.window == 0 || entry.target.id == 0)
+        return;
+    const auto flag = [&](std::u16string_view key, bool on) {
+        if (on)
+            journal.Set(section, key, u"1");
+    };
+    journal.Set(section, u"Window", Number(entry.window));
+    if (entry.subWindow != 0)
+        journal.Set(section, u"SubWindow", Number(entry.subWindow));
+    journal.Set(section, u"Process", Number(entry.target.id));
+    journal.Set(section, u"Created", Number(entry.target.created));
+    flag(u"Hidden", entry.hidden);
+    flag(u"NoTaskBar", entry.noTaskBar);
+    flag(u"Captionless", entry.captionless);
+    flag(u"TopMost", entry.topMost);
+    if (entry.translucency < 100)
+        journal.Set(section, u"Translucency", Number(static_cast<std::uint64_t>(std::max(entry.translucency, 1))));
+    if (entry.caption)
+        journal.Set(section, u"Caption", HexOf(*entry.caption));
+}
+
+void RemoveJournalEntry(common::IniDocument &journal, const ProcessName &instance)
+{
+    journal.RemoveSection(SectionName(instance));
+}
+
+void RemoveUnreadableEntries(common::IniDocument &journal)
+{
+    std::vector<std::u16string> unreadable;
+    for (const common::IniDocument::Section &section : journal.Sections())
+        if (common::StartsWith(section.name, kSectionPrefix) && !EntryOf(journal, section))
+            unreadable.push_back(section.name);
+    for (const std::u16string &name : unreadable)
+        journal.RemoveSection(name);
+}
+
+} // namespace controller

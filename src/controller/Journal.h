@@ -1,0 +1,61 @@
+// The journal of what running instances have changed on their targets, kept in the data folder so that
+// the next KV2 or KV2A can undo the changes of an instance that died without undoing them itself
+// (ended by force, a fault, a power loss). One section per instance, named after its process.
+//
+// The file is read from any source: a section that is not an instance's, or whose instance cannot be
+// read, is none of these functions' business; an entry that lacks a window and a process it belongs to
+// is dropped on reading, so that nothing can ever be done to a window named without its process.
+#pragma once
+
+#include "common/IniDocument.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace controller
+{
+
+// The journal's file name in the data folder.
+constexpr char16_t kJournalFileName[] = u"Restore.ini";
+
+// A process named for good: ids are reused, creation times are not.
+struct ProcessName
+{
+    std::uint32_t id = 0;
+    std::uint64_t created = 0; // FILETIME of its creation
+    bool operator==(const ProcessName &) const = default;
+};
+
+struct JournalEntry
+{
+    ProcessName instance;        // the KV2 or KV2A that made the changes
+    std::uint64_t window = 0;    // the target window
+    std::uint64_t subWindow = 0; // the window carrying its frame, hidden with it (0: none)
+    ProcessName target;          // the process the target window belongs to
+    bool hidden = false;         // hidden in the tray
+    bool noTaskBar = false;      // its taskbar button removed
+    bool captionless = false;    // maximized without its title bar
+    bool topMost = false;        // put into the topmost band
+    int translucency = 100;      // made translucent (percent below 100)
+    std::optional<std::u16string> caption; // a caption was fixed: the target's own, to be given back
+
+    // Nothing to undo.
+    bool Empty() const noexcept;
+    bool operator==(const JournalEntry &) const = default;
+};
+
+// The entries of every instance in the journal, in file order; unreadable ones left out.
+std::vector<JournalEntry> ReadJournal(const common::IniDocument &journal);
+
+// Writes the entry as its instance's section (replacing an earlier one); an empty entry removes it.
+void WriteJournalEntry(common::IniDocument &journal, const JournalEntry &entry);
+
+// Removes the section of that instance.
+void RemoveJournalEntry(common::IniDocument &journal, const ProcessName &instance);
+
+// Removes every instance section that cannot be read as an entry (damaged, or naming no target).
+void RemoveUnreadableEntries(common::IniDocument &journal);
+
+} // namespace controller

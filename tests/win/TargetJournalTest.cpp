@@ -1,0 +1,141 @@
+// Undoing what KV2 instances that died left on their targets, from the journal, on real windows of
+// fixture programs.
+#include "WinTestSupport.h"
+
+#include "controller/Journal.h"
+#include "controller/win/OptionFile.h"
+#include "controller/win/TargetJournal.h"
+#include "procwin/win/WindowEffects.h"
+#include "procwin/win/WindowInfo.h"
+
+#include <gtest/gtest.h>
+
+using namespace wintest;
+using namespace std::chrono_literals;
+using namespace controller;
+
+namespace
+{
+
+std::u16string Fixture(const char16_t *name)
+{
+    return BinFolder() + u"\\" + name;
+}
+
+ProcessName NameOf(const Process &process)
+{
+    FILETIME created{}, exited{}, kernel{}, user{};
+    GetProcessTimes(process.Handle(), &created, &exited, &kernel, &user);
+    return {process.Id(), (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime};
+}
+
+// A fixture window with everything KV2 changes changed, as a KV2 leaves it when it dies.
+struct ChangedTarget
+{
+    explicit ChangedTarget(const std::u16string &title)
+        : process(Fixture(u"KV2Target.exe"), u"--title \"" + title + u"\""), title(title)
+    {
+        window = WaitForWindow(process.Id(), L"KV2TargetWindow", title, 10s);
+        procwin::SetTrans(window, 50);
+        procwin::SetTopMostQuietly(window, true);
+        procwin::SetCaption(window, u"Fixed");
+        ShowWindow(window, SW_HIDE);
+    }
+
+    JournalEntry Entry(const ProcessName &instance) const
+    {
+        JournalEntry entry;
+        entry.instance = instance;
+        entry.window = reinterpret_cast<std::uintptr_t>(window);
+        const procwin::ProcessIdentity identity = procwin::WindowProcessIdentity(window);
+        entry.target = {identity.id, identity.created};
+        entry.hidden = entry.noTaskBar = entry.topMost = true;
+        entry.translucency = 50;
+        entry.caption = title;
+        return entry;
+    }
+
+    bool AsBefore() const
+    {
+        return IsWindowVisible(window) && procwin::GetTrans(window) == 100 && !procwin::IsTopMost(window) &&
+               WindowText(window) == title;
+    }
+    bool AsLeft() const
+    {
+        return !IsWindowVisible(window) && procwin::GetTrans(window) != 100 && procwin::IsTopMost(window) &&
+               WindowText(window) == u"Fixed";
+    }
+
+    Process process;
+    std::u16string title;
+    HWND window = nullptr;
+};
+
+} // namespace
+
+TEST(TargetJournal, OnlyTheTargetsOfDeadInstancesThatStillBelongToTheirProcessAreGivenBack)
+{
+    TempFolder folder;
+    const std::u16string path = folder / u"Restore.ini";
+    Process ended(Fixture(u"KV2TargetConsole.exe"), u"");
+    ASSERT_EQ(ended.WaitForExit(10s), 0u);
+    const ProcessName dead = NameOf(ended);
+    Process running(Fixture(u"KV2TargetConsole.exe"), u"--exit-after 60000");
+    const ProcessName alive = NameOf(running);
+
+    ChangedTarget orphan(u"Orphan"), elevated(u"Elevated"), managed(u"Managed"), stranger(u"Stranger");
+    ASSERT_TRUE(orphan.AsLeft() && elevated.AsLeft() && managed.AsLeft() && stranger.AsLeft());
+    JournalEntry misnamed = stranger.Entry({dead.id + 1, dead.created}); // names it with another process
+    misnamed.target.id = alive.id;
+    JournalEntry reused = stranger.Entry({dead.id + 2, dead.created}); // its process id, another creation time
+    reused.target.created += 1;
+    UpdateIniFile(path, [&](common::IniDocument &journal) {
+        WriteJournalEntry(journal, orphan.Entry(dead));
+        WriteJournalEntry(journal, elevated.Entry({dead.id + 3, dead.created}));
+        WriteJournalEntry(journal, managed.Entry(alive));
+        WriteJournalEntry(journal, misnamed);
+        WriteJournalEntry(journal, reused);
+    });
+
+    CountingTaskbarList list;
+    procwin::TaskBarListAttach(&list);
+    const HWND elevatedWindow = elevated.window;
+    TargetJournal journal(path, [&](DWORD processId) { return processId != procwin::ProcessIdOf(elevatedWindow); });
+    EXPECT_EQ(journal.RestoreOrphans(), 1);
+    procwin::TaskBarListRelease();
+
+    EXPECT_TRUE(WaitUntil([&] { return orphan.AsBefore(); }, 5s));
+    EXPECT_EQ(list.addTab, 1);
+    EXPECT_TRUE(elevated.AsLeft());
+    EXPECT_TRUE(managed.AsLeft());
+    EXPECT_TRUE(stranger.AsLeft());
+    // What is left for later: the target this program may not change, and the running instance's.
+    std::vector<JournalEntry> left = ReadJournal(LoadIniFile(path));
+    ASSERT_EQ(left.size(), 2u);
+    EXPECT_EQ(left[0].window, reinterpret_cast<std::uintptr_t>(elevated.window));
+    EXPECT_EQ(left[1].instance, alive);
+}
+
+TEST(TargetJournal, AnInstanceRecordsItsChangesOnceAndRemovesThemAtItsEnd)
+{
+    TempFolder folder;
+    const std::u16string path = folder / u"Restore.ini";
+    ChangedTarget target(u"Own");
+    TargetJournal journal(path);
+    journal.Record(target.Entry({}));
+    ASSERT_EQ(ReadJournal(LoadIniFile(path)).size(), 1u);
+    EXPECT_EQ(ReadJournal(LoadIniFile(path))[0].instance.id, GetCurrentProcessId());
+    // An instance never undoes its own changes; the same record is not written again.
+    EXPECT_EQ(journal.RestoreOrphans(), 0);
+    DeleteFileW(common::win::W(path));
+    journal.Record(target.Entry({}));
+    EXPECT_EQ(GetFileAttributesW(common::win::W(path)), INVALID_FILE_ATTRIBUTES);
+    // A changed record is written; the end removes it.
+    JournalEntry visible = target.Entry({});
+    visible.hidden = false;
+    journal.Record(visible);
+    EXPECT_FALSE(ReadJournal(LoadIniFile(path)).at(0).hidden);
+    journal.Remove();
+    EXPECT_TRUE(ReadJournal(LoadIniFile(path)).empty());
+    EXPECT_TRUE(target.AsLeft());
+}
