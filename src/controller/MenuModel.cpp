@@ -49,13 +49,21 @@ int TransTagOfPercent(int percent) noexcept
     return std::clamp(cut / 5 - 1, 1, kTransItemCount);
 }
 
-std::u16string RunningTip(std::u16string_view hotKeyText, std::u16string_view title)
+std::u16string RunningTip(std::u16string_view hotKeyText, std::u16string_view title, bool aboveRights)
 {
-    std::u16string tip = u"実行中\r\n";
+    std::u16string tip = aboveRights ? u"実行中（管理者の権限で動いているため変更できません）\r\n" : u"実行中\r\n";
     tip += hotKeyText;
     tip += u"\r\n";
     tip += title.substr(0, kTipTitleLength);
     return tip;
+}
+
+std::u16string HotKeyTipText(std::u16string_view hotKeyText, bool taken)
+{
+    std::u16string text(hotKeyText);
+    if (taken && !text.empty())
+        text += u"（他のプログラムが使用中）";
+    return text;
 }
 
 std::u16string AbsentTip(std::u16string_view hotKeyText, std::u16string_view commandLine)

@@ -81,8 +81,13 @@ int TransTagOfPercent(int percent) noexcept;
 constexpr size_t kTipTitleLength = 259;
 
 // The tray tip while the target runs: "実行中", the hot key's text and the window title on three lines;
-// the title cut to kTipTitleLength characters.
-std::u16string RunningTip(std::u16string_view hotKeyText, std::u16string_view title);
+// the title cut to kTipTitleLength characters. A target that runs with rights above KV2's (the system
+// refuses KV2's changes to it) is named so on the first line.
+std::u16string RunningTip(std::u16string_view hotKeyText, std::u16string_view title, bool aboveRights = false);
+
+// The hot key's text for the tips; one that another program holds (the system refused it) is named
+// so. Empty stays empty.
+std::u16string HotKeyTipText(std::u16string_view hotKeyText, bool taken);
 
 // The tray tip while no target runs: "起動していません", the hot key's text and the command line.
 std::u16string AbsentTip(std::u16string_view hotKeyText, std::u16string_view commandLine);
@@ -101,6 +106,8 @@ struct MenuInputs
     bool starting = false;      // a start is under way
     bool taskFileGiven = false;
     bool translucencyAvailable = true;
+    bool hotKeyTaken = false;       // another program holds the task's hot key
+    bool targetAboveRights = false; // the target runs with rights above KV2's: the system refuses changes
     std::optional<int> priorityTag; // the target's priority as last read, when known
     std::optional<int> transTag;    // the target's translucency as last read, when known
 

@@ -195,6 +195,15 @@ TEST(MenuModelTip, RunningAndAbsentTipsHaveThreeLines)
     }
 }
 
+TEST(MenuModelTip, ATakenHotKeyAndATargetAboveKv2sRightsAreNamed)
+{
+    EXPECT_EQ(controller::HotKeyTipText(u"Ctrl+Alt+F9", false), u"Ctrl+Alt+F9");
+    EXPECT_EQ(controller::HotKeyTipText(u"Ctrl+Alt+F9", true), u"Ctrl+Alt+F9（他のプログラムが使用中）");
+    EXPECT_EQ(controller::HotKeyTipText(u"", true), u"");
+    EXPECT_EQ(controller::RunningTip(controller::HotKeyTipText(u"F2", true), u"題名", true),
+              u"実行中（管理者の権限で動いているため変更できません）\r\nF2（他のプログラムが使用中）\r\n題名");
+}
+
 TEST(MenuModelTip, RunningTipCutsTheTitleTo259Characters)
 {
     struct Case

@@ -255,3 +255,39 @@ TEST(TKeyForm, LayoutNamesKeysOutsideTheFixedTable)
         EXPECT_EQ(ui::ShortCutToText(ui::TextToShortCut(text, names), names), text);
     }
 }
+
+TEST(TKeyForm, ACombinationAnotherProgramHoldsIsNamedAsTaken)
+{
+    // Held as a hot key by "another program" (this thread, to the dialog's eyes).
+    ASSERT_TRUE(RegisterHotKey(nullptr, 77, MOD_CONTROL | MOD_ALT, VK_F8));
+    const struct
+    {
+        std::vector<WORD> keys;
+        std::u16string text;
+        bool taken;
+    } cases[] = {
+        {{VK_CONTROL, VK_MENU, VK_F8}, u"Ctrl+Alt+F8", true},
+        {{VK_CONTROL, VK_MENU, VK_F7}, u"Ctrl+Alt+F7", false},
+    };
+    ui::TKeyForm form;
+    for (const auto &c : cases)
+    {
+        SCOPED_TRACE(testing::PrintToString(c.text));
+        bool shown = false, noted = false, hotKeyCame = false;
+        ShowModalWith(form, nullptr, [&](const Controls &controls) {
+            const HWND note = FindWindowExW(controls.form, nullptr, L"Static", L"他のプログラムが使用中のキーです");
+            WaitUntil([&] { return GetForegroundWindow() == controls.form; }, 10s);
+            PressKeys(c.keys);
+            shown = EditShows(controls.edit, c.text);
+            noted = note != nullptr && IsWindowVisible(note);
+            SendMessageW(controls.ok, BM_CLICK, 0, 0);
+        });
+        MSG message;
+        hotKeyCame = PeekMessageW(&message, nullptr, WM_HOTKEY, WM_HOTKEY, PM_REMOVE) != FALSE;
+        EXPECT_TRUE(shown);
+        EXPECT_EQ(noted, c.taken);
+        // Picking the key does not set off the other program.
+        EXPECT_FALSE(hotKeyCame);
+    }
+    UnregisterHotKey(nullptr, 77);
+}

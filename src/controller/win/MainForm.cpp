@@ -190,7 +190,7 @@ void TmainForm::FormCreate()
             ActivateTarget();
     });
     if (!task.HotKeyText.empty())
-        m_hookHotKey->Add(1, ui::TextToShortCut(task.HotKeyText, ui::LayoutKeyNames()));
+        m_model.hotKeyTaken = !m_hookHotKey->Add(1, ui::TextToShortCut(task.HotKeyText, ui::LayoutKeyNames()));
 
     if (!procwin::IsWinEventHookInstalled())
         procwin::WinEventHookStart(

@@ -40,7 +40,8 @@ void Monitor::Running(HWND target)
     wchar_t title[kTipTitleLength + 1] = {};
     GetWindowTextW(target, title, static_cast<int>(kTipTitleLength + 1));
     m_view.ShowTitle(common::win::U(title));
-    m_view.ShowTip(RunningTip(startup::Task().HotKeyText, common::win::U(title)));
+    m_view.ShowTip(RunningTip(HotKeyTipText(startup::Task().HotKeyText, m_model.hotKeyTaken),
+                              common::win::U(title), m_model.targetAboveRights));
     // Once seen, the sizing frame keeps the item on while the target runs (a caption-less window keeps
     // its frame anyway).
     const bool sizable = m_model.targetSizable || HasThickFrame(target);
@@ -92,7 +93,8 @@ void Monitor::KeepMouseHook(HWND target)
 
 void Monitor::Absent()
 {
-    m_view.ShowTip(AbsentTip(startup::Task().HotKeyText, startup::Task().CommandLine));
+    m_view.ShowTip(AbsentTip(HotKeyTipText(startup::Task().HotKeyText, m_model.hotKeyTaken),
+                             startup::Task().CommandLine));
     m_session.Lost();
     if (m_model.targetRunning || m_model.targetSizable || m_model.captionless)
     {

@@ -263,6 +263,7 @@ void TargetSession::Attach(HWND target)
     if (options.MostTop)
         procwin::SetTopMost(target, true);
     m_identity = procwin::WindowProcessIdentity(target);
+    m_model.targetAboveRights = procwin::RunsWithHigherRights(m_identity.id);
     if (TargetSubWnd() != nullptr && !IsWindowVisible(TargetSubWnd()))
         procwin::SetTargetSubWnd(nullptr);
     m_hidden = false;
@@ -340,6 +341,7 @@ void TargetSession::Modify()
     const bool changed = chosen != TargetWnd();
     procwin::SetTargetWnd(chosen);
     m_identity = procwin::WindowProcessIdentity(chosen);
+    m_model.targetAboveRights = procwin::RunsWithHigherRights(m_identity.id);
     m_keeper.Follow(chosen);
     if (changed)
     {

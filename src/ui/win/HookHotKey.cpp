@@ -11,7 +11,28 @@ constexpr UINT kModControl = 2;
 constexpr UINT kModShift = 4;
 static_assert(kModAlt == MOD_ALT && kModControl == MOD_CONTROL && kModShift == MOD_SHIFT);
 
+UINT ModifiersOf(const ShiftState &shift)
+{
+    return (shift.alt ? kModAlt : 0) | (shift.ctrl ? kModControl : 0) | (shift.shift ? kModShift : 0);
+}
+
+// Identifier of the short registration that asks whether a combination is free.
+constexpr int kProbeId = 0xBFFF;
+
 } // namespace
+
+bool HotKeyTaken(HWND window, ShortCut value)
+{
+    unsigned keyCode = 0;
+    ShiftState shift;
+    ShortCutToKey(value, keyCode, shift);
+    if (keyCode == 0)
+        return false;
+    if (!RegisterHotKey(window, kProbeId, ModifiersOf(shift), keyCode))
+        return GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
+    UnregisterHotKey(window, kProbeId);
+    return false;
+}
 
 THookHotKey::THookHotKey(HWND owner) : m_owner(owner)
 {
@@ -33,9 +54,7 @@ bool THookHotKey::Add(int index, ShortCut value)
     unsigned keyCode = 0;
     ShiftState shift;
     ShortCutToKey(value, keyCode, shift);
-    const UINT modifiers =
-        (shift.alt ? kModAlt : 0) | (shift.ctrl ? kModControl : 0) | (shift.shift ? kModShift : 0);
-    if (!RegisterHotKey(Handle(), index, modifiers, keyCode))
+    if (!RegisterHotKey(Handle(), index, ModifiersOf(shift), keyCode))
         return false;
     m_registered.insert(index);
     return true;

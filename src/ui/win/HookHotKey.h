@@ -10,6 +10,10 @@
 namespace ui
 {
 
+// Whether another registration (of any program, this one included) holds the combination as a hot key,
+// asked by registering it on `window` for a moment. False for a combination without a key.
+bool HotKeyTaken(HWND window, ShortCut value);
+
 // Registers hot keys on a hidden message-only window of its own, created with the object; every hot
 // key still registered is released with it. Use it on the thread that created it: WM_HOTKEY arrives
 // through that thread's message loop.

@@ -6,6 +6,7 @@
 #include "gui/Application.h"
 #include "gui/Modal.h"
 #include "procwin/win/WindowInfo.h"
+#include "ui/win/HookHotKey.h"
 
 namespace ui
 {
@@ -15,6 +16,7 @@ namespace
 
 constexpr wchar_t kKeyFormClassName[] = L"TKeyForm";
 constexpr int kEditKeyId = 100;
+constexpr int kTakenLabelId = 101;
 
 // The design, in pixels at 96 DPI: an edit across the top and two buttons at the bottom right.
 constexpr int kClientWidth = 262;
@@ -31,6 +33,16 @@ ShiftState CurrentShiftState()
     return {.shift = GetKeyState(VK_SHIFT) < 0,
             .ctrl = GetKeyState(VK_CONTROL) < 0,
             .alt = GetKeyState(VK_MENU) < 0};
+}
+
+// The dialog being shown: the keyboard hook's callback carries no context, and one dialog shows at a time.
+TKeyForm *g_shown = nullptr;
+
+ShiftState AsyncShiftState()
+{
+    return {.shift = GetAsyncKeyState(VK_SHIFT) < 0,
+            .ctrl = GetAsyncKeyState(VK_CONTROL) < 0,
+            .alt = GetAsyncKeyState(VK_MENU) < 0};
 }
 
 } // namespace
@@ -58,6 +70,12 @@ TKeyForm::TKeyForm() : m_font(common::win::CreateSystemFont(common::win::SystemF
                               {width - 2 * buttonWidth, buttonTop, width - buttonWidth, bottom}, IDOK);
         m_btnCancel = CreateChild(L"BUTTON", u"キャンセル", BS_PUSHBUTTON, 0,
                                   {width - buttonWidth, buttonTop, width, bottom}, IDCANCEL);
+        // Beside the buttons, shown only for a combination that another program holds as its hot key
+        // (its keys would reach that program instead of the target).
+        m_taken = CreateChild(L"STATIC", u"他のプログラムが使用中のキーです", SS_LEFT, 0,
+                              {scale(2), buttonTop + scale(2), width - 2 * buttonWidth - scale(2), bottom},
+                              kTakenLabelId);
+        ShowWindow(m_taken, SW_HIDE);
         FormCreate();
     }
     catch (...)
@@ -104,8 +122,40 @@ int TKeyForm::ShowModal(HWND owner)
     const int height = frame.bottom - frame.top;
     SetWindowPos(Handle(), HWND_TOPMOST, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    // A combination that another program holds as a hot key never reaches the edit (the system hands it
+    // to that program): while the dialog shows, a keyboard hook sees it first, shows it as taken and
+    // keeps it from setting the other program off.
+    g_shown = this;
+    const HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, &TKeyForm::KeyboardProcedure, GetModuleHandleW(nullptr), 0);
     // Every key, Tab, Enter and Esc included, goes to the edit's capture.
-    return RunModal(owner, m_editKey);
+    const int result = RunModal(owner, m_editKey);
+    if (hook != nullptr)
+        UnhookWindowsHookEx(hook);
+    g_shown = nullptr;
+    return result;
+}
+
+LRESULT CALLBACK TKeyForm::KeyboardProcedure(int code, WPARAM message, LPARAM data) noexcept
+{
+    if (code == HC_ACTION && (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) && g_shown != nullptr &&
+        GetForegroundWindow() == g_shown->Handle())
+    {
+        try
+        {
+            const unsigned keyCode = reinterpret_cast<const KBDLLHOOKSTRUCT *>(data)->vkCode;
+            const std::u16string text = CaptureKeyText(keyCode, AsyncShiftState(), g_shown->m_keyNames);
+            if (!text.empty() && HotKeyTaken(g_shown->Handle(), TextToShortCut(text, g_shown->m_keyNames)))
+            {
+                g_shown->ShowCaptured(text, true);
+                return 1;
+            }
+        }
+        catch (...)
+        {
+            gui::Application::Instance().ParkException(std::current_exception());
+        }
+    }
+    return CallNextHookEx(nullptr, code, message, data);
 }
 
 std::u16string TKeyForm::KeyText() const
@@ -117,14 +167,21 @@ void TKeyForm::FormShow()
 {
     SetWindowTextW(m_editKey, L"");
     EnableWindow(m_btnOK, FALSE);
+    ShowWindow(m_taken, SW_HIDE);
 }
 
 void TKeyForm::EditKeyKeyDown(unsigned keyCode)
 {
     const std::u16string text = CaptureKeyText(keyCode, CurrentShiftState(), m_keyNames);
+    ShowCaptured(text, HotKeyTaken(Handle(), TextToShortCut(text, m_keyNames)));
+}
+
+void TKeyForm::ShowCaptured(const std::u16string &text, bool taken)
+{
     SetWindowTextW(m_editKey, common::win::W(text));
     const auto end = static_cast<WPARAM>(text.size());
     SendMessageW(m_editKey, EM_SETSEL, end, static_cast<LPARAM>(end));
+    ShowWindow(m_taken, taken ? SW_SHOWNA : SW_HIDE);
 }
 
 void TKeyForm::EditKeyChange()

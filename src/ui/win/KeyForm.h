@@ -35,6 +35,9 @@ class TKeyForm : public gui::ModalForm
     void FormCreate();
     void FormShow() override;
     void EditKeyKeyDown(unsigned keyCode);
+    // Shows a captured combination, and whether another program holds it.
+    void ShowCaptured(const std::u16string &text, bool taken);
+    static LRESULT CALLBACK KeyboardProcedure(int code, WPARAM message, LPARAM data) noexcept;
     void EditKeyChange();
     HWND CreateChild(const wchar_t *className, const std::u16string &text, DWORD style, DWORD exStyle,
                      RECT place, int id);
@@ -46,6 +49,7 @@ class TKeyForm : public gui::ModalForm
     HWND m_editKey = nullptr;
     HWND m_btnOK = nullptr;
     HWND m_btnCancel = nullptr;
+    HWND m_taken = nullptr; // the note that another program holds the combination
     WNDPROC m_editKeyDefaultProcedure = nullptr;
 };
 
