@@ -31,6 +31,20 @@ std::vector<std::u16string> SplitCommandLine(std::u16string_view commandLine)
     return arguments;
 }
 
+std::u16string_view ArgumentsOf(std::u16string_view commandLine)
+{
+    size_t i = 0;
+    const size_t n = commandLine.size();
+    while (i < n && common::IsBlankOrControl(commandLine[i]))
+        ++i;
+    for (bool quoted = false; i < n && (quoted || !common::IsBlankOrControl(commandLine[i])); ++i)
+        if (commandLine[i] == u'"')
+            quoted = !quoted;
+    while (i < n && common::IsBlankOrControl(commandLine[i]))
+        ++i;
+    return commandLine.substr(i);
+}
+
 namespace
 {
 

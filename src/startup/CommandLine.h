@@ -17,6 +17,10 @@ namespace startup
 // split, and is itself removed. There is no escape character, and an unbalanced quote runs to the end.
 std::vector<std::u16string> SplitCommandLine(std::u16string_view commandLine);
 
+// The command line after the program (argument 0, as SplitCommandLine reads it) and the blanks after
+// it, as written: what another program is handed to start the same task.
+std::u16string_view ArgumentsOf(std::u16string_view commandLine);
+
 // Applies the arguments (argument 0, the program, is skipped) to the task definition:
 // - none: nothing;
 // - exactly one: read as a task file (option prefixes are not recognised);

@@ -166,6 +166,20 @@ TEST(CommandLineSplit, QuotesProtectBlanksAndAreRemoved)
     }
 }
 
+TEST(CommandLineArguments, WhatFollowsTheProgramIsHandedOnAsWritten)
+{
+    const std::pair<std::u16string_view, std::u16string_view> cases[] = {
+        {u"KV2.exe C:\\a.KV2", u"C:\\a.KV2"},
+        {u"\"C:\\Program Files\\KV2\\KV2.exe\"  \"C:\\my tasks\\a.KV2\"", u"\"C:\\my tasks\\a.KV2\""},
+        {u"  C:\\K\"V 2\".exe /e:x.exe /o:\"-a  -b\" ", u"/e:x.exe /o:\"-a  -b\" "},
+        {u"KV2.exe", u""},
+        {u"\"KV2.exe", u""}, // an unbalanced quote runs to the end
+        {u"", u""},
+    };
+    for (const auto &[commandLine, arguments] : cases)
+        EXPECT_EQ(startup::ArgumentsOf(commandLine), arguments) << testing::PrintToString(std::u16string(commandLine));
+}
+
 TEST_F(CommandLineStep, NoArgumentsDoNothing)
 {
     // A definition that already holds values shows that nothing at all is touched, completion included.

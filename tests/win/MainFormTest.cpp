@@ -14,9 +14,11 @@
 #include <objbase.h>
 
 #include <optional>
+#include <thread>
 
 using namespace wintest;
 using namespace controller;
+using namespace std::chrono_literals;
 
 namespace
 {
@@ -350,5 +352,88 @@ TEST(MainFormEnd, EveryWayOfEndingWithTheControllerActiveLeavesCleanly)
             SetWindowsHookExW(WH_CALLWNDPROC, DeactivateWhileDestroyed, nullptr, GetCurrentThreadId());
         controller.End();
         UnhookWindowsHookEx(hook);
+    }
+}
+
+namespace
+{
+
+// The launch as Windows answers for a program whose manifest asks for administrator rights.
+BOOL WINAPI RefuseWithoutAdministratorRights(LPCWSTR, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL,
+                                             DWORD, LPVOID, LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION)
+{
+    SetLastError(procwin::kErrorElevationRequired);
+    return FALSE;
+}
+
+// The controller window of a KV2 or KV2A in another process that manages `program`.
+HWND OtherController(const std::u16string &program)
+{
+    HWND window = FindWindowW(L"TmainForm", W(u"KV2-" + program));
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    return processId != GetCurrentProcessId() ? window : nullptr;
+}
+
+void EndProcessOf(HWND window)
+{
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    common::win::UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId));
+    if (process && TerminateProcess(process.Get(), 0))
+        WaitForSingleObject(process.Get(), 10000);
+}
+
+} // namespace
+
+TEST(MainFormStart, AProgramThatNeedsAdministratorRightsIsOfferedToKv2A)
+{
+    for (const int answer : {IDNO, IDYES})
+    {
+        SCOPED_TRACE(answer == IDYES ? "yes" : "no");
+        Controller controller("Live=1\r\n", false, u"--title \"KV2 Elevated Target\"");
+        const startup::TaskDefinition &task = startup::Task();
+        // The task file KV2A is handed names the program as the task does.
+        WriteBytes(task.TaskFilePath, Utf16File("[Program]\r\nName=" + common::Utf16ToUtf8(task.ProgramPath) +
+                                                "\r\nOption=" + common::Utf16ToUtf8(task.ProgramOption) +
+                                                "\r\n[Tray Option]\r\nLive=1\r\n"));
+        procwin::SetProcessCreator(&RefuseWithoutAdministratorRights);
+        const HWND form = controller.Form().Handle();
+        std::u16string question;
+        std::thread user([&] {
+            HWND box = nullptr;
+            WaitUntil([&] { return (box = FindWindowW(L"#32770", L"KV2 / Orvane")) != nullptr; }, 20s);
+            const HWND text = FindWindowExW(box, nullptr, L"Static", nullptr);
+            question = WindowText(FindWindowExW(box, text, L"Static", nullptr)) + WindowText(text);
+            PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(answer), 0);
+            if (answer == IDNO)
+            {
+                // KV2 goes on without the target; KV2A was never started.
+                std::this_thread::sleep_for(1500ms);
+                PostMessageW(form, WM_COMMAND, kPPKV2Close, 0);
+            }
+        });
+        const UINT_PTR watchdog = SetTimer(nullptr, 0, 30000, EndTheRun);
+        EXPECT_NE(gui::Application::Instance().Run(), kWatchdogExit);
+        KillTimer(nullptr, watchdog);
+        user.join();
+        procwin::SetProcessCreator(nullptr);
+        EXPECT_NE(question.find(u"起動には管理者の権限が必要です。\r\nKV2Aで起動しますか？"), std::u16string::npos)
+            << common::Utf16ToUtf8(question);
+
+        HWND elevated = nullptr;
+        WaitUntil([&] { return (elevated = OtherController(task.ProgramPath)) != nullptr; },
+                  answer == IDYES ? 20s : 2s);
+        EXPECT_EQ(elevated != nullptr, answer == IDYES);
+        if (elevated != nullptr)
+        {
+            // KV2A started the same task: its target comes up.
+            HWND target = nullptr;
+            EXPECT_TRUE(WaitUntil(
+                [&] { return (target = FindWindowW(L"KV2TargetWindow", L"KV2 Elevated Target")) != nullptr; }, 20s));
+            EndProcessOf(elevated);
+            if (target != nullptr)
+                EndProcessOf(target);
+        }
     }
 }

@@ -28,6 +28,8 @@ class ControllerView
     virtual void SetClicksEnabled(bool enabled) = 0;
     // The end of the program: the icon window closes, the monitor stops, the tray icon goes.
     virtual void EndViews() = 0;
+    // KV2 closes once the present message is handled, as with "KV2を閉じる".
+    virtual void CloseLater() = 0;
     // The controller window, the owner of dialogs and the receiver of the hooks' messages.
     virtual HWND Window() const = 0;
 

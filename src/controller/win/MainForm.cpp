@@ -312,6 +312,11 @@ void TmainForm::EndViews()
     m_trayIcon.SetIconVisible(false);
 }
 
+void TmainForm::CloseLater()
+{
+    PostMessageW(Handle(), WM_CLOSE, 0, 0);
+}
+
 // ---------------------------------------------------------------------------------------------------
 // Activation
 

@@ -97,6 +97,7 @@ class TmainForm : public gui::Window, public ui::PanelOwner, private ControllerV
     int Question(const std::u16string &text, UINT style) override;
     void SetClicksEnabled(bool enabled) override;
     void EndViews() override;
+    void CloseLater() override;
     HWND Window() const override
     {
         return Handle();

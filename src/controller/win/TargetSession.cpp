@@ -1,6 +1,8 @@
 #include "controller/win/TargetSession.h"
 
 #include "common/Text.h"
+#include "common/win/FileSystem.h"
+#include "common/win/WinText.h"
 #include "controller/win/OptionFile.h"
 #include "procwin/ProcessIdentity.h"
 #include "procwin/win/AppExecute.h"
@@ -9,6 +11,8 @@
 #include "procwin/win/WindowEvents.h"
 #include "procwin/win/WindowInfo.h"
 #include "procwin/win/Wow64.h"
+#include "startup/Build.h"
+#include "startup/CommandLine.h"
 #include "startup/ProcessState.h"
 
 #include <algorithm>
@@ -218,9 +222,19 @@ bool TargetSession::Start()
                         .pollLimit = kSearchPollLimit,
                         .handles = signals});
         };
-        m_launchedProcess = procwin::ExecuteApp(task.ProgramPath, task.ProgramOption, task.WorkDir, task.PriorityClass,
-                            usePlace ? std::optional<procwin::Bounds>(remembered) : std::nullopt,
-                            waitForStart);
+        try
+        {
+            m_launchedProcess =
+                procwin::ExecuteApp(task.ProgramPath, task.ProgramOption, task.WorkDir, task.PriorityClass,
+                                    usePlace ? std::optional<procwin::Bounds>(remembered) : std::nullopt,
+                                    waitForStart);
+        }
+        catch (const procwin::LaunchError &error)
+        {
+            if (error.Code() != procwin::kErrorElevationRequired || !HandToElevatedBuild())
+                throw;
+            return false;
+        }
     }
 
     std::u16string foundPath;
@@ -290,6 +304,28 @@ HWND TargetSession::SearchTargetWindow(std::u16string &foundPath)
          .pollInterval = kSearchPollFirst,
          .pollLimit = kSearchPollLimit});
     return TargetWnd();
+}
+
+// A program that asks for administrator rights cannot be started with the user's. KV2A, beside KV2, can
+// start the same task with them: the user decides, and KV2 closes once KV2A is started. False when
+// there is no KV2A, the user said no or KV2A could not be started (the launch error stands).
+bool TargetSession::HandToElevatedBuild()
+{
+    if (startup::kElevatedBuild)
+        return false;
+    const std::u16string elevated = common::win::ProgramFolder() + u"\\KV2A.exe";
+    const startup::TaskDefinition &task = startup::Task();
+    if (!common::win::FileExistsReady(elevated) ||
+        m_view.Question(task.ProgramPath + u"の\r\n起動には管理者の権限が必要です。\r\nKV2Aで起動しますか？",
+                        kQuestionStyle) != IDYES)
+        return false;
+    const std::u16string arguments =
+        task.TaskFileGiven ? u"\"" + task.TaskFilePath + u"\""
+                           : std::u16string(startup::ArgumentsOf(common::win::U(GetCommandLineW())));
+    if (!procwin::StartThroughShell(elevated, arguments))
+        return false;
+    m_view.CloseLater();
+    return true;
 }
 
 void TargetSession::AskProgramChange(const std::u16string &foundPath)

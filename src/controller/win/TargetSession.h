@@ -98,6 +98,7 @@ class TargetSession
   private:
     HWND SearchTargetWindow(std::u16string &foundPath);
     void AskProgramChange(const std::u16string &foundPath);
+    bool HandToElevatedBuild();
     void Attach(HWND target);
     bool PutBack(HWND target);
 

@@ -8,6 +8,8 @@
 #include "procwin/win/WindowInfo.h"
 #include "procwin/win/Wow64.h"
 
+#include <shellapi.h>
+
 #include <atomic>
 #include <memory>
 
@@ -20,6 +22,7 @@ namespace
 // Module state, read by every part and reassigned only by the controller.
 HWND g_targetWnd = nullptr;
 HWND g_targetSubWnd = nullptr;
+ProcessCreator g_processCreator = &CreateProcessW;
 
 // The first top-level window of the process in the system's order; with `visibleUnownedOnly`, the
 // first that is also visible and has no owner.
@@ -127,9 +130,11 @@ PROCESS_INFORMATION CreateExactly(const std::u16string &programPath, const std::
     std::wstring commandLine = common::win::Wide(ExactCommandLine(programPath, arguments));
     PROCESS_INFORMATION created{};
     const bool valid = (programPath + arguments + workDir).find(u'\0') == std::u16string::npos;
-    if (!valid || !CreateProcessW(common::win::W(programPath), commandLine.data(), nullptr, nullptr, FALSE,
-                                  creationFlags, nullptr, workDir.empty() ? nullptr : common::win::W(workDir),
-                                  &startup, &created))
+    if (!valid)
+        SetLastError(ERROR_INVALID_PARAMETER);
+    if (!valid || !g_processCreator(common::win::W(programPath), commandLine.data(), nullptr, nullptr, FALSE,
+                                    creationFlags, nullptr, workDir.empty() ? nullptr : common::win::W(workDir),
+                                    &startup, &created))
         return {};
     return created;
 }
@@ -170,9 +175,26 @@ void SetTargetSubWnd(HWND window)
     g_targetSubWnd = window;
 }
 
-LaunchError::LaunchError(const std::u16string &text)
-    : std::runtime_error(common::Utf16ToUtf8(text)), m_text(text)
+LaunchError::LaunchError(const std::u16string &text, DWORD code)
+    : std::runtime_error(common::Utf16ToUtf8(text)), m_text(text), m_code(code)
 {
+}
+
+void SetProcessCreator(ProcessCreator creator) noexcept
+{
+    g_processCreator = creator != nullptr ? creator : &CreateProcessW;
+}
+
+bool StartThroughShell(const std::u16string &programPath, const std::u16string &arguments)
+{
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = L"open";
+    info.lpFile = common::win::W(programPath);
+    info.lpParameters = common::win::W(arguments);
+    info.nShow = SW_SHOWNORMAL;
+    return ShellExecuteExW(&info) != FALSE;
 }
 
 STARTUPINFOW StartupRecordFor(const STARTUPINFOW &own, const std::optional<Bounds> &placement) noexcept
@@ -216,13 +238,15 @@ DWORD ExecuteApp(const std::u16string &programPath, const std::u16string &argume
     g_targetSubWnd = nullptr;
 
     PROCESS_INFORMATION created{};
+    DWORD error = 0;
     {
         // Only around the creation: the waits below run messages, and the bracket does not nest.
         Wow64Redirection redirectionOff;
         created = CreateExactly(programPath, arguments, workDir, CreationFlags(priorityClass), placement);
+        error = created.hProcess == nullptr ? GetLastError() : 0;
     }
     if (created.hProcess == nullptr)
-        throw LaunchError(LaunchErrorText(arguments.empty() ? programPath : programPath + u" " + arguments));
+        throw LaunchError(LaunchErrorText(arguments.empty() ? programPath : programPath + u" " + arguments), error);
     const common::win::UniqueHandle process(created.hProcess);
     const common::win::UniqueHandle thread(created.hThread);
 

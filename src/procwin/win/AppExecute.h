@@ -30,18 +30,37 @@ void SetTargetSubWnd(HWND window);
 
 // Raised when the target cannot be started; the message is the command line followed by
 // "を起動できません。" (UTF-8 in what(), UTF-16 in Text()).
+// ERROR_ELEVATION_REQUIRED, which not every toolchain's headers name.
+constexpr DWORD kErrorElevationRequired = 740;
+
 class LaunchError : public std::runtime_error
 {
   public:
-    explicit LaunchError(const std::u16string &text);
+    explicit LaunchError(const std::u16string &text, DWORD code = 0);
     const std::u16string &Text() const noexcept
     {
         return m_text;
     }
+    // The system's error code (kErrorElevationRequired: the program asks for administrator rights).
+    DWORD Code() const noexcept
+    {
+        return m_code;
+    }
 
   private:
     std::u16string m_text;
+    DWORD m_code;
 };
+
+// What the launch calls to create a process; CreateProcessW unless a test puts another in (null puts
+// CreateProcessW back), so that failures Wine never gives can be seen.
+using ProcessCreator = BOOL(WINAPI *)(LPCWSTR, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD,
+                                      LPVOID, LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION);
+void SetProcessCreator(ProcessCreator creator) noexcept;
+
+// Starts a program through the shell (its manifest may ask for administrator rights, which the shell
+// asks the user for), not waiting for it. False when it could not be started or the user refused.
+bool StartThroughShell(const std::u16string &programPath, const std::u16string &arguments);
 
 // How the launch lets time pass while the new process `processId` starts up. Called with a condition
 // that holds once the process is idle, has ended or cannot become idle (it has no message queue); it
