@@ -673,6 +673,22 @@ TEST(Controller, TaskFileEditorStartsBesideKv2WithTheQuotedTaskFile)
     DeleteFileW(W(editor));
 }
 
+TEST(Controller, WithoutTheTaskEditorTheTaskFileOpensInTheSystemsTextEditor)
+{
+    Scenario scenario;
+    scenario.Start();
+    ASSERT_NE(scenario.WaitForTarget(), nullptr);
+    scenario.Command(kPPKV2File);
+    HWND editor = nullptr;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            editor = FindWindowW(L"Notepad", nullptr);
+            return editor != nullptr && WindowText(editor).find(u"scenario") != std::u16string::npos;
+        },
+        10s));
+    EndProcessesNamed(u"notepad.exe");
+}
+
 TEST(Controller, AnOptionFileHeldAtStartKeepsTheUsersValues)
 {
     EndProcessesNamed(u"KV2Target.exe");

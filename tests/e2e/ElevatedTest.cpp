@@ -5,6 +5,10 @@
 #include "common/Text.h"
 #include "controller/MenuModel.h"
 
+#include <windows.h>
+
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -155,6 +159,35 @@ TEST(Elevated, RunsBesideItsTargetWithoutIconPanel)
     // Closing KV2A leaves the target running.
     EXPECT_TRUE(IsWindow(target));
     EndProcessesNamed(u"KV2Target.exe");
+}
+
+TEST(Elevated, TheSystemsTextEditorIsStartedByTheShellNeverByKv2A)
+{
+    Scenario scenario;
+    Process &kv2a = scenario.Start(Kv2A());
+    ASSERT_NE(scenario.WaitForTarget(), nullptr);
+    PostMessageW(scenario.Controller(), WM_COMMAND, controller::kPPKV2File, 0);
+    HWND editor = nullptr;
+    const bool opened = WaitUntil(
+        [&] {
+            editor = FindWindowW(L"Notepad", nullptr);
+            return editor != nullptr && WindowText(editor).find(u"scenario") != std::u16string::npos;
+        },
+        10s);
+    // Started from within the shell's process, so with the shell's rights: never a child of KV2A.
+    DWORD parent = 0;
+    if (opened)
+    {
+        common::win::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
+            if (entry.th32ProcessID == ProcessOf(editor))
+                parent = entry.th32ParentProcessID;
+    }
+    EXPECT_TRUE(opened);
+    EXPECT_NE(parent, kv2a.Id());
+    EndProcessesNamed(u"notepad.exe");
 }
 
 TEST(Elevated, TrayIconStaysInEveryDisplayMode)

@@ -487,10 +487,25 @@ void TmainForm::OpenTaskEditor()
     const std::u16string folder = common::win::ProgramFolder() + u"\\";
     const std::u16string editor = folder + u"KV2C.exe";
     const std::u16string &file = startup::Task().TaskFilePath;
-    if (!common::win::FileExistsReady(editor) || !common::win::FileExistsReady(file) ||
-        !common::win::DirectoryExistsReady(folder))
+    if (!common::win::FileExistsReady(file) || !common::win::DirectoryExistsReady(folder))
         return;
-    procwin::StartProgram(editor, u"\"" + file + u"\"", folder);
+    const std::u16string quoted = u"\"" + file + u"\"";
+    if (common::win::FileExistsReady(editor))
+    {
+        procwin::StartProgram(editor, quoted, folder);
+        return;
+    }
+    // Without the task editor, the system's text editor; never with administrator rights, which the
+    // elevated build would hand on to it.
+    wchar_t windows[MAX_PATH] = {};
+    const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return;
+    const std::u16string notepad = U(windows) + u"\\notepad.exe";
+    if (startup::kElevatedBuild)
+        procwin::StartAsShellUser(notepad, quoted);
+    else
+        procwin::StartProgram(notepad, quoted, u"");
 }
 
 void TmainForm::ShowDisplayMode(int displayMode)

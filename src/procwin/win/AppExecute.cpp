@@ -8,7 +8,12 @@
 #include "procwin/win/WindowInfo.h"
 #include "procwin/win/Wow64.h"
 
+#include <exdisp.h>
 #include <shellapi.h>
+#include <shldisp.h>
+#include <shlguid.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 
 #include <atomic>
 #include <memory>
@@ -178,6 +183,111 @@ void SetTargetSubWnd(HWND window)
 LaunchError::LaunchError(const std::u16string &text, DWORD code)
     : std::runtime_error(common::Utf16ToUtf8(text)), m_text(text), m_code(code)
 {
+}
+
+namespace
+{
+
+// A COM interface pointer released with its scope.
+template <typename Interface> class ComPtr
+{
+  public:
+    ComPtr() = default;
+    ~ComPtr()
+    {
+        if (m_pointer != nullptr)
+            m_pointer->Release();
+    }
+    ComPtr(const ComPtr &) = delete;
+    ComPtr &operator=(const ComPtr &) = delete;
+    Interface *operator->() const noexcept
+    {
+        return m_pointer;
+    }
+    Interface **Put() noexcept
+    {
+        return &m_pointer;
+    }
+    void **PutVoid() noexcept
+    {
+        return reinterpret_cast<void **>(&m_pointer);
+    }
+    explicit operator bool() const noexcept
+    {
+        return m_pointer != nullptr;
+    }
+
+  private:
+    Interface *m_pointer = nullptr;
+};
+
+// A BSTR variant freed with its scope.
+struct TextVariant
+{
+    explicit TextVariant(const std::u16string &text)
+    {
+        VariantInit(&value);
+        value.vt = VT_BSTR;
+        value.bstrVal = SysAllocString(common::win::W(text));
+    }
+    ~TextVariant()
+    {
+        VariantClear(&value);
+    }
+    TextVariant(const TextVariant &) = delete;
+    TextVariant &operator=(const TextVariant &) = delete;
+    VARIANT value;
+};
+
+// The shell's automation object of the desktop's folder view: its ShellExecute runs in the shell.
+bool DesktopShell(ComPtr<IShellDispatch2> &shell)
+{
+    ComPtr<IShellWindows> windows;
+    if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+                                windows.PutVoid())))
+        return false;
+    VARIANT location;
+    VariantInit(&location);
+    location.vt = VT_I4;
+    location.lVal = CSIDL_DESKTOP;
+    VARIANT root;
+    VariantInit(&root);
+    long window = 0;
+    ComPtr<IDispatch> desktop;
+    if (windows->FindWindowSW(&location, &root, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, desktop.Put()) != S_OK ||
+        !desktop)
+        return false;
+    ComPtr<IServiceProvider> provider;
+    ComPtr<IShellBrowser> browser;
+    ComPtr<IShellView> view;
+    ComPtr<IDispatch> background;
+    ComPtr<IShellFolderViewDual> folderView;
+    ComPtr<IDispatch> application;
+    return SUCCEEDED(desktop->QueryInterface(IID_IServiceProvider, provider.PutVoid())) &&
+           SUCCEEDED(provider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.PutVoid())) &&
+           SUCCEEDED(browser->QueryActiveShellView(view.Put())) &&
+           SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.PutVoid())) &&
+           SUCCEEDED(background->QueryInterface(IID_IShellFolderViewDual, folderView.PutVoid())) &&
+           SUCCEEDED(folderView->get_Application(application.Put())) &&
+           SUCCEEDED(application->QueryInterface(IID_IShellDispatch2, shell.PutVoid()));
+}
+
+} // namespace
+
+bool StartAsShellUser(const std::u16string &programPath, const std::u16string &arguments)
+{
+    ComPtr<IShellDispatch2> shell;
+    if (!DesktopShell(shell))
+        return false;
+    BSTR file = SysAllocString(common::win::W(programPath));
+    TextVariant parameters(arguments), folder(u""), operation(u"open");
+    VARIANT show;
+    VariantInit(&show);
+    show.vt = VT_I4;
+    show.lVal = SW_SHOWNORMAL;
+    const HRESULT result = shell->ShellExecute(file, parameters.value, folder.value, operation.value, show);
+    SysFreeString(file);
+    return SUCCEEDED(result);
 }
 
 void SetProcessCreator(ProcessCreator creator) noexcept

@@ -62,6 +62,11 @@ void SetProcessCreator(ProcessCreator creator) noexcept;
 // asks the user for), not waiting for it. False when it could not be started or the user refused.
 bool StartThroughShell(const std::u16string &programPath, const std::u16string &arguments);
 
+// Starts a program from within the shell's own process (the desktop's folder view), so that it runs
+// with the rights of the user's shell whatever this program's are: an elevated program starts it
+// unelevated. Never starts it any other way; false when the shell could not be asked.
+bool StartAsShellUser(const std::u16string &programPath, const std::u16string &arguments);
+
 // How the launch lets time pass while the new process `processId` starts up. Called with a condition
 // that holds once the process is idle, has ended or cannot become idle (it has no message queue); it
 // returns when the condition holds or earlier when the caller stops waiting, and runs the thread's
