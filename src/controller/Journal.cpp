@@ -180,6 +180,14 @@ void RemoveJournalEntry(common::IniDocument &journal, const ProcessName &instanc
     journal.RemoveSection(SectionName(instance));
 }
 
+bool HoldsInstances(const common::IniDocument &journal)
+{
+    return std::any_of(journal.Sections().begin(), journal.Sections().end(),
+                       [](const common::IniDocument::Section &section) {
+                           return common::StartsWith(section.name, kSectionPrefix);
+                       });
+}
+
 void RemoveUnreadableEntries(common::IniDocument &journal)
 {
     std::vector<std::u16string> unreadable;

@@ -55,6 +55,9 @@ void WriteJournalEntry(common::IniDocument &journal, const JournalEntry &entry);
 // Removes the section of that instance.
 void RemoveJournalEntry(common::IniDocument &journal, const ProcessName &instance);
 
+// Whether the journal has any instance section at all, readable or not.
+bool HoldsInstances(const common::IniDocument &journal);
+
 // Removes every instance section that cannot be read as an entry (damaged, or naming no target).
 void RemoveUnreadableEntries(common::IniDocument &journal);
 

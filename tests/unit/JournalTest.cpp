@@ -51,6 +51,7 @@ TEST(Journal, AnEntryReadsBackAsWrittenAndOnlyItsOwnSectionChanges)
     WriteJournalEntry(journal, changed);
     RemoveJournalEntry(journal, plain.instance);
     EXPECT_TRUE(ReadJournal(journal).empty());
+    EXPECT_FALSE(HoldsInstances(journal));
     EXPECT_EQ(journal.Get(u"Other", u"Key", u""), u"1");
     EXPECT_EQ(journal.Sections().size(), 1u);
 }

@@ -351,6 +351,8 @@ void TmainForm::OnCommand(UINT id)
     const CommandEffects effects = RunCommand(id, facts, m_model);
     if (effects.ignored)
         return;
+    // What the command will change on the target is written down before it is done.
+    m_session.RecordChanges();
     const OnExit redraw([this] {
         m_session.RecordChanges();
         MenuChanged();

@@ -103,6 +103,16 @@ void TargetJournal::Remove() noexcept
 
 int TargetJournal::RestoreOrphans() noexcept
 {
+    // Most starts find nothing to undo: the file is then only read, never written.
+    try
+    {
+        if (m_path.empty() || !HoldsInstances(LoadIniFile(m_path)))
+            return 0;
+    }
+    catch (const std::exception &)
+    {
+        // Held or unreadable just now: the locked pass below tries again.
+    }
     int restored = 0;
     Update([&](common::IniDocument &journal) {
         RemoveUnreadableEntries(journal);

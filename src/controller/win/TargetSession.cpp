@@ -270,19 +270,20 @@ void TargetSession::Attach(HWND target)
 {
     const TrayOptions &options = m_model.options;
     m_originalCaption = procwin::WindowText(target);
+    m_identity = procwin::WindowProcessIdentity(target);
+    m_model.targetAboveRights = procwin::RunsWithHigherRights(m_identity.id);
+    if (TargetSubWnd() != nullptr && !IsWindowVisible(TargetSubWnd()))
+        procwin::SetTargetSubWnd(nullptr);
+    m_hidden = false;
+    // Written down before it is done: a KV2 that dies in between leaves nothing unrecorded.
+    RecordChanges();
     if (options.TransValue < 100)
         procwin::SetTrans(target, options.TransValue);
     if (options.NonTaskBar)
         procwin::TaskBarButtonHide(target);
     if (options.MostTop)
         procwin::SetTopMost(target, true);
-    m_identity = procwin::WindowProcessIdentity(target);
-    m_model.targetAboveRights = procwin::RunsWithHigherRights(m_identity.id);
-    if (TargetSubWnd() != nullptr && !IsWindowVisible(TargetSubWnd()))
-        procwin::SetTargetSubWnd(nullptr);
-    m_hidden = false;
     m_keeper.Follow(target);
-    RecordChanges();
 }
 
 // The fall-back search when the launch found no usable window: a visible, unowned, captioned window of
@@ -401,13 +402,13 @@ void TargetSession::MinimizeStarted(HWND window)
         // than given one more hide to catch up on each tick.
         if (!procwin::Answers(target))
             return;
+        m_hidden = true;
+        RecordChanges(); // before the hide, which may be the last thing a dying KV2 does
         const HWND sub = TargetSubWnd();
         if (sub != nullptr && IsWindowVisible(sub))
             ShowAsync(sub, SW_HIDE);
         if (IsWindowVisible(target))
             ShowAsync(target, SW_HIDE);
-        m_hidden = true;
-        RecordChanges();
     }
     else if (options.NonTaskBar)
     {
