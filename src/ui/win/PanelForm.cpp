@@ -130,7 +130,7 @@ class TPanelImage : public gui::Window
         GetClientRect(Handle(), &area);
         FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
         DrawEdge(dc, &area, BDR_RAISEDINNER, BF_RECT);
-        const HICON icon = m_form.m_shownIcon == 0 ? m_form.m_waitingIcon.Get() : m_form.m_targetIcon.Get();
+        const HICON icon = m_form.ShownIcon();
         if (icon != nullptr)
             DrawIconEx(dc, 1, 1, icon, area.right - 2, area.bottom - 2, 0, nullptr, DI_NORMAL);
         EndPaint(Handle(), &paint);
@@ -246,13 +246,24 @@ void TPanelForm::FormCreate()
     }
 
     m_owner.PanelFormCreate(*this);
-    m_waitingIcon.Reset(
-        static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KV2_WAIT), IMAGE_ICON,
-                                      kTargetIconSize, kTargetIconSize, 0)));
-    const startup::TaskDefinition &task = startup::Task();
-    LoadTargetIcon(task.IconFile, task.IconIndex);
     Proc_DispIcon(1);
     m_hintWindow = std::make_unique<TPanelHintWindow>(Handle());
+}
+
+// The two images are made when the panel is first drawn: a panel that never shows (the tray icon alone,
+// the default) costs their memory never.
+HICON TPanelForm::ShownIcon()
+{
+    if (!m_iconsLoaded)
+    {
+        m_iconsLoaded = true;
+        m_waitingIcon.Reset(
+            static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KV2_WAIT), IMAGE_ICON,
+                                          kTargetIconSize, kTargetIconSize, 0)));
+        const startup::TaskDefinition &task = startup::Task();
+        LoadTargetIcon(task.IconFile, task.IconIndex);
+    }
+    return m_shownIcon == 0 ? m_waitingIcon.Get() : m_targetIcon.Get();
 }
 
 void TPanelForm::LoadTargetIcon(const std::u16string &file, int index)

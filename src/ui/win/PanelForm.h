@@ -50,6 +50,7 @@ class TPanelForm : public gui::Window, public IconPanel
 
     void FormCreate();
     void LoadTargetIcon(const std::u16string &file, int index);
+    HICON ShownIcon();
     void FormShow();
     void ApplyTopMost();
     void PPSizeClick(int tag);
@@ -74,6 +75,7 @@ class TPanelForm : public gui::Window, public IconPanel
     TSimpleTimer m_timerHint;
     common::win::UniqueIcon m_waitingIcon; // image 0
     common::win::UniqueIcon m_targetIcon;  // image 1; null when the file has no usable icon
+    bool m_iconsLoaded = false;
     int m_shownIcon = 1;
     int MPPSizeC = 4;
     std::u16string MHintB;
