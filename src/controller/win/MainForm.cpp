@@ -40,6 +40,9 @@ namespace
 // Posted to itself by the controller: the hand-over of a duplicate start, handled after the sender has
 // been answered.
 constexpr UINT WM_HANDOVER = WM_APP + 1;
+// Posted to itself once the controller is made: the monitor's first look (which starts the target) as
+// soon as the message loop runs, not half a second later on the first tick.
+constexpr UINT WM_FIRSTLOOK = WM_APP + 2;
 
 // Runs an action when the scope is left, however it is left.
 template <typename Action> class OnExit
@@ -181,6 +184,7 @@ void TmainForm::FormCreate()
         m_timer.SetInterval(kMonitorInterval);
         m_timer.SetEnabled(true);
         m_monitor.ScheduleFirstStart();
+        PostMessageW(Handle(), WM_FIRSTLOOK, 0, 0);
     }
 
     m_hookHotKey = std::make_unique<ui::THookHotKey>(Handle());
@@ -556,6 +560,9 @@ LRESULT TmainForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         // Answered at once; the activation (which may start the target and wait) runs afterwards.
         if (IsHandOver(reinterpret_cast<const COPYDATASTRUCT *>(lParam), startup::Task().NoExecute))
             PostMessageW(Handle(), WM_HANDOVER, 0, 0);
+        return 0;
+    case WM_FIRSTLOOK:
+        m_monitor.Tick();
         return 0;
     case WM_HANDOVER:
         ActivateTarget();
