@@ -60,6 +60,7 @@ UINT PositionFlags(HWND window, UINT flags)
 
 // The taskbar-list object and whether a button was put back. Owned for the controller's life.
 ITaskbarList *g_taskbarList = nullptr;
+bool g_taskbarWanted = false; // TaskBarListCreate was called: make the object at its first use
 bool g_tabShown = false;
 
 } // namespace
@@ -173,9 +174,16 @@ bool SetCaptionless(HWND window, bool on)
     return true;
 }
 
-void TaskBarListCreate()
+namespace
 {
-    TaskBarListRelease();
+
+// The shell's object, made on first use: most tasks never change a taskbar button, and making it costs
+// a start-up some milliseconds.
+ITaskbarList *TaskbarList()
+{
+    if (g_taskbarList != nullptr || !g_taskbarWanted)
+        return g_taskbarList;
+    g_taskbarWanted = false; // one try: a failure is reported once, not at every change
     IUnknown *unknown = nullptr;
     HRESULT result = CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
                                       IID_IUnknown, reinterpret_cast<void **>(&unknown));
@@ -188,11 +196,21 @@ void TaskBarListCreate()
         g_taskbarList = nullptr;
         throw common::win::WinError("QueryInterface(ITaskbarList)", static_cast<DWORD>(result));
     }
+    return g_taskbarList;
+}
+
+} // namespace
+
+void TaskBarListCreate()
+{
+    TaskBarListRelease();
+    g_taskbarWanted = true;
 }
 
 void TaskBarListAttach(ITaskbarList *list)
 {
     TaskBarListRelease();
+    g_taskbarWanted = false;
     g_taskbarList = list;
     if (g_taskbarList != nullptr)
         g_taskbarList->AddRef();
@@ -203,6 +221,7 @@ void TaskBarListRelease()
     if (g_taskbarList != nullptr)
         g_taskbarList->Release();
     g_taskbarList = nullptr;
+    g_taskbarWanted = false;
     g_tabShown = false;
 }
 
@@ -213,29 +232,34 @@ bool TabShown()
 
 void TaskBarButtonShow(HWND window)
 {
-    if (g_taskbarList == nullptr || g_tabShown)
+    if (g_tabShown)
         return;
-    g_taskbarList->HrInit();
-    g_taskbarList->AddTab(window);
-    g_taskbarList->ActivateTab(window);
+    ITaskbarList *list = TaskbarList();
+    if (list == nullptr)
+        return;
+    list->HrInit();
+    list->AddTab(window);
+    list->ActivateTab(window);
     g_tabShown = true;
 }
 
 void TaskBarButtonHide(HWND window)
 {
-    if (g_taskbarList == nullptr)
+    ITaskbarList *list = TaskbarList();
+    if (list == nullptr)
         return;
-    g_taskbarList->HrInit();
-    g_taskbarList->DeleteTab(window);
+    list->HrInit();
+    list->DeleteTab(window);
     g_tabShown = false;
 }
 
 void TaskBarButtonAdd(HWND window)
 {
-    if (g_taskbarList == nullptr)
-        return;
-    g_taskbarList->HrInit();
-    g_taskbarList->AddTab(window);
+    if (ITaskbarList *list = TaskbarList())
+    {
+        list->HrInit();
+        list->AddTab(window);
+    }
 }
 
 } // namespace procwin

@@ -65,8 +65,9 @@ bool SetToolWindow(HWND window);
 // any other without a change. False when the window did not answer: nothing changed.
 bool SetCaptionless(HWND window, bool on);
 
-// The shell's taskbar-list object, created once with the controller and released with it.
-// Raises WinError when it cannot be created.
+// The shell's taskbar-list object: allowed once with the controller, made at its first use (a change of
+// a taskbar button), released with the controller. That first use raises WinError when it cannot be
+// made, and no later one tries again.
 void TaskBarListCreate();
 void TaskBarListRelease();
 // Uses `list` (a reference is taken) instead of the shell's object; for tests that count calls.
