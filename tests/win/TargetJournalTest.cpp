@@ -36,6 +36,8 @@ struct ChangedTarget
         : process(Fixture(u"KV2Target.exe"), u"--title \"" + title + u"\""), title(title)
     {
         window = WaitForWindow(process.Id(), L"KV2TargetWindow", title, 10s);
+        // Shown by the program first, so that its own show cannot undo the hide below.
+        WaitUntil([&] { return IsWindowVisible(window) != FALSE; }, 10s);
         procwin::SetTrans(window, 50);
         procwin::SetTopMostQuietly(window, true);
         procwin::SetCaption(window, u"Fixed");

@@ -102,6 +102,8 @@ TEST(WindowChangeEvents, TheWindowsCaptionAndPlaceInTheZOrderAreReportedNothingE
     HWND window = WaitForWindow(target.Id(), L"KV2TargetWindow", u"KV2 Target", 10s);
     HWND otherWindow = WaitForWindow(other.Id(), L"KV2TargetWindow", u"Other", 10s);
     ASSERT_TRUE(window != nullptr && otherWindow != nullptr);
+    // Their own showing (a change of the Z order too) is over before the cases start.
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(window) && IsWindowVisible(otherWindow); }, 10s));
     int changes = 0;
     procwin::WindowChangeEvents events(window, [&] { ++changes; });
     ASSERT_TRUE(events.Hooked());
