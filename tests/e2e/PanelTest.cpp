@@ -81,12 +81,14 @@ void Click(HWND window, bool twice)
 
 TEST(Panel, SizesFrameAndPersistedPlacement)
 {
+    // The target is placed away from the panel, whose frame colour is read off the screen.
     Scenario scenario(
         "[Tray Option]\r\nDisplay=1\r\nIconPanel_Left=200\r\nIconPanel_Top=150\r\nIconPanel_Size=0\r\n"
-        "IconPanel_Trans=0\r\nIconPanel_MostTop=0\r\n");
+        "IconPanel_Trans=0\r\nIconPanel_MostTop=0\r\nPositionSize=1\r\nX=700\r\nY=420\r\nW=300\r\nH=200\r\n");
     scenario.Start();
     HWND panel = WaitForPanel(scenario, true);
     ASSERT_NE(panel, nullptr);
+    ASSERT_NE(scenario.WaitForTarget(), nullptr);
     ASSERT_TRUE(IsWindowVisible(panel));
     EXPECT_FALSE(GetWindowLongW(panel, GWL_EXSTYLE) & WS_EX_LAYERED);
     for (int index = 0; index < ui::kPanelSizeCount; ++index)
