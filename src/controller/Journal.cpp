@@ -43,21 +43,21 @@ std::optional<std::uint64_t> ParseNumber(std::u16string_view text)
     return value;
 }
 
-std::u16string SectionName(const ProcessName &instance)
+std::u16string SectionName(const procwin::ProcessIdentity &instance)
 {
     return std::u16string(kSectionPrefix) + Number(instance.id) + u" " + Number(instance.created);
 }
 
-std::optional<ProcessName> ParseProcess(std::u16string_view id, std::u16string_view created)
+std::optional<procwin::ProcessIdentity> ParseProcess(std::u16string_view id, std::u16string_view created)
 {
     const std::optional<std::uint64_t> number = ParseNumber(id);
     const std::optional<std::uint64_t> time = ParseNumber(created);
     if (!number || !time || *number == 0 || *number > UINT32_MAX || *time == 0)
         return std::nullopt;
-    return ProcessName{static_cast<std::uint32_t>(*number), *time};
+    return procwin::ProcessIdentity{static_cast<std::uint32_t>(*number), *time};
 }
 
-std::optional<ProcessName> InstanceOfSection(std::u16string_view name)
+std::optional<procwin::ProcessIdentity> InstanceOfSection(std::u16string_view name)
 {
     if (!common::StartsWith(name, kSectionPrefix))
         return std::nullopt;
@@ -104,7 +104,7 @@ std::optional<std::u16string> TextOfHex(std::u16string_view hex)
 
 std::optional<JournalEntry> EntryOf(const common::IniDocument &journal, const common::IniDocument::Section &section)
 {
-    const std::optional<ProcessName> instance = InstanceOfSection(section.name);
+    const std::optional<procwin::ProcessIdentity> instance = InstanceOfSection(section.name);
     if (!instance)
         return std::nullopt;
     const auto value = [&](std::u16string_view key) { return journal.Get(section.name, key, u""); };
@@ -112,7 +112,7 @@ std::optional<JournalEntry> EntryOf(const common::IniDocument &journal, const co
     JournalEntry entry;
     entry.instance = *instance;
     const std::optional<std::uint64_t> window = ParseNumber(value(u"Window"));
-    const std::optional<ProcessName> target = ParseProcess(value(u"Process"), value(u"Created"));
+    const std::optional<procwin::ProcessIdentity> target = ParseProcess(value(u"Process"), value(u"Created"));
     if (!window || *window == 0 || !target)
         return std::nullopt;
     entry.window = *window;
@@ -175,7 +175,7 @@ void WriteJournalEntry(common::IniDocument &journal, const JournalEntry &entry)
         journal.Set(section, u"Caption", HexOf(*entry.caption));
 }
 
-void RemoveJournalEntry(common::IniDocument &journal, const ProcessName &instance)
+void RemoveJournalEntry(common::IniDocument &journal, const procwin::ProcessIdentity &instance)
 {
     journal.RemoveSection(SectionName(instance));
 }

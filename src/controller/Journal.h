@@ -8,6 +8,7 @@
 #pragma once
 
 #include "common/IniDocument.h"
+#include "procwin/ProcessIdentity.h"
 
 #include <cstdint>
 #include <optional>
@@ -20,20 +21,12 @@ namespace controller
 // The journal's file name in the data folder.
 constexpr char16_t kJournalFileName[] = u"Restore.ini";
 
-// A process named for good: ids are reused, creation times are not.
-struct ProcessName
-{
-    std::uint32_t id = 0;
-    std::uint64_t created = 0; // FILETIME of its creation
-    bool operator==(const ProcessName &) const = default;
-};
-
 struct JournalEntry
 {
-    ProcessName instance;        // the KV2 or KV2A that made the changes
+    procwin::ProcessIdentity instance; // the KV2 or KV2A that made the changes
     std::uint64_t window = 0;    // the target window
     std::uint64_t subWindow = 0; // the window carrying its frame, hidden with it (0: none)
-    ProcessName target;          // the process the target window belongs to
+    procwin::ProcessIdentity target; // the process the target window belongs to
     bool hidden = false;         // hidden in the tray
     bool noTaskBar = false;      // its taskbar button removed
     bool captionless = false;    // maximized without its title bar
@@ -53,7 +46,7 @@ std::vector<JournalEntry> ReadJournal(const common::IniDocument &journal);
 void WriteJournalEntry(common::IniDocument &journal, const JournalEntry &entry);
 
 // Removes the section of that instance.
-void RemoveJournalEntry(common::IniDocument &journal, const ProcessName &instance);
+void RemoveJournalEntry(common::IniDocument &journal, const procwin::ProcessIdentity &instance);
 
 // Whether the journal has any instance section at all, readable or not.
 bool HoldsInstances(const common::IniDocument &journal);

@@ -1,12 +1,21 @@
 // Naming processes by their executable files.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace procwin
 {
+
+// A process named for good: ids are reused once a process has ended, its creation time is not.
+struct ProcessIdentity
+{
+    std::uint32_t id = 0;
+    std::uint64_t created = 0; // FILETIME of its creation; 0 when it could not be read
+    bool operator==(const ProcessIdentity &) const = default;
+};
 
 // A drive and the device that holds it, as QueryDosDeviceW names it ("C:" and "\Device\HarddiskVolume2").
 struct DriveDevice

@@ -23,17 +23,25 @@ std::u16string TargetPath()
     return BinFolder() + u"\\KV2Target.exe";
 }
 
-// A keeper of a fixed caption that counts its looks and what it put back.
-struct CaptionKeeper
+// A fixture window followed by a keeper of a fixed caption that counts its looks and what it put back.
+struct KeptTarget
 {
+    explicit KeptTarget(const std::u16string &arguments)
+        : process(TargetPath(), arguments), window(WaitForWindow(process.Id(), L"KV2TargetWindow", u"KV2 Target", 10s))
+    {
+        keeper.Follow(window);
+    }
+
+    Process process;
+    HWND window;
     int looks = 0;
     int putBack = 0;
-    SettingsKeeper keeper{[this](HWND window) {
+    SettingsKeeper keeper{[this](HWND followed) {
         ++looks;
-        if (WindowText(window) == kFixed)
+        if (WindowText(followed) == kFixed)
             return false;
         ++putBack;
-        procwin::SetCaption(window, kFixed);
+        procwin::SetCaption(followed, kFixed);
         return true;
     }};
 };
@@ -42,11 +50,9 @@ struct CaptionKeeper
 
 TEST(SettingsKeeper, AnAnnouncedResetIsPutBackAtOnceAndItsOwnChangeIsNotAnswered)
 {
-    Process target(TargetPath(), u"--notify-changes");
-    HWND window = WaitForWindow(target.Id(), L"KV2TargetWindow", u"KV2 Target", 10s);
+    KeptTarget keeping(u"--notify-changes");
+    const HWND window = keeping.window;
     ASSERT_NE(window, nullptr);
-    CaptionKeeper keeping;
-    keeping.keeper.Follow(window);
 
     SetWindowTextW(window, L"Reset by the program");
     EXPECT_EQ(gui::PumpUntil([&] { return WindowText(window) == kFixed; }, {.timeout = kGuardMs}),
@@ -73,11 +79,8 @@ TEST(SettingsKeeper, AnAnnouncedResetIsPutBackAtOnceAndItsOwnChangeIsNotAnswered
 TEST(SettingsKeeper, AProgramThatKeepsResettingIsAnsweredOnlyAFewTimesASecond)
 {
     // Renamed every 10 ms, and announced: without a pace this would be a hundred put-backs a second.
-    Process target(TargetPath(), u"--notify-changes --retitle 10");
-    HWND window = WaitForWindow(target.Id(), L"KV2TargetWindow", u"KV2 Target", 10s);
-    ASSERT_NE(window, nullptr);
-    CaptionKeeper keeping;
-    keeping.keeper.Follow(window);
+    KeptTarget keeping(u"--notify-changes --retitle 10");
+    ASSERT_NE(keeping.window, nullptr);
     gui::PumpUntil({}, {.timeout = 3000});
     // At once, then after 50, 100, 200 ms and every 400 ms: about eleven in three seconds.
     EXPECT_GE(keeping.putBack, 5);

@@ -22,7 +22,7 @@ std::u16string Fixture(const char16_t *name)
     return BinFolder() + u"\\" + name;
 }
 
-ProcessName NameOf(const Process &process)
+procwin::ProcessIdentity NameOf(const Process &process)
 {
     FILETIME created{}, exited{}, kernel{}, user{};
     GetProcessTimes(process.Handle(), &created, &exited, &kernel, &user);
@@ -44,13 +44,12 @@ struct ChangedTarget
         ShowWindow(window, SW_HIDE);
     }
 
-    JournalEntry Entry(const ProcessName &instance) const
+    JournalEntry Entry(const procwin::ProcessIdentity &instance) const
     {
         JournalEntry entry;
         entry.instance = instance;
         entry.window = reinterpret_cast<std::uintptr_t>(window);
-        const procwin::ProcessIdentity identity = procwin::WindowProcessIdentity(window);
-        entry.target = {identity.id, identity.created};
+        entry.target = procwin::WindowProcessIdentity(window);
         entry.hidden = entry.noTaskBar = entry.topMost = true;
         entry.translucency = 50;
         entry.caption = title;
@@ -81,9 +80,9 @@ TEST(TargetJournal, OnlyTheTargetsOfDeadInstancesThatStillBelongToTheirProcessAr
     const std::u16string path = folder / u"Restore.ini";
     Process ended(Fixture(u"KV2TargetConsole.exe"), u"");
     ASSERT_EQ(ended.WaitForExit(10s), 0u);
-    const ProcessName dead = NameOf(ended);
+    const procwin::ProcessIdentity dead = NameOf(ended);
     Process running(Fixture(u"KV2TargetConsole.exe"), u"--exit-after 60000");
-    const ProcessName alive = NameOf(running);
+    const procwin::ProcessIdentity alive = NameOf(running);
 
     ChangedTarget orphan(u"Orphan"), elevated(u"Elevated"), managed(u"Managed"), stranger(u"Stranger");
     ASSERT_TRUE(orphan.AsLeft() && elevated.AsLeft() && managed.AsLeft() && stranger.AsLeft());

@@ -20,23 +20,10 @@ HWND WindowOf(std::uint64_t number)
     return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(number));
 }
 
-procwin::ProcessIdentity IdentityOf(const ProcessName &name)
-{
-    return {name.id, name.created};
-}
-
-ProcessName Self()
-{
-    FILETIME created{}, exited{}, kernel{}, user{};
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    return {GetCurrentProcessId(),
-            (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime};
-}
-
 // The window still belongs to the process that the entry names: no other program's window is touched.
-bool StillTheTargets(HWND window, const ProcessName &target)
+bool StillTheTargets(HWND window, const procwin::ProcessIdentity &target)
 {
-    return IsWindow(window) && procwin::WindowProcessIdentity(window) == IdentityOf(target);
+    return IsWindow(window) && procwin::WindowProcessIdentity(window) == target;
 }
 
 // Gives the window back what the entry says was changed on it.
@@ -64,7 +51,7 @@ void Undo(const JournalEntry &entry, HWND window)
 } // namespace
 
 TargetJournal::TargetJournal(std::u16string path, MayChange mayChange)
-    : m_path(std::move(path)), m_mayChange(std::move(mayChange)), m_self(Self())
+    : m_path(std::move(path)), m_mayChange(std::move(mayChange)), m_self(procwin::OwnProcessIdentity())
 {
     if (!m_mayChange)
         m_mayChange = [](DWORD processId) { return !procwin::RunsWithHigherRights(processId); };
@@ -120,7 +107,7 @@ int TargetJournal::RestoreOrphans() noexcept
         std::vector<std::uint64_t> managed; // windows of instances that run
         for (JournalEntry &entry : ReadJournal(journal))
         {
-            if (entry.instance == m_self || procwin::IsRunning(IdentityOf(entry.instance)))
+            if (entry.instance == m_self || procwin::IsRunning(entry.instance))
                 managed.push_back(entry.window);
             else
                 orphans.push_back(std::move(entry));

@@ -43,7 +43,7 @@ class TargetJournal
 
     std::u16string m_path;
     MayChange m_mayChange;
-    ProcessName m_self;
+    procwin::ProcessIdentity m_self;
     std::optional<JournalEntry> m_written; // empty: unknown, the next record writes
 };
 

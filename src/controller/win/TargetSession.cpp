@@ -500,7 +500,7 @@ void TargetSession::RecordChanges()
         const TrayOptions &options = m_model.options;
         entry.window = reinterpret_cast<std::uintptr_t>(target);
         entry.subWindow = reinterpret_cast<std::uintptr_t>(TargetSubWnd());
-        entry.target = {m_identity.id, m_identity.created};
+        entry.target = m_identity;
         entry.hidden = m_hidden;
         entry.noTaskBar = options.NonTaskBar;
         entry.captionless = m_model.captionless;

@@ -1,6 +1,7 @@
 #include "procwin/win/WindowEvents.h"
 
 #include "gui/Application.h"
+#include "procwin/win/WindowInfo.h"
 
 #include <exception>
 #include <utility>
@@ -17,14 +18,6 @@ thread_local ProcessEventHooks *t_first = nullptr;
 bool IsTopLevel(HWND window)
 {
     return GetAncestor(window, GA_PARENT) == GetDesktopWindow();
-}
-
-DWORD ProcessOf(HWND window)
-{
-    DWORD processId = 0;
-    if (window != nullptr)
-        GetWindowThreadProcessId(window, &processId);
-    return processId;
 }
 
 } // namespace
@@ -104,7 +97,7 @@ void ProcessWindowEvents::OnEvent(DWORD, HWND window, LONG objectId, LONG childI
 {
     if (objectId != OBJID_WINDOW || childId != CHILDID_SELF || window == nullptr)
         return;
-    const DWORD processId = ProcessOf(window);
+    const DWORD processId = ProcessIdOf(window);
     // Gone already (out of context, a destruction always arrives late): the system's filter let it
     // through, and a wake too many only makes the waiter ask again.
     if (processId == 0 || (processId == ProcessId() && IsTopLevel(window)))
@@ -112,7 +105,7 @@ void ProcessWindowEvents::OnEvent(DWORD, HWND window, LONG objectId, LONG childI
 }
 
 WindowChangeEvents::WindowChangeEvents(HWND window, std::function<void()> changed)
-    : ProcessEventHooks(ProcessOf(window), {{EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND},
+    : ProcessEventHooks(ProcessIdOf(window), {{EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND},
                                             {EVENT_OBJECT_REORDER, EVENT_OBJECT_REORDER},
                                             {EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE}}),
       m_window(window), m_changed(std::move(changed))

@@ -240,6 +240,11 @@ ProcessIdentity WindowProcessIdentity(HWND window)
     return identity;
 }
 
+ProcessIdentity OwnProcessIdentity()
+{
+    return {GetCurrentProcessId(), CreationTime(GetCurrentProcess())};
+}
+
 bool IsRunning(const ProcessIdentity &identity)
 {
     UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, identity.id));

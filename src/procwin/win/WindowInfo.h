@@ -2,6 +2,7 @@
 // a window that has vanished or a process that cannot be opened gives empty, false or 0.
 #pragma once
 
+#include "procwin/ProcessIdentity.h"
 #include "procwin/ScreenGeometry.h"
 
 #include <windows.h>
@@ -64,16 +65,10 @@ DWORD GetWndPriority(HWND window);
 // Sets the priority class of the window's process and answers the class read back afterwards.
 DWORD SetWndPriority(HWND window, DWORD priorityClass);
 
-// A process named for good: ids are reused once a process has ended, its creation time is not.
-struct ProcessIdentity
-{
-    DWORD id = 0;
-    ULONGLONG created = 0; // FILETIME of its creation; 0 when it could not be read
-    bool operator==(const ProcessIdentity &) const = default;
-};
-
 // The identity of the window's process; id 0 when the window has none.
 ProcessIdentity WindowProcessIdentity(HWND window);
+// This program's own.
+ProcessIdentity OwnProcessIdentity();
 
 // Whether the process named by `identity` still runs; true also when the system will not tell.
 bool IsRunning(const ProcessIdentity &identity);
