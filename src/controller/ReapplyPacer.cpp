@@ -17,7 +17,7 @@ void ReapplyPacer::Applied(std::uint64_t now) noexcept
     if (!m_applied || now - m_last >= kCalm)
         m_gap = 0; // calm again: the next reset is answered at once
     else
-        m_gap = m_gap == 0 ? kFirstGap : std::min(m_gap * 2, kLongestGap);
+        m_gap = m_gap == 0 ? kFirstGap : std::min(m_gap * 2, std::uint64_t{kLongestGap});
     m_applied = true;
     m_last = now;
 }
