@@ -12,7 +12,9 @@ if(MSVC)
         add_link_options(/HIGHENTROPYVA)
     endif()
 else()
-    add_compile_options(-fstack-protector-strong -ffunction-sections -fdata-sections)
+    # No run-time type information: nothing here asks a type its name or casts down at run time, and
+    # exceptions carry their types regardless.
+    add_compile_options(-fstack-protector-strong -ffunction-sections -fdata-sections -fno-rtti)
     add_link_options(-static -municode -fstack-protector-strong -Wl,--dynamicbase,--nxcompat -Wl,--gc-sections)
     if(CMAKE_SIZEOF_VOID_P EQUAL 8)
         add_link_options(-Wl,--high-entropy-va)

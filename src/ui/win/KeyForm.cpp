@@ -8,6 +8,8 @@
 #include "procwin/win/WindowInfo.h"
 #include "ui/win/HookHotKey.h"
 
+#include <algorithm>
+
 namespace ui
 {
 
@@ -126,6 +128,7 @@ int TKeyForm::ShowModal(HWND owner)
     // to that program): while the dialog shows, a keyboard hook sees it first, shows it as taken and
     // keeps it from setting the other program off.
     g_shown = this;
+    m_hookShownAt = 0;
     const HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, &TKeyForm::KeyboardProcedure, GetModuleHandleW(nullptr), 0);
     // Every key, Tab, Enter and Esc included, goes to the edit's capture.
     const int result = RunModal(owner, m_editKey);
@@ -142,10 +145,11 @@ LRESULT CALLBACK TKeyForm::KeyboardProcedure(int code, WPARAM message, LPARAM da
     {
         try
         {
-            const unsigned keyCode = reinterpret_cast<const KBDLLHOOKSTRUCT *>(data)->vkCode;
-            const std::u16string text = CaptureKeyText(keyCode, AsyncShiftState(), g_shown->m_keyNames);
+            const auto *key = reinterpret_cast<const KBDLLHOOKSTRUCT *>(data);
+            const std::u16string text = CaptureKeyText(key->vkCode, AsyncShiftState(), g_shown->m_keyNames);
             if (!text.empty() && HotKeyTaken(g_shown->Handle(), TextToShortCut(text, g_shown->m_keyNames)))
             {
+                g_shown->m_hookShownAt = std::max<DWORD>(key->time, 1);
                 g_shown->ShowCaptured(text, true);
                 return 1;
             }
@@ -172,6 +176,10 @@ void TKeyForm::FormShow()
 
 void TKeyForm::EditKeyKeyDown(unsigned keyCode)
 {
+    // A key that went down no later than the combination the hook showed is part of it, or older.
+    if (m_hookShownAt != 0 && static_cast<LONG>(static_cast<DWORD>(GetMessageTime()) - m_hookShownAt) <= 0)
+        return;
+    m_hookShownAt = 0;
     const std::u16string text = CaptureKeyText(keyCode, CurrentShiftState(), m_keyNames);
     ShowCaptured(text, HotKeyTaken(Handle(), TextToShortCut(text, m_keyNames)));
 }

@@ -50,6 +50,10 @@ class TKeyForm : public gui::ModalForm
     HWND m_btnOK = nullptr;
     HWND m_btnCancel = nullptr;
     HWND m_taken = nullptr; // the note that another program holds the combination
+    // When the keyboard hook last showed a taken combination (the key's event time), or 0. The hook runs
+    // as the keys come in, ahead of the edit's key messages: the modifiers' own key-downs, still queued
+    // behind it, must not clear what it showed.
+    DWORD m_hookShownAt = 0;
     WNDPROC m_editKeyDefaultProcedure = nullptr;
 };
 
