@@ -6,10 +6,12 @@
 #include "common/IniDocument.h"
 #include "common/win/FileSystem.h"
 #include "common/win/TextFile.h"
+#include "controller/MenuModel.h"
 
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <set>
 
@@ -256,4 +258,61 @@ TEST(Startup, EndsSilentlyWhenTheDataFolderCannotBeMade)
     Process kv2(Kv2(), u"");
     EXPECT_EQ(kv2.WaitForExit(20s), 0u);
     DeleteFileW(W(company));
+}
+
+namespace
+{
+
+bool LoadsModule(DWORD processId, const wchar_t *name)
+{
+    const common::win::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
+    MODULEENTRY32W module{};
+    module.dwSize = sizeof(module);
+    for (BOOL more = Module32FirstW(snapshot.Get(), &module); more; more = Module32NextW(snapshot.Get(), &module))
+        if (lstrcmpiW(module.szModule, name) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
+TEST(Startup, ThePickerTheKeyDialogAndTheCommonControlsWaitForTheirFirstUse)
+{
+    Scenario scenario;
+    scenario.Start();
+    ASSERT_NE(scenario.WaitForTarget(), nullptr);
+    const DWORD kv2 = scenario.Kv2Process().Id();
+    const auto hasWindow = [&](const wchar_t *className) {
+        for (HWND window : ProcessWindows(kv2))
+        {
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            if (lstrcmpW(name, className) == 0)
+                return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(LoadsModule(kv2, L"user32.dll")); // the snapshot sees KV2's modules
+    EXPECT_FALSE(LoadsModule(kv2, L"comctl32.dll"));
+    EXPECT_FALSE(hasWindow(L"TIRunFindForm"));
+    EXPECT_FALSE(hasWindow(L"TKeyForm"));
+
+    // Each is there when it is asked for.
+    scenario.Command(controller::kPPModify);
+    const HWND picker = WaitForWindow(kv2, L"TIRunFindForm", u"実行中のプログラム", 20s);
+    ASSERT_NE(picker, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(picker) != FALSE; }, 10s));
+    EXPECT_TRUE(LoadsModule(kv2, L"comctl32.dll"));
+    PostMessageW(picker, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(picker); }, 10s));
+    scenario.Command(controller::kPPWheelKeyEdit1);
+    HWND keyForm = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            keyForm = FindWindowW(L"TKeyForm", nullptr);
+            return keyForm != nullptr && IsWindowVisible(keyForm);
+        },
+        10s));
+    PostMessageW(keyForm, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(keyForm); }, 10s));
 }

@@ -126,13 +126,11 @@ TmainForm::~TmainForm()
         DestroyWindow(Handle());
 }
 
-void TmainForm::SetCompanions(procwin::TIRunFindForm *picker, ui::TKeyForm *keyForm,
-                              ui::IconPanel *panel) noexcept
+void TmainForm::SetCompanions(Companions companions)
 {
-    m_picker = picker;
-    m_keyForm = keyForm;
-    m_panel = panel;
-    m_session.SetPicker(picker);
+    m_keyForm = std::move(companions.keyForm);
+    m_panel = companions.panel;
+    m_session.SetPicker(std::move(companions.picker));
     // A duplicate start that hands over shows nothing.
     if (m_panel != nullptr && m_timer.Enabled())
     {
@@ -415,10 +413,15 @@ void TmainForm::RunDialog(CommandDialog dialog)
     }
     case CommandDialog::WheelKey1:
     case CommandDialog::WheelKey2:
-        if (m_keyForm != nullptr && m_keyForm->ShowModal(Handle()) == ui::TKeyForm::kResultOK)
+    {
+        if (!m_keyForm)
+            return;
+        ui::TKeyForm &keyForm = m_keyForm();
+        if (keyForm.ShowModal(Handle()) == ui::TKeyForm::kResultOK)
             (dialog == CommandDialog::WheelKey1 ? m_model.options.WheelKey1 : m_model.options.WheelKey2) =
-                m_keyForm->KeyText();
+                keyForm.KeyText();
         return;
+    }
     case CommandDialog::Picker:
         return m_session.Modify();
     case CommandDialog::TaskEditor:

@@ -56,9 +56,15 @@ class TmainForm : public gui::Window, public ui::PanelOwner, private ControllerV
     TmainForm();
     ~TmainForm() override;
 
-    // The forms created after the controller; not owned, they outlive its use of them. The panel may
-    // be null (the elevated build has none).
-    void SetCompanions(procwin::TIRunFindForm *picker, ui::TKeyForm *keyForm, ui::IconPanel *panel) noexcept;
+    // The forms besides the controller; not owned, they outlive its use of them. The picker and the key
+    // dialog are rarely wanted and are made at their first use, by these functions.
+    struct Companions
+    {
+        std::function<procwin::TIRunFindForm &()> picker;
+        std::function<ui::TKeyForm &()> keyForm;
+        ui::IconPanel *panel = nullptr; // null in the elevated build, which has none
+    };
+    void SetCompanions(Companions companions);
 
     // The message loop has ended, whoever ended it (a WM_QUIT from another program skips the close):
     // the target is given back what must not be lost.
@@ -128,8 +134,7 @@ class TmainForm : public gui::Window, public ui::PanelOwner, private ControllerV
     ui::TSimpleTimer m_timerClose;
     std::unique_ptr<ui::THookHotKey> m_hookHotKey;
 
-    procwin::TIRunFindForm *m_picker = nullptr; // not owned
-    ui::TKeyForm *m_keyForm = nullptr;          // not owned
+    std::function<ui::TKeyForm &()> m_keyForm;
     ui::IconPanel *m_panel = nullptr;           // not owned
 
     // The one record of the controller's state: the target's options (translucency, caption text, the

@@ -151,12 +151,12 @@ void TargetSession::FirstStart()
 {
     const startup::TaskDefinition &task = startup::Task();
     bool adopted = false;
-    if (m_picker != nullptr)
+    if (m_picker)
     {
-        m_picker->MTargetExe = ProgramFileNameLower(task.ProgramPath);
-        m_picker->MTargetHandle = nullptr;
-        m_picker->Proc_FindApp();
-        if (!m_picker->ListBoxH().empty() &&
+        m_listed.clear();
+        for (const procwin::ProgramWindow &entry : procwin::ProgramWindows(ProgramFileNameLower(task.ProgramPath)))
+            m_listed.push_back(entry.window);
+        if (!m_listed.empty() &&
             m_view.Question(task.ProgramPath + u"の\r\n実行を検出しました。\r\n処理対象を修正しますか？",
                             kQuestionStyle) == IDYES)
         {
@@ -210,7 +210,7 @@ bool TargetSession::Start()
         // Commands run while the program starts up. The wait also ends when the program's window shows in
         // another process, as with a launcher that hands over to another copy: the search takes it at once.
         const std::u16string programName = ProgramFileNameLower(task.ProgramPath);
-        const std::vector<HWND> before = m_picker != nullptr ? m_picker->ListBoxH() : std::vector<HWND>();
+        const std::vector<HWND> before = m_listed;
         const auto waitForStart = [&](DWORD launched, const std::function<bool()> &settled,
                                       std::span<const HANDLE> signals) {
             ProgramWindowSearch search(programName, before, launched);
@@ -291,7 +291,7 @@ void TargetSession::Attach(HWND target)
 HWND TargetSession::SearchTargetWindow(std::u16string &foundPath)
 {
     ProgramWindowSearch search(ProgramFileNameLower(startup::Task().ProgramPath),
-                               m_picker != nullptr ? m_picker->ListBoxH() : std::vector<HWND>(), 0);
+                               m_listed, 0);
     procwin::ProcessWindowEvents events(m_launchedProcess);
     m_wait.Run(
         [&] {
@@ -365,14 +365,16 @@ void TargetSession::Activate()
 
 void TargetSession::Modify()
 {
-    if (m_picker == nullptr)
+    if (!m_picker)
         return;
     m_view.SetClicksEnabled(false);
     const OnExit reenable([this] { m_view.SetClicksEnabled(true); });
-    m_picker->MTargetExe = ProgramFileNameLower(startup::Task().ProgramPath);
-    m_picker->MTargetHandle = nullptr;
-    m_picker->ShowModal(m_view.Window());
-    const HWND chosen = m_picker->MTargetHandle;
+    procwin::TIRunFindForm &picker = m_picker();
+    picker.MTargetExe = ProgramFileNameLower(startup::Task().ProgramPath);
+    picker.MTargetHandle = nullptr;
+    picker.ShowModal(m_view.Window());
+    m_listed = picker.ListBoxH();
+    const HWND chosen = picker.MTargetHandle;
     if (chosen == nullptr)
         return;
     const bool changed = chosen != TargetWnd();

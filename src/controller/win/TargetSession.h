@@ -13,6 +13,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace procwin
@@ -34,10 +35,11 @@ class TargetSession
     {
     }
 
-    // The picker, which finds running copies of the program; null when there is none. Not owned.
-    void SetPicker(procwin::TIRunFindForm *picker) noexcept
+    // The picker, made at its first use by `picker` (not owned); empty when there is none. With a picker,
+    // the first start looks for copies of the program already running.
+    void SetPicker(std::function<procwin::TIRunFindForm &()> picker)
     {
-        m_picker = picker;
+        m_picker = std::move(picker);
     }
 
     // The target window and the second window that carries its frame (null: none). Not owned.
@@ -106,7 +108,10 @@ class TargetSession
     ControllerState &m_state;
     ControllerWait &m_wait;
     ControllerView &m_view;
-    procwin::TIRunFindForm *m_picker = nullptr;
+    std::function<procwin::TIRunFindForm &()> m_picker;
+    // The program's windows as last listed (at the first start, or by the picker), which a start does
+    // not take for its own. Not owned.
+    std::vector<HWND> m_listed;
 
     procwin::ProcessIdentity m_identity;
     DWORD m_launchedProcess = 0; // the process the last start created

@@ -1,5 +1,6 @@
 #include "procwin/win/IRunFindForm.h"
 
+#include "common/win/CommonControls.h"
 #include "common/win/SystemFonts.h"
 #include "common/Text.h"
 #include "common/win/WinError.h"
@@ -29,7 +30,6 @@ constexpr wchar_t kIRunFindFormClassName[] = L"TIRunFindForm";
 constexpr char16_t kCaption[] = u"実行中のプログラム";
 constexpr wchar_t kHint[] = L"ダブルクリックまたは[Enter]で確定\r\n[Esc]で閉じる";
 constexpr int kListBoxId = 100;
-constexpr UINT_PTR kListBoxSubclassId = 1;
 
 // The design, in pixels at 96 DPI.
 constexpr int kClientWidth = 342;
@@ -99,12 +99,13 @@ void TIRunFindForm::CreateControls()
         throw common::win::WinError("CreateWindowExW");
     SendMessageW(m_listBox, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
     // The form sees Enter and Escape before the list does.
-    if (!SetWindowSubclass(m_listBox, ListBoxProcedure, kListBoxSubclassId,
-                           reinterpret_cast<DWORD_PTR>(this)))
-        throw common::win::WinError("SetWindowSubclass");
+    SetWindowLongPtrW(m_listBox, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    m_listBoxDefaultProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(m_listBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TIRunFindForm::ListBoxProcedure)));
+    if (m_listBoxDefaultProcedure == nullptr)
+        throw common::win::WinError("SetWindowLongPtrW");
 
-    const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&classes);
+    common::win::LoadCommonControls(ICC_WIN95_CLASSES);
     m_hint = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
                              instance, nullptr);
@@ -164,29 +165,38 @@ void TIRunFindForm::FormShow()
     Proc_FindApp();
 }
 
+std::vector<ProgramWindow> ProgramWindows(const std::u16string &fileNameLower)
+{
+    std::vector<ProgramWindow> found;
+    // The executables of 64-bit programs are examined under their real names.
+    const Wow64Redirection redirection;
+    for (HWND window : TopLevelWindows())
+    {
+        // Windows with a parent or an owner are parts of another window.
+        if (RootWnd(window) != window)
+            continue;
+        // Invisible and untitled windows give no path and so never match.
+        WndInfo info = GetWndInfo(window);
+        if (info.exePath.empty() || common::ToLower(FileNameOf(info.exePath)) != fileNameLower)
+            continue;
+        // One entry per title, ignoring case as the list's exact search does: the front-most window's.
+        const bool listed = std::any_of(found.begin(), found.end(), [&](const ProgramWindow &entry) {
+            return lstrcmpiW(W(entry.title), W(info.title)) == 0;
+        });
+        if (!listed)
+            found.push_back({window, std::move(info.title)});
+    }
+    return found;
+}
+
 void TIRunFindForm::Proc_FindApp()
 {
     SendMessageW(m_listBox, LB_RESETCONTENT, 0, 0);
     m_listBoxH.clear();
+    for (const ProgramWindow &entry : ProgramWindows(MTargetExe))
     {
-        // The executables of 64-bit programs are examined under their real names.
-        const Wow64Redirection redirection;
-        for (HWND window : TopLevelWindows())
-        {
-            // Windows with a parent or an owner are parts of another window.
-            if (RootWnd(window) != window)
-                continue;
-            // Invisible and untitled windows give no path and so never match.
-            const WndInfo info = GetWndInfo(window);
-            if (info.exePath.empty() || common::ToLower(FileNameOf(info.exePath)) != MTargetExe)
-                continue;
-            // The list's exact search ignores case: one entry per title, the front-most window's.
-            if (SendMessageW(m_listBox, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                             reinterpret_cast<LPARAM>(W(info.title))) != LB_ERR)
-                continue;
-            m_listBoxH.push_back(window);
-            SendMessageW(m_listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(info.title)));
-        }
+        m_listBoxH.push_back(entry.window);
+        SendMessageW(m_listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(entry.title)));
     }
     FitListBoxExtent(m_listBox);
 }
@@ -283,13 +293,14 @@ LRESULT TIRunFindForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return ModalForm::OnMessage(message, wParam, lParam);
 }
 
-LRESULT CALLBACK TIRunFindForm::ListBoxProcedure(HWND listBox, UINT message, WPARAM wParam, LPARAM lParam,
-                                                 UINT_PTR, DWORD_PTR self) noexcept
+LRESULT CALLBACK TIRunFindForm::ListBoxProcedure(HWND listBox, UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
+    auto *self = reinterpret_cast<TIRunFindForm *>(GetWindowLongPtrW(listBox, GWLP_USERDATA));
+    if (self == nullptr)
+        return DefWindowProcW(listBox, message, wParam, lParam);
     try
     {
-        if (message == WM_CHAR &&
-            reinterpret_cast<TIRunFindForm *>(self)->FormKeyPress(static_cast<wchar_t>(wParam)))
+        if (message == WM_CHAR && self->FormKeyPress(static_cast<wchar_t>(wParam)))
             return 0;
     }
     catch (...)
@@ -297,9 +308,7 @@ LRESULT CALLBACK TIRunFindForm::ListBoxProcedure(HWND listBox, UINT message, WPA
         gui::Application::Instance().ParkException(std::current_exception());
         return 0;
     }
-    if (message == WM_NCDESTROY)
-        RemoveWindowSubclass(listBox, ListBoxProcedure, kListBoxSubclassId);
-    return DefSubclassProc(listBox, message, wParam, lParam);
+    return CallWindowProcW(self->m_listBoxDefaultProcedure, listBox, message, wParam, lParam);
 }
 
 } // namespace procwin

@@ -16,6 +16,17 @@
 namespace procwin
 {
 
+// A window of a running program as the picker lists it.
+struct ProgramWindow
+{
+    HWND window;
+    std::u16string title;
+};
+
+// The visible, captioned top-level windows of the programs whose executable is named `fileNameLower`
+// (lower case), front-most first, one per title (titles that differ in case only count as one).
+std::vector<ProgramWindow> ProgramWindows(const std::u16string &fileNameLower);
+
 class TIRunFindForm : public gui::ModalForm
 {
   public:
@@ -75,8 +86,7 @@ class TIRunFindForm : public gui::ModalForm
     void WaitForSettingsFile();
     void SavePlacement();
     int Scale(int designPixels) const;
-    static LRESULT CALLBACK ListBoxProcedure(HWND listBox, UINT message, WPARAM wParam, LPARAM lParam,
-                                             UINT_PTR id, DWORD_PTR self) noexcept;
+    static LRESULT CALLBACK ListBoxProcedure(HWND listBox, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
     PlacementStore *m_placementStore; // not owned
     int m_dpi;
@@ -84,6 +94,7 @@ class TIRunFindForm : public gui::ModalForm
     std::vector<HWND> m_listBoxH; // not owned
     // Children and the tool tip: destroyed with the form.
     HWND m_listBox = nullptr;
+    WNDPROC m_listBoxDefaultProcedure = nullptr;
     HWND m_hint = nullptr;
 };
 

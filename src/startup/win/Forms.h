@@ -1,5 +1,5 @@
-// The program's forms, created in their fixed order: controller, icon panel (the normal build only),
-// running-program picker, key dialog.
+// The program's forms: the controller and the icon panel (the normal build only), created in that
+// order at the start; the running-program picker and the key dialog, created at their first use.
 #pragma once
 
 #include "controller/win/MainForm.h"
@@ -11,6 +11,8 @@
 #include "ui/win/PanelForm.h"
 #endif
 
+#include <optional>
+
 namespace startup
 {
 
@@ -18,17 +20,28 @@ struct Forms
 {
     Forms()
     {
-#ifdef KV2_ELEVATED
-        mainForm.SetCompanions(&runFindForm, &keyForm, nullptr);
-#else
-        mainForm.SetCompanions(&runFindForm, &keyForm, &panelForm);
+        controller::TmainForm::Companions companions{
+            .picker = [this]() -> procwin::TIRunFindForm & {
+                if (!runFindForm)
+                    runFindForm.emplace(&pickerSettings);
+                return *runFindForm;
+            },
+            .keyForm = [this]() -> ui::TKeyForm & {
+                if (!keyForm)
+                    keyForm.emplace();
+                return *keyForm;
+            },
+        };
+#ifndef KV2_ELEVATED
+        companions.panel = &panelForm;
 #endif
+        mainForm.SetCompanions(std::move(companions));
     }
     // The members go in the reverse order. The controller lets go of the others first: destroying a
     // window may activate another one, and the controller must not reach a form already gone.
     ~Forms()
     {
-        mainForm.SetCompanions(nullptr, nullptr, nullptr);
+        mainForm.SetCompanions({});
     }
     Forms(const Forms &) = delete;
     Forms &operator=(const Forms &) = delete;
@@ -38,8 +51,9 @@ struct Forms
     ui::TPanelForm panelForm{mainForm};
 #endif
     controller::PickerSettingsFile pickerSettings{Paths().SettingsFilePath};
-    procwin::TIRunFindForm runFindForm{&pickerSettings};
-    ui::TKeyForm keyForm;
+    // Made at their first use.
+    std::optional<procwin::TIRunFindForm> runFindForm;
+    std::optional<ui::TKeyForm> keyForm;
 };
 
 } // namespace startup

@@ -1,6 +1,7 @@
 #include "ui/win/PanelForm.h"
 
 #include "common/Text.h"
+#include "common/win/CommonControls.h"
 #include "common/win/SystemFonts.h"
 #include "common/win/WinText.h"
 #include "procwin/win/WindowEffects.h"
@@ -227,24 +228,6 @@ void TPanelForm::FormCreate()
     procwin::SetToolWindow(Handle());
     m_image = std::make_unique<TPanelImage>(*this);
 
-    INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&classes);
-    m_tooltip =
-        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0,
-                        0, 0, 0, Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (m_tooltip != nullptr)
-    {
-        TOOLINFOW tool{};
-        tool.cbSize = sizeof(tool);
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = Handle();
-        tool.uId = reinterpret_cast<UINT_PTR>(m_image->Handle());
-        tool.lpszText = const_cast<wchar_t *>(L"");
-        SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-        // Allows the tip's line breaks.
-        SendMessageW(m_tooltip, TTM_SETMAXTIPWIDTH, 0, 1000);
-    }
-
     m_owner.PanelFormCreate(*this);
     Proc_DispIcon(1);
     m_hintWindow = std::make_unique<TPanelHintWindow>(Handle());
@@ -292,11 +275,35 @@ void TPanelForm::ShowWaitingPicture(bool waiting)
     Proc_DispIcon(waiting ? 0 : 1);
 }
 
+// The picture's tool tip is made when the panel first shows: a panel that never shows (the tray icon
+// alone, the default) never loads the common controls.
+void TPanelForm::CreateTooltip()
+{
+    if (m_tooltip != nullptr || !common::win::LoadCommonControls(ICC_WIN95_CLASSES))
+        return;
+    m_tooltip =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0,
+                        0, 0, 0, Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (m_tooltip == nullptr)
+        return;
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(m_image->Handle());
+    tool.lpszText = const_cast<wchar_t *>(W(m_pictureHint));
+    SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    // Allows the tip's line breaks.
+    SendMessageW(m_tooltip, TTM_SETMAXTIPWIDTH, 0, 1000);
+}
+
 void TPanelForm::SetPictureHint(const std::u16string &hint)
 {
-    if (hint == m_pictureHint || m_tooltip == nullptr)
+    if (hint == m_pictureHint)
         return;
     m_pictureHint = hint;
+    if (m_tooltip == nullptr)
+        return;
     TOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
     tool.hwnd = Handle();
@@ -358,6 +365,7 @@ void TPanelForm::SetPanelVisible(bool visible)
 
 void TPanelForm::FormShow()
 {
+    CreateTooltip();
     procwin::CenterIfOffScreen(Handle());
     ApplyTopMost(); // shows the window
     m_mouseOver = false;

@@ -52,6 +52,7 @@ class TPanelForm : public gui::Window, public IconPanel
     void LoadTargetIcon(const std::u16string &file, int index);
     HICON ShownIcon();
     void FormShow();
+    void CreateTooltip();
     void ApplyTopMost();
     void PPSizeClick(int tag);
     void PPTopClick();
@@ -71,7 +72,7 @@ class TPanelForm : public gui::Window, public IconPanel
     gui::PopupMenu m_menu;
     std::unique_ptr<TPanelImage> m_image;
     std::unique_ptr<TPanelHintWindow> m_hintWindow;
-    HWND m_tooltip = nullptr; // destroyed with the form
+    HWND m_tooltip = nullptr; // destroyed with the form; made at the first showing
     TSimpleTimer m_timerHint;
     common::win::UniqueIcon m_waitingIcon; // image 0
     common::win::UniqueIcon m_targetIcon;  // image 1; null when the file has no usable icon
