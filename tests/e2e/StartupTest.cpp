@@ -268,7 +268,8 @@ bool LoadsModule(DWORD processId, const wchar_t *name)
     const common::win::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
     MODULEENTRY32W module{};
     module.dwSize = sizeof(module);
-    for (BOOL more = Module32FirstW(snapshot.Get(), &module); more; more = Module32NextW(snapshot.Get(), &module))
+    for (BOOL more = Module32FirstW(snapshot.Get(), &module); more;
+         more = Module32NextW(snapshot.Get(), &module))
         if (lstrcmpiW(module.szModule, name) == 0)
             return true;
     return false;

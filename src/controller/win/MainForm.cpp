@@ -412,8 +412,7 @@ void TmainForm::RunDialog(CommandDialog dialog)
         return;
     }
     case CommandDialog::WheelKey1:
-    case CommandDialog::WheelKey2:
-    {
+    case CommandDialog::WheelKey2: {
         if (!m_keyForm)
             return;
         ui::TKeyForm &keyForm = m_keyForm();

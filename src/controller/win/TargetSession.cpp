@@ -154,7 +154,8 @@ void TargetSession::FirstStart()
     if (m_picker)
     {
         m_listed.clear();
-        for (const procwin::ProgramWindow &entry : procwin::ProgramWindows(ProgramFileNameLower(task.ProgramPath)))
+        for (const procwin::ProgramWindow &entry :
+             procwin::ProgramWindows(ProgramFileNameLower(task.ProgramPath)))
             m_listed.push_back(entry.window);
         if (!m_listed.empty() &&
             m_view.Question(task.ProgramPath + u"の\r\n実行を検出しました。\r\n処理対象を修正しますか？",
@@ -290,8 +291,7 @@ void TargetSession::Attach(HWND target)
 // the same program that was not running before, the last of a pass in the system's order.
 HWND TargetSession::SearchTargetWindow(std::u16string &foundPath)
 {
-    ProgramWindowSearch search(ProgramFileNameLower(startup::Task().ProgramPath),
-                               m_listed, 0);
+    ProgramWindowSearch search(ProgramFileNameLower(startup::Task().ProgramPath), m_listed, 0);
     procwin::ProcessWindowEvents events(m_launchedProcess);
     m_wait.Run(
         [&] {

@@ -100,8 +100,8 @@ void TIRunFindForm::CreateControls()
     SendMessageW(m_listBox, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
     // The form sees Enter and Escape before the list does.
     SetWindowLongPtrW(m_listBox, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    m_listBoxDefaultProcedure = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(m_listBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TIRunFindForm::ListBoxProcedure)));
+    m_listBoxDefaultProcedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        m_listBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TIRunFindForm::ListBoxProcedure)));
     if (m_listBoxDefaultProcedure == nullptr)
         throw common::win::WinError("SetWindowLongPtrW");
 
@@ -293,7 +293,8 @@ LRESULT TIRunFindForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return ModalForm::OnMessage(message, wParam, lParam);
 }
 
-LRESULT CALLBACK TIRunFindForm::ListBoxProcedure(HWND listBox, UINT message, WPARAM wParam, LPARAM lParam) noexcept
+LRESULT CALLBACK TIRunFindForm::ListBoxProcedure(HWND listBox, UINT message, WPARAM wParam,
+                                                 LPARAM lParam) noexcept
 {
     auto *self = reinterpret_cast<TIRunFindForm *>(GetWindowLongPtrW(listBox, GWLP_USERDATA));
     if (self == nullptr)

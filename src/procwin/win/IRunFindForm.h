@@ -86,7 +86,8 @@ class TIRunFindForm : public gui::ModalForm
     void WaitForSettingsFile();
     void SavePlacement();
     int Scale(int designPixels) const;
-    static LRESULT CALLBACK ListBoxProcedure(HWND listBox, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    static LRESULT CALLBACK ListBoxProcedure(HWND listBox, UINT message, WPARAM wParam,
+                                             LPARAM lParam) noexcept;
 
     PlacementStore *m_placementStore; // not owned
     int m_dpi;
