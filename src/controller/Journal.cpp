@@ -3,6 +3,7 @@
 #include "common/Text.h"
 
 #include <algorithm>
+#include <string>
 
 namespace controller
 {
@@ -16,31 +17,16 @@ constexpr std::size_t kCaptionLimit = 1024;
 
 std::u16string Number(std::uint64_t value)
 {
-    std::u16string text;
-    do
-    {
-        text.insert(text.begin(), static_cast<char16_t>(u'0' + value % 10));
-        value /= 10;
-    } while (value != 0);
-    return text;
+    return common::Utf8ToUtf16(std::to_string(value));
 }
 
-// A decimal number without sign, of at most 20 digits, that fits in 64 bits.
+// A decimal number that is not negative (handles, process ids and times all are).
 std::optional<std::uint64_t> ParseNumber(std::u16string_view text)
 {
-    if (text.empty() || text.size() > 20)
+    const std::optional<std::int64_t> value = common::ParseInt64(text);
+    if (!value || *value < 0)
         return std::nullopt;
-    std::uint64_t value = 0;
-    for (char16_t c : text)
-    {
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        const std::uint64_t digit = static_cast<std::uint64_t>(c - u'0');
-        if (value > (UINT64_MAX - digit) / 10)
-            return std::nullopt;
-        value = value * 10 + digit;
-    }
-    return value;
+    return static_cast<std::uint64_t>(*value);
 }
 
 std::u16string SectionName(const procwin::ProcessIdentity &instance)
