@@ -123,6 +123,9 @@ TEST(TargetJournal, AnInstanceRecordsItsChangesOnceAndRemovesThemAtItsEnd)
     const std::u16string path = folder / u"Restore.ini";
     ChangedTarget target(u"Own");
     TargetJournal journal(path);
+    // Nothing changed yet (the tick says so while the target starts): the file is not even made.
+    journal.Record({});
+    EXPECT_EQ(GetFileAttributesW(common::win::W(path)), INVALID_FILE_ATTRIBUTES);
     journal.Record(target.Entry({}));
     ASSERT_EQ(ReadJournal(LoadIniFile(path)).size(), 1u);
     EXPECT_EQ(ReadJournal(LoadIniFile(path))[0].instance.id, GetCurrentProcessId());

@@ -55,6 +55,10 @@ TargetJournal::TargetJournal(std::u16string path, MayChange mayChange)
 {
     if (!m_mayChange)
         m_mayChange = [](DWORD processId) { return !procwin::RunsWithHigherRights(processId); };
+    // A new process has no line yet: telling it that nothing is changed needs no write.
+    JournalEntry nothing;
+    nothing.instance = m_self;
+    m_written = nothing;
 }
 
 bool TargetJournal::Update(const std::function<void(common::IniDocument &)> &change) noexcept

@@ -44,7 +44,7 @@ class TargetJournal
     std::u16string m_path;
     MayChange m_mayChange;
     procwin::ProcessIdentity m_self;
-    std::optional<JournalEntry> m_written; // empty: unknown, the next record writes
+    std::optional<JournalEntry> m_written; // empty: unknown (a write failed), the next record writes
 };
 
 } // namespace controller

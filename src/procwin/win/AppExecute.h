@@ -28,11 +28,11 @@ void SetTargetWnd(HWND window);
 HWND TargetSubWnd();
 void SetTargetSubWnd(HWND window);
 
-// Raised when the target cannot be started; the message is the command line followed by
-// "を起動できません。" (UTF-8 in what(), UTF-16 in Text()).
 // ERROR_ELEVATION_REQUIRED, which not every toolchain's headers name.
 constexpr DWORD kErrorElevationRequired = 740;
 
+// Raised when the target cannot be started; the message is the command line followed by
+// "を起動できません。" (UTF-8 in what(), UTF-16 in Text()).
 class LaunchError : public std::runtime_error
 {
   public:
