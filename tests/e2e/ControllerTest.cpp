@@ -172,6 +172,8 @@ TEST(Controller, SecondStartHandsOverOnlyWithNoDoubleStart)
         EXPECT_EQ(question->text,
                   TargetProgram() + u"の\r\n実行を検出しました。\r\n処理対象を修正しますか？");
         EXPECT_EQ(question->buttons, (std::vector<int>{IDYES, IDNO}));
+        // Asked beside its tray icon, through which the user knows whose question it is.
+        EXPECT_TRUE(TrayIconShown(second.Id()));
         PostMessageW(box, WM_COMMAND, IDNO, 0);
         int targets = 0;
         WaitUntil(
@@ -526,7 +528,8 @@ TEST(Controller, AKv2EndedByForceLeavesItsTargetAsItWasOnceAnyKv2Starts)
     // Given back once: the record is gone, and the first target is no business of the second KV2.
     common::win::StringList journal;
     common::win::LoadTextFile(journal, DataFolder() + u"Restore.ini", common::TextEncoding::Ansi);
-    const std::u16string section = u"[Instance " + common::Utf8ToUtf16(std::to_string(first.Kv2Process().Id())) + u" ";
+    const std::u16string section =
+        u"[Instance " + common::Utf8ToUtf16(std::to_string(first.Kv2Process().Id())) + u" ";
     EXPECT_EQ(common::JoinLines(journal).find(section), std::u16string::npos);
 }
 

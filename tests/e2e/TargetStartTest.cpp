@@ -55,6 +55,18 @@ std::u16string ExeOf(HWND window)
     return common::ToLower(procwin::GetWndExePath(window));
 }
 
+HWND PanelOf(DWORD processId)
+{
+    for (HWND window : ProcessWindows(processId))
+    {
+        wchar_t name[32] = {};
+        GetClassNameW(window, name, 32);
+        if (lstrcmpW(name, L"TPanelForm") == 0)
+            return window;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 TEST(TargetStart, ProgramInAFolderWithBlanksIsStartedExactly)
@@ -123,6 +135,62 @@ TEST(TargetStart, CommandsRunWhileTheTargetIsStillStartingUp)
     // Found within a second of appearing, and given its options.
     EXPECT_TRUE(WaitUntil([&] { return IsTopMost(target); }, 1500ms));
     EXPECT_EQ(ProcessesNamed(u"KV2Target.exe").size(), 1u);
+}
+
+TEST(TargetStart, TheProgramIsOnItsWayBeforeKv2ShowsItself)
+{
+    // The program's own start-up, the longest part of a start, runs beside the making of KV2's tray
+    // icon and icon window: the program is running when either first appears. It then sleeps before
+    // its window while both are shown.
+    Scenario scenario("[Tray Option]\r\nDisplay=2\r\n", "--busy 3000");
+    Process kv2(Kv2(), Quoted(scenario.TaskFile()));
+    bool launchedFirst = false;
+    const auto until = std::chrono::steady_clock::now() + 20s;
+    while (std::chrono::steady_clock::now() < until)
+    {
+        if (PanelOf(kv2.Id()) != nullptr || TrayIconShown(kv2.Id()))
+        {
+            launchedFirst = !ProcessesNamed(u"KV2Target.exe").empty();
+            break;
+        }
+        Sleep(1);
+    }
+    EXPECT_TRUE(launchedFirst);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(PanelOf(kv2.Id())) && TrayIconShown(kv2.Id()); }, 5s));
+    EXPECT_EQ(scenario.FindTarget(), nullptr) << "the program showed its window too early to prove anything";
+    PostMessageW(WaitForController(kv2, TargetProgram()), WM_CLOSE, 0, 0);
+    EXPECT_EQ(kv2.WaitForExit(20s), 0u);
+}
+
+TEST(TargetStart, AStartThatLaunchesNothingStillShowsKv2)
+{
+    // Told not to start the program, or given one that cannot start, a resident KV2 stays behind its
+    // tray icon and icon window.
+    TempFolder temp;
+    const std::u16string fake = temp / u"fake.exe";
+    WriteBytes(fake, "this is not a program");
+    const struct
+    {
+        const char *name;
+        std::u16string program;
+        const char *extra;
+    } starts[] = {
+        {"not started", TargetProgram(), "[Execute]\r\nYesNo=No\r\n"},
+        {"cannot start", fake, ""},
+    };
+    for (const auto &[name, program, extra] : starts)
+    {
+        const std::u16string taskFile = temp / u"start.KV2";
+        WriteBytes(taskFile, Utf16File("[Program]\r\nName=" + common::Utf16ToUtf8(program) + "\r\n" + extra +
+                                       "[Tray Option]\r\nLive=1\r\nDisplay=2\r\n"));
+        Process kv2(Kv2(), Quoted(taskFile));
+        EXPECT_TRUE(
+            WaitUntil([&] { return IsWindowVisible(PanelOf(kv2.Id())) && TrayIconShown(kv2.Id()); }, 10s))
+            << name;
+        EXPECT_EQ(kv2.WaitForExit(0ms), static_cast<DWORD>(STILL_ACTIVE)) << name;
+        PostMessageW(WaitForController(kv2, program), WM_CLOSE, 0, 0);
+        EXPECT_EQ(kv2.WaitForExit(20s), 0u) << name;
+    }
 }
 
 TEST(TargetStart, QuitWhileTheTargetIsStillStartingUpEndsKv2)

@@ -12,6 +12,10 @@ namespace controller
 class ControllerView
 {
   public:
+    // The tray icon and the icon window appear (once; later calls do nothing). The first start shows
+    // them as soon as the program is launched, so that its start-up runs beside their making, or before
+    // it asks the user anything, or when it ends without a launch.
+    virtual void ShowViews() = 0;
     // The waiting image while a start is under way; the target's icon otherwise.
     virtual void ShowStarting(bool starting) = 0;
     // The tray tip and the icon window's hint.

@@ -126,18 +126,12 @@ TmainForm::~TmainForm()
         DestroyWindow(Handle());
 }
 
-void TmainForm::SetCompanions(Companions companions)
+void TmainForm::SetCompanions(Companions *companions) noexcept
 {
-    m_keyForm = std::move(companions.keyForm);
-    m_panel = companions.panel;
-    m_session.SetPicker(std::move(companions.picker));
-    // A duplicate start that hands over shows nothing.
-    if (m_panel != nullptr && m_timer.Enabled())
-    {
-        m_panel->Proc_ImageWClick(m_model.options.Click);
-        m_panel->SetPictureHint(m_trayIcon.Hint());
-        m_panel->SetPanelVisible(m_model.options.Display == 1 || m_model.options.Display == 2);
-    }
+    m_companions = companions;
+    if (companions == nullptr)
+        m_panel = nullptr;
+    m_session.SetCompanions(companions);
 }
 
 void TmainForm::FormCreate()
@@ -164,26 +158,44 @@ void TmainForm::FormCreate()
     m_panelOptions = options;
     MenuChanged();
 
+    // A duplicate start that hands over shows nothing. Otherwise the first look starts the target, and
+    // the views appear once it is launched.
     if (!(m_model.options.WExecute && HandOver()))
     {
         SetWindowTextW(Handle(), W(u"KV2-" + task.ProgramPath));
-        m_waitingIcon.Reset(static_cast<HICON>(
-            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KV2_WAIT), IMAGE_ICON,
-                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
-        m_targetIcon.Reset(
-            common::win::GetAssociatedIcon(task.IconFile, static_cast<std::uint16_t>(task.IconIndex)));
-        m_trayIcon.SetIconList({m_waitingIcon.Get(), m_targetIcon.Get()});
-        m_trayIcon.SetIconIndex(1);
-        m_trayIcon.SetHint(task.CommandLine);
-        m_trayIcon.SetPopupMenu(m_menu.Handle(), Handle());
-        m_trayIcon.SetEnabled(true);
-        m_trayIcon.SetIconVisible(TrayIconShown(m_model.options.Display));
-        WireClicks();
         m_timer.SetInterval(kMonitorInterval);
         m_timer.SetEnabled(true);
         m_monitor.ScheduleFirstStart();
         PostMessageW(Handle(), WM_FIRSTLOOK, 0, 0);
     }
+}
+
+void TmainForm::ShowViews()
+{
+    if (m_viewsShown)
+        return;
+    m_viewsShown = true;
+    const startup::TaskDefinition &task = startup::Task();
+    m_waitingIcon.Reset(static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KV2_WAIT), IMAGE_ICON,
+                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
+    m_targetIcon.Reset(
+        common::win::GetAssociatedIcon(task.IconFile, static_cast<std::uint16_t>(task.IconIndex)));
+    const bool starting = m_state.Within(Phase::Starting);
+    m_trayIcon.SetIconList({m_waitingIcon.Get(), m_targetIcon.Get()});
+    m_trayIcon.SetIconIndex(starting ? 0 : 1);
+    if (m_trayIcon.Hint().empty())
+        m_trayIcon.SetHint(task.CommandLine);
+    m_trayIcon.SetPopupMenu(m_menu.Handle(), Handle());
+    m_trayIcon.SetEnabled(true);
+    m_trayIcon.SetIconVisible(TrayIconShown(m_model.options.Display));
+    if (m_companions != nullptr && (m_panel = m_companions->Panel()) != nullptr)
+    {
+        m_panel->ShowWaitingPicture(starting);
+        m_panel->SetPictureHint(m_trayIcon.Hint());
+        m_panel->SetPanelVisible(m_model.options.Display == 1 || m_model.options.Display == 2);
+    }
+    WireClicks();
 
     m_hookHotKey = std::make_unique<ui::THookHotKey>(Handle());
     m_hookHotKey->SetActivate(false);
@@ -192,7 +204,8 @@ void TmainForm::FormCreate()
             ActivateTarget();
     });
     if (!task.HotKeyText.empty())
-        m_model.hotKeyTaken = !m_hookHotKey->Add(1, ui::TextToShortCut(task.HotKeyText, ui::LayoutKeyNames()));
+        m_model.hotKeyTaken =
+            !m_hookHotKey->Add(1, ui::TextToShortCut(task.HotKeyText, ui::LayoutKeyNames()));
 
     if (!procwin::IsWinEventHookInstalled())
         procwin::WinEventHookStart(
@@ -413,9 +426,9 @@ void TmainForm::RunDialog(CommandDialog dialog)
     }
     case CommandDialog::WheelKey1:
     case CommandDialog::WheelKey2: {
-        if (!m_keyForm)
+        if (m_companions == nullptr)
             return;
-        ui::TKeyForm &keyForm = m_keyForm();
+        ui::TKeyForm &keyForm = m_companions->KeyForm();
         if (keyForm.ShowModal(Handle()) == ui::TKeyForm::kResultOK)
             (dialog == CommandDialog::WheelKey1 ? m_model.options.WheelKey1 : m_model.options.WheelKey2) =
                 keyForm.KeyText();
@@ -453,15 +466,15 @@ void TmainForm::RunFlow(CommandFlow flow)
 
 void TmainForm::PPMenuPopup()
 {
-    m_menu.SetCaption(kPPWheelKeyEdit1, WheelKeyCaption(u"シングルクリック　キー", m_model.options.WheelKey1));
+    m_menu.SetCaption(kPPWheelKeyEdit1,
+                      WheelKeyCaption(u"シングルクリック　キー", m_model.options.WheelKey1));
     m_menu.SetCaption(kPPWheelKeyEdit2, WheelKeyCaption(u"ダブルクリック　キー", m_model.options.WheelKey2));
     MenuChanged();
 }
 
 void TmainForm::PPPriorityClick()
 {
-    if (const std::optional<int> tag =
-            PriorityTagOfClass(procwin::GetWndPriority(m_session.TargetWnd())))
+    if (const std::optional<int> tag = PriorityTagOfClass(procwin::GetWndPriority(m_session.TargetWnd())))
         m_model.priorityTag = tag;
     MenuChanged();
 }

@@ -14,6 +14,7 @@
 #include "controller/MenuModel.h"
 #include "controller/Options.h"
 #include "controller/win/CloseFlows.h"
+#include "controller/win/Companions.h"
 #include "controller/win/ControllerView.h"
 #include "controller/win/ControllerWait.h"
 #include "controller/win/Monitor.h"
@@ -29,15 +30,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-
-namespace procwin
-{
-class TIRunFindForm;
-}
-namespace ui
-{
-class TKeyForm;
-}
 
 namespace controller
 {
@@ -56,15 +48,8 @@ class TmainForm : public gui::Window, public ui::PanelOwner, private ControllerV
     TmainForm();
     ~TmainForm() override;
 
-    // The forms besides the controller; not owned, they outlive its use of them. The picker and the key
-    // dialog are rarely wanted and are made at their first use, by these functions.
-    struct Companions
-    {
-        std::function<procwin::TIRunFindForm &()> picker;
-        std::function<ui::TKeyForm &()> keyForm;
-        ui::IconPanel *panel = nullptr; // null in the elevated build, which has none
-    };
-    void SetCompanions(Companions companions);
+    // The forms besides the controller (null: none, as at the end).
+    void SetCompanions(Companions *companions) noexcept;
 
     // The message loop has ended, whoever ended it (a WM_QUIT from another program skips the close):
     // the target is given back what must not be lost.
@@ -95,6 +80,7 @@ class TmainForm : public gui::Window, public ui::PanelOwner, private ControllerV
 
   private:
     // ControllerView
+    void ShowViews() override;
     void ShowStarting(bool starting) override;
     void ShowTip(const std::u16string &tip) override;
     void ShowTitle(const std::u16string &title) override;
@@ -134,16 +120,17 @@ class TmainForm : public gui::Window, public ui::PanelOwner, private ControllerV
     ui::TSimpleTimer m_timerClose;
     std::unique_ptr<ui::THookHotKey> m_hookHotKey;
 
-    std::function<ui::TKeyForm &()> m_keyForm;
-    ui::IconPanel *m_panel = nullptr;           // not owned
+    Companions *m_companions = nullptr;
+    ui::IconPanel *m_panel = nullptr; // made by ShowViews
+    bool m_viewsShown = false;
 
     // The one record of the controller's state: the target's options (translucency, caption text, the
     // remembered rectangle, the wheel keys and the display mode are its TransValue, Edit, X/Y/W/H,
     // WheelKey1/2 and Display) and what the menu shows of the target. The menu is drawn from it,
     // commands change it, saves write its options.
     MenuInputs m_model;
-    TrayOptions m_panelOptions; // the panel's keys as loaded, saved back when there is no panel
-    OptionStore m_optionStore;  // declared after what CurrentOptions reads
+    TrayOptions m_panelOptions;            // the panel's keys as loaded, saved back when there is no panel
+    OptionStore m_optionStore;             // declared after what CurrentOptions reads
     std::optional<MenuInputs> m_drawnMenu; // what MenuChanged drew last
 
     ControllerState m_state; // what the controller is doing; its waits nest

@@ -149,20 +149,37 @@ HWND TargetSession::TargetSubWnd() const noexcept
 
 void TargetSession::FirstStart()
 {
+    try
+    {
+        LaunchFirst();
+    }
+    catch (...)
+    {
+        m_view.ShowViews();
+        throw;
+    }
+    m_view.ShowViews();
+}
+
+void TargetSession::LaunchFirst()
+{
     const startup::TaskDefinition &task = startup::Task();
     bool adopted = false;
-    if (m_picker)
+    if (m_companions != nullptr)
     {
         m_listed.clear();
         for (const procwin::ProgramWindow &entry :
              procwin::ProgramWindows(ProgramFileNameLower(task.ProgramPath)))
             m_listed.push_back(entry.window);
-        if (!m_listed.empty() &&
-            m_view.Question(task.ProgramPath + u"の\r\n実行を検出しました。\r\n処理対象を修正しますか？",
-                            kQuestionStyle) == IDYES)
+        if (!m_listed.empty())
         {
-            Modify();
-            adopted = true;
+            m_view.ShowViews();
+            if (m_view.Question(task.ProgramPath + u"の\r\n実行を検出しました。\r\n処理対象を修正しますか？",
+                                kQuestionStyle) == IDYES)
+            {
+                Modify();
+                adopted = true;
+            }
         }
     }
     if (task.NoExecute)
@@ -214,6 +231,7 @@ bool TargetSession::Start()
         const std::vector<HWND> before = m_listed;
         const auto waitForStart = [&](DWORD launched, const std::function<bool()> &settled,
                                       std::span<const HANDLE> signals) {
+            m_view.ShowViews();
             ProgramWindowSearch search(programName, before, launched);
             procwin::ProcessWindowEvents events(launched);
             std::u16string path;
@@ -225,10 +243,9 @@ bool TargetSession::Start()
         };
         try
         {
-            m_launchedProcess =
-                procwin::ExecuteApp(task.ProgramPath, task.ProgramOption, task.WorkDir, task.PriorityClass,
-                                    usePlace ? std::optional<procwin::Bounds>(remembered) : std::nullopt,
-                                    waitForStart);
+            m_launchedProcess = procwin::ExecuteApp(
+                task.ProgramPath, task.ProgramOption, task.WorkDir, task.PriorityClass,
+                usePlace ? std::optional<procwin::Bounds>(remembered) : std::nullopt, waitForStart);
         }
         catch (const procwin::LaunchError &error)
         {
@@ -332,7 +349,8 @@ bool TargetSession::HandToElevatedBuild()
 void TargetSession::AskProgramChange(const std::u16string &foundPath)
 {
     startup::TaskDefinition &task = startup::Task();
-    if (m_view.Question(u"プログラムを\r\n" + task.ProgramPath + u"から\r\n" + foundPath + u"に\r\n変更しますか？",
+    if (m_view.Question(u"プログラムを\r\n" + task.ProgramPath + u"から\r\n" + foundPath +
+                            u"に\r\n変更しますか？",
                         kQuestionStyle) != IDYES)
         return;
     task.ProgramPath = foundPath;
@@ -365,11 +383,11 @@ void TargetSession::Activate()
 
 void TargetSession::Modify()
 {
-    if (!m_picker)
+    if (m_companions == nullptr)
         return;
     m_view.SetClicksEnabled(false);
     const OnExit reenable([this] { m_view.SetClicksEnabled(true); });
-    procwin::TIRunFindForm &picker = m_picker();
+    procwin::TIRunFindForm &picker = m_companions->Picker();
     picker.MTargetExe = ProgramFileNameLower(startup::Task().ProgramPath);
     picker.MTargetHandle = nullptr;
     picker.ShowModal(m_view.Window());

@@ -5,6 +5,7 @@
 
 #include "controller/ControllerState.h"
 #include "controller/MenuModel.h"
+#include "controller/win/Companions.h"
 #include "controller/win/ControllerView.h"
 #include "controller/win/ControllerWait.h"
 #include "controller/win/SettingsKeeper.h"
@@ -15,11 +16,6 @@
 
 #include <functional>
 #include <string>
-
-namespace procwin
-{
-class TIRunFindForm;
-}
 
 namespace controller
 {
@@ -35,11 +31,11 @@ class TargetSession
     {
     }
 
-    // The picker, made at its first use by `picker` (not owned); empty when there is none. With a picker,
-    // the first start looks for copies of the program already running.
-    void SetPicker(std::function<procwin::TIRunFindForm &()> picker)
+    // The forms that give the picker (null: none). With a picker, the first start looks for copies of
+    // the program already running.
+    void SetCompanions(Companions *companions) noexcept
     {
-        m_picker = std::move(picker);
+        m_companions = companions;
     }
 
     // The target window and the second window that carries its frame (null: none). Not owned.
@@ -57,7 +53,7 @@ class TargetSession
     }
 
     // The first tick's start: offers running copies of the program to the picker, then starts the target
-    // unless the task says not to.
+    // unless the task says not to. The views appear on every way out, a failed launch included.
     void FirstStart();
     // Starts the target and waits for its window; false when no window was attached (a message has
     // said so unless KV2 is closing or the wait was stopped).
@@ -98,6 +94,7 @@ class TargetSession
     void End();
 
   private:
+    void LaunchFirst();
     HWND SearchTargetWindow(std::u16string &foundPath);
     void AskProgramChange(const std::u16string &foundPath);
     bool HandToElevatedBuild();
@@ -108,7 +105,7 @@ class TargetSession
     ControllerState &m_state;
     ControllerWait &m_wait;
     ControllerView &m_view;
-    std::function<procwin::TIRunFindForm &()> m_picker;
+    Companions *m_companions = nullptr;
     // The program's windows as last listed (at the first start, or by the picker), which a start does
     // not take for its own. Not owned.
     std::vector<HWND> m_listed;

@@ -1,5 +1,6 @@
-// The program's forms: the controller and the icon panel (the normal build only), created in that
-// order at the start; the running-program picker and the key dialog, created at their first use.
+// The program's forms: the controller, created at the start; the icon panel (the normal build only),
+// created with the tray icon once the target is launched; the running-program picker and the key
+// dialog, created at their first use.
 #pragma once
 
 #include "controller/win/MainForm.h"
@@ -16,42 +17,50 @@
 namespace startup
 {
 
-struct Forms
+struct Forms : controller::Companions
 {
     Forms()
     {
-        controller::TmainForm::Companions companions{
-            .picker = [this]() -> procwin::TIRunFindForm & {
-                if (!runFindForm)
-                    runFindForm.emplace(&pickerSettings);
-                return *runFindForm;
-            },
-            .keyForm = [this]() -> ui::TKeyForm & {
-                if (!keyForm)
-                    keyForm.emplace();
-                return *keyForm;
-            },
-        };
-#ifndef KV2_ELEVATED
-        companions.panel = &panelForm;
-#endif
-        mainForm.SetCompanions(std::move(companions));
+        mainForm.SetCompanions(this);
     }
     // The members go in the reverse order. The controller lets go of the others first: destroying a
     // window may activate another one, and the controller must not reach a form already gone.
     ~Forms()
     {
-        mainForm.SetCompanions({});
+        mainForm.SetCompanions(nullptr);
     }
     Forms(const Forms &) = delete;
     Forms &operator=(const Forms &) = delete;
 
+    procwin::TIRunFindForm &Picker() override
+    {
+        if (!runFindForm)
+            runFindForm.emplace(&pickerSettings);
+        return *runFindForm;
+    }
+    ui::TKeyForm &KeyForm() override
+    {
+        if (!keyForm)
+            keyForm.emplace();
+        return *keyForm;
+    }
+    ui::IconPanel *Panel() override
+    {
+#ifdef KV2_ELEVATED
+        return nullptr;
+#else
+        if (!panelForm)
+            panelForm.emplace(mainForm);
+        return &*panelForm;
+#endif
+    }
+
     controller::TmainForm mainForm;
+    // Made when they are first wanted.
 #ifndef KV2_ELEVATED
-    ui::TPanelForm panelForm{mainForm};
+    std::optional<ui::TPanelForm> panelForm;
 #endif
     controller::PickerSettingsFile pickerSettings{Paths().SettingsFilePath};
-    // Made at their first use.
     std::optional<procwin::TIRunFindForm> runFindForm;
     std::optional<ui::TKeyForm> keyForm;
 };

@@ -187,6 +187,9 @@ bool TCoolTrayIcon::SetIconVisible(bool visible)
 
 bool TCoolTrayIcon::Notify(DWORD command)
 {
+    // The shell hears of changes to an icon it shows only.
+    if (command == NIM_MODIFY && !m_visible)
+        return false;
     m_data.hIcon = m_icon.Get();
     FillTip(m_data.szTip, m_showHint ? std::u16string_view(m_hint) : std::u16string_view());
     return Shell_NotifyIconW(command, &m_data) != FALSE;

@@ -1,0 +1,31 @@
+// The forms besides the controller, which their owner makes when the controller first wants each: the
+// picker and the key dialog at their first use (they are rarely wanted), the icon panel with the tray
+// icon. The controller owns none of them; they outlive its use of them.
+#pragma once
+
+namespace procwin
+{
+class TIRunFindForm;
+}
+namespace ui
+{
+class IconPanel;
+class TKeyForm;
+} // namespace ui
+
+namespace controller
+{
+
+class Companions
+{
+  public:
+    virtual procwin::TIRunFindForm &Picker() = 0;
+    virtual ui::TKeyForm &KeyForm() = 0;
+    // Null in the elevated build, which has no panel.
+    virtual ui::IconPanel *Panel() = 0;
+
+  protected:
+    ~Companions() = default;
+};
+
+} // namespace controller
