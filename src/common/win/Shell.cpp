@@ -1,9 +1,34 @@
 #include "common/win/Shell.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 namespace common::win
 {
+
+namespace
+{
+
+bool g_inApartment = false;
+bool g_apartmentTried = false;
+
+} // namespace
+
+void EnterComApartment() noexcept
+{
+    if (g_apartmentTried)
+        return;
+    g_apartmentTried = true;
+    g_inApartment = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+}
+
+void LeaveComApartment() noexcept
+{
+    if (g_inApartment)
+        CoUninitialize();
+    g_inApartment = false;
+    g_apartmentTried = false;
+}
 
 HICON GetAssociatedIcon(const std::u16string &fileName, int index)
 {
@@ -14,6 +39,7 @@ HICON GetAssociatedIcon(const std::u16string &fileName, int index)
     wchar_t path[MAX_PATH] = {};
     fileName.copy(reinterpret_cast<char16_t *>(path), fileName.size());
     WORD iconIndex = static_cast<WORD>(index);
+    EnterComApartment();
     if (HICON icon = ExtractAssociatedIconW(GetModuleHandleW(nullptr), path, &iconIndex))
         return icon;
     // A shared system icon must not be destroyed: the caller gets a copy of its own.

@@ -1,6 +1,7 @@
 #include "procwin/win/AppExecute.h"
 
 #include "common/Text.h"
+#include "common/win/Shell.h"
 #include "common/win/Unique.h"
 #include "common/win/WinText.h"
 #include "procwin/LaunchPlan.h"
@@ -243,6 +244,7 @@ struct TextVariant
 bool DesktopShell(ComPtr<IShellDispatch2> &shell)
 {
     ComPtr<IShellWindows> windows;
+    common::win::EnterComApartment();
     if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
                                 windows.PutVoid())))
         return false;
@@ -304,6 +306,7 @@ bool StartThroughShell(const std::u16string &programPath, const std::u16string &
     info.lpFile = common::win::W(programPath);
     info.lpParameters = common::win::W(arguments);
     info.nShow = SW_SHOWNORMAL;
+    common::win::EnterComApartment();
     return ShellExecuteExW(&info) != FALSE;
 }
 

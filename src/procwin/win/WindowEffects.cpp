@@ -1,5 +1,6 @@
 #include "procwin/win/WindowEffects.h"
 
+#include "common/win/Shell.h"
 #include "common/win/SystemLibrary.h"
 #include "common/win/WinError.h"
 #include "common/win/WinText.h"
@@ -184,6 +185,7 @@ ITaskbarList *TaskbarList()
     if (g_taskbarList != nullptr || !g_taskbarWanted)
         return g_taskbarList;
     g_taskbarWanted = false; // one try: a failure is reported once, not at every change
+    common::win::EnterComApartment();
     IUnknown *unknown = nullptr;
     HRESULT result = CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
                                       IID_IUnknown, reinterpret_cast<void **>(&unknown));

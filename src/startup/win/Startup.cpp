@@ -1,6 +1,7 @@
 #include "startup/win/Startup.h"
 
 #include "common/Text.h"
+#include "common/win/Shell.h"
 #include "common/win/TextFile.h"
 #include "common/win/Unique.h"
 #include "common/win/WinText.h"
@@ -13,8 +14,6 @@
 #include "startup/win/SystemFileProbe.h"
 
 #include <windows.h>
-
-#include <objbase.h>
 
 #include <optional>
 
@@ -65,8 +64,6 @@ int RunProgram()
     // run side by side, each managing its own target.
     common::win::UniqueHandle mutex(CreateMutexW(nullptr, FALSE, kMutexName));
 
-    // The shell's taskbar-list object is a COM object of this thread's apartment.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     std::optional<Forms> forms;
     try
     {
@@ -80,8 +77,7 @@ int RunProgram()
     application.Run();
     forms->mainForm.LoopEnded();
     forms.reset();
-    if (SUCCEEDED(com))
-        CoUninitialize();
+    common::win::LeaveComApartment();
     ReleaseMutex(mutex.Get());
     return 0;
 }
