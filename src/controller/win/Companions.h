@@ -1,6 +1,6 @@
-// The forms besides the controller, which their owner makes when the controller first wants each: the
-// picker and the key dialog at their first use (they are rarely wanted), the icon panel with the tray
-// icon. The controller owns none of them; they outlive its use of them.
+// The forms besides the controller, which their owner makes when the controller first wants each (they
+// are rarely wanted): the picker and the key dialog at their first use, the icon panel when it is
+// first shown. The controller owns none of them; they outlive its use of them.
 #pragma once
 
 namespace procwin

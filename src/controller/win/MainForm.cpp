@@ -188,14 +188,8 @@ void TmainForm::ShowViews()
         m_trayIcon.SetHint(task.CommandLine);
     m_trayIcon.SetPopupMenu(m_menu.Handle(), Handle());
     m_trayIcon.SetEnabled(true);
-    m_trayIcon.SetIconVisible(TrayIconShown(m_model.options.Display));
-    if (m_companions != nullptr && (m_panel = m_companions->Panel()) != nullptr)
-    {
-        m_panel->ShowWaitingPicture(starting);
-        m_panel->SetPictureHint(m_trayIcon.Hint());
-        m_panel->SetPanelVisible(m_model.options.Display == 1 || m_model.options.Display == 2);
-    }
     WireClicks();
+    ShowDisplayMode(m_model.options.Display);
 
     m_hookHotKey = std::make_unique<ui::THookHotKey>(Handle());
     m_hookHotKey->SetActivate(false);
@@ -529,11 +523,23 @@ void TmainForm::OpenTaskEditor()
         procwin::StartProgram(notepad, quoted, u"");
 }
 
+// The icon panel is made when it is first shown: most tasks never show it.
 void TmainForm::ShowDisplayMode(int displayMode)
 {
     m_trayIcon.SetIconVisible(TrayIconShown(displayMode));
+    const bool panelShown = displayMode == 1 || displayMode == 2;
+    if (m_panel == nullptr && panelShown && m_companions != nullptr)
+    {
+        m_panel = m_companions->Panel();
+        if (m_panel != nullptr)
+        {
+            m_panel->ShowWaitingPicture(m_state.Within(Phase::Starting));
+            m_panel->SetPictureHint(m_trayIcon.Hint());
+            m_panel->Proc_ImageWClick(m_model.options.Click);
+        }
+    }
     if (m_panel != nullptr)
-        m_panel->SetPanelVisible(displayMode == 1 || displayMode == 2);
+        m_panel->SetPanelVisible(panelShown);
 }
 
 // ---------------------------------------------------------------------------------------------------

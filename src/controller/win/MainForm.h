@@ -121,7 +121,7 @@ class TmainForm : public gui::Window, public ui::PanelOwner, private ControllerV
     std::unique_ptr<ui::THookHotKey> m_hookHotKey;
 
     Companions *m_companions = nullptr;
-    ui::IconPanel *m_panel = nullptr; // made by ShowViews
+    ui::IconPanel *m_panel = nullptr; // made when it is first shown
     bool m_viewsShown = false;
 
     // The one record of the controller's state: the target's options (translucency, caption text, the

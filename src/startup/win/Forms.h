@@ -1,6 +1,6 @@
 // The program's forms: the controller, created at the start; the icon panel (the normal build only),
-// created with the tray icon once the target is launched; the running-program picker and the key
-// dialog, created at their first use.
+// created when it is first shown; the running-program picker and the key dialog, created at their
+// first use.
 #pragma once
 
 #include "controller/win/MainForm.h"
