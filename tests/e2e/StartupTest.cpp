@@ -284,14 +284,7 @@ TEST(Startup, ThePickerTheKeyDialogAndTheCommonControlsWaitForTheirFirstUse)
     ASSERT_NE(scenario.WaitForTarget(), nullptr);
     const DWORD kv2 = scenario.Kv2Process().Id();
     const auto hasWindow = [&](const wchar_t *className) {
-        for (HWND window : ProcessWindows(kv2))
-        {
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            if (lstrcmpW(name, className) == 0)
-                return true;
-        }
-        return false;
+        return ProcessWindowOfClass(kv2, className) != nullptr;
     };
     ASSERT_TRUE(LoadsModule(kv2, L"user32.dll")); // the snapshot sees KV2's modules
     EXPECT_FALSE(LoadsModule(kv2, L"comctl32.dll"));

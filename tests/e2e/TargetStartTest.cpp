@@ -57,14 +57,7 @@ std::u16string ExeOf(HWND window)
 
 HWND PanelOf(DWORD processId)
 {
-    for (HWND window : ProcessWindows(processId))
-    {
-        wchar_t name[32] = {};
-        GetClassNameW(window, name, 32);
-        if (lstrcmpW(name, L"TPanelForm") == 0)
-            return window;
-    }
-    return nullptr;
+    return ProcessWindowOfClass(processId, L"TPanelForm");
 }
 
 } // namespace

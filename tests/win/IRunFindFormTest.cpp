@@ -131,6 +131,7 @@ int ShowModalWith(TIRunFindForm &form, const std::function<void(HWND form)> &use
         if (!WaitUntil([&] { return IsWindowVisible(window) && GetForegroundWindow() == window; }, 20s))
         {
             ADD_FAILURE() << "the picker did not show";
+            PostMessageW(window, WM_CLOSE, 0, 0); // the modal loop ends, and the test with it
             return;
         }
         user(window);

@@ -177,6 +177,18 @@ std::vector<HWND> ProcessWindows(DWORD processId)
     return search.windows;
 }
 
+HWND ProcessWindowOfClass(DWORD processId, const wchar_t *className)
+{
+    for (HWND window : ProcessWindows(processId))
+    {
+        wchar_t name[256] = {};
+        GetClassNameW(window, name, 256);
+        if (lstrcmpW(name, className) == 0)
+            return window;
+    }
+    return nullptr;
+}
+
 std::u16string WindowText(HWND window)
 {
     wchar_t buffer[1024] = {};

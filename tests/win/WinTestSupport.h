@@ -101,6 +101,9 @@ class Process
 // The top-level windows of a process, visible or not.
 std::vector<HWND> ProcessWindows(DWORD processId);
 
+// The process's first top-level window of this class, visible or not; null when it has none.
+HWND ProcessWindowOfClass(DWORD processId, const wchar_t *className);
+
 // The first top-level window of the process with this caption (any class when className is null),
 // waiting up to `timeout` for it to appear.
 HWND WaitForWindow(DWORD processId, const wchar_t *className, const std::u16string &caption,

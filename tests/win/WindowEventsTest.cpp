@@ -25,14 +25,7 @@ std::u16string TargetPath()
 // The process's main fixture window, or null.
 HWND MainWindow(DWORD processId)
 {
-    for (HWND window : ProcessWindows(processId))
-    {
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        if (lstrcmpW(name, L"KV2TargetWindow") == 0)
-            return window;
-    }
-    return nullptr;
+    return ProcessWindowOfClass(processId, L"KV2TargetWindow");
 }
 
 } // namespace
