@@ -9,6 +9,7 @@
 
 using namespace wintest;
 using common::TextEncoding;
+using common::win::Durability;
 using common::win::LoadTextFile;
 using common::win::SaveResult;
 using common::win::SaveTextFile;
@@ -100,13 +101,17 @@ TEST(SaveTextFile, WritesUnicodeWithByteOrderMarkAndCrLf)
 
 TEST(SaveTextFile, ReplacesAtomicallyAndLeavesNoTemporaryFiles)
 {
-    TempFolder temp;
-    const std::u16string file = temp / u"task.KV2";
-    WriteBytes(file, "old content that is longer than the new one");
-    for (int i = 0; i < 3; ++i)
-        ASSERT_EQ(SaveTextFile({u"new"}, file, TextEncoding::Utf16Le), SaveResult::Saved);
-    EXPECT_EQ(ReadBytes(file), Utf16File("new\r\n"));
-    EXPECT_EQ(FolderEntries(temp.Path()), std::vector<std::u16string>{u"task.KV2"});
+    // Flushed to the disk or left in the system's cache, the replace is the same.
+    for (const Durability durability : {Durability::Disk, Durability::Cache})
+    {
+        TempFolder temp;
+        const std::u16string file = temp / u"task.KV2";
+        WriteBytes(file, "old content that is longer than the new one");
+        for (int i = 0; i < 3; ++i)
+            ASSERT_EQ(SaveTextFile({u"new"}, file, TextEncoding::Utf16Le, durability), SaveResult::Saved);
+        EXPECT_EQ(ReadBytes(file), Utf16File("new\r\n"));
+        EXPECT_EQ(FolderEntries(temp.Path()), std::vector<std::u16string>{u"task.KV2"});
+    }
 }
 
 TEST(SaveTextFile, FileHeldOpenByAnotherProcessIsNotWritten)

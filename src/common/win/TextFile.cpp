@@ -84,7 +84,7 @@ std::u16string NameBeside(const std::u16string &fileName, std::u16string_view ex
            Utf8ToUtf16(std::to_string(++counter)) + std::u16string(extension);
 }
 
-void WriteAll(HANDLE file, const std::string &bytes)
+void WriteAll(HANDLE file, const std::string &bytes, Durability durability)
 {
     size_t done = 0;
     while (done < bytes.size())
@@ -95,7 +95,7 @@ void WriteAll(HANDLE file, const std::string &bytes)
             throw WinError("WriteFile");
         done += written;
     }
-    if (!FlushFileBuffers(file))
+    if (durability == Durability::Disk && !FlushFileBuffers(file))
         throw WinError("FlushFileBuffers");
 }
 
@@ -171,7 +171,8 @@ size_t LoadTextFile(StringList &lines, const std::u16string &fileName, TextEncod
     return lines.size();
 }
 
-SaveResult SaveTextFile(const StringList &lines, const std::u16string &fileName, TextEncoding encoding)
+SaveResult SaveTextFile(const StringList &lines, const std::u16string &fileName, TextEncoding encoding,
+                        Durability durability)
 {
     ProgramFolderAfterwards restoreFolder;
     if (HeldByAnotherProcess(fileName))
@@ -193,7 +194,7 @@ SaveResult SaveTextFile(const StringList &lines, const std::u16string &fileName,
             throw WinError("CreateFileW");
         try
         {
-            WriteAll(file.Get(), bytes);
+            WriteAll(file.Get(), bytes, durability);
         }
         catch (...)
         {

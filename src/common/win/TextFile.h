@@ -49,11 +49,22 @@ enum class SaveResult
     Held,  // another program held the file open; it was left as it was
 };
 
+// How far a save has gone when it returns: to the disk, for a file that must outlive a crash of the
+// system; or to the system's cache, for a file that only has to outlive this program (the journal of
+// windows KV2 changed: after a restart of the system there are no such windows), which saves the
+// flush, tens of milliseconds on a spinning disk.
+enum class Durability
+{
+    Disk,
+    Cache,
+};
+
 // Writes the lines, each ended by CR LF, in `encoding` (with its byte-order mark), replacing the file
 // atomically. A file that exists but is held open by another process is left alone and the answer
 // is Held, within about 150 ms. A write that fails (read-only file, full disk, missing folder) raises
 // WinError and leaves the old file as it was; no temporary file is left behind. Sets the current
 // folder to the program's folder.
-SaveResult SaveTextFile(const StringList &lines, const std::u16string &fileName, TextEncoding encoding);
+SaveResult SaveTextFile(const StringList &lines, const std::u16string &fileName, TextEncoding encoding,
+                        Durability durability = Durability::Disk);
 
 } // namespace common::win

@@ -242,7 +242,8 @@ common::IniDocument LoadIniFile(const std::u16string &path)
     }
 }
 
-SaveResult UpdateIniFile(const std::u16string &path, const std::function<void(common::IniDocument &)> &change)
+SaveResult UpdateIniFile(const std::u16string &path, const std::function<void(common::IniDocument &)> &change,
+                         common::win::Durability durability)
 {
     const SettingsLock lock(LockFilePath(path));
     if (lock.Busy())
@@ -258,7 +259,7 @@ SaveResult UpdateIniFile(const std::u16string &path, const std::function<void(co
     }
     change(document);
     return common::win::SaveTextFile(common::SplitLines(document.Serialize()), path,
-                                     common::TextEncoding::Utf16Le);
+                                     common::TextEncoding::Utf16Le, durability);
 }
 
 void PickerSettingsFile::LoadPlacement(procwin::PickerPlacement &placement)

@@ -37,9 +37,9 @@ common::IniDocument LoadIniFile(const std::u16string &path);
 // under the shared lock. Answers Held, within about a second and with the file unchanged, when
 // another program holds the file open (for reading or for the replace) or another save keeps the
 // lock that long; the caller may try again later. Raises WinError when the file cannot be read or
-// written for any other reason; the file is then unchanged.
-SaveResult UpdateIniFile(const std::u16string &path,
-                         const std::function<void(common::IniDocument &)> &change);
+// written for any other reason; the file is then unchanged. `durability` as for SaveTextFile.
+SaveResult UpdateIniFile(const std::u16string &path, const std::function<void(common::IniDocument &)> &change,
+                         common::win::Durability durability = common::win::Durability::Disk);
 
 // The picker's placement in the settings file at `path` (section "IRunFindWindow"), read with
 // LoadIniFile and changed with UpdateIniFile; a save that finds the file held raises WinError

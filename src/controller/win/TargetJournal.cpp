@@ -67,7 +67,8 @@ bool TargetJournal::Update(const std::function<void(common::IniDocument &)> &cha
         return false;
     try
     {
-        return UpdateIniFile(m_path, change) == SaveResult::Saved;
+        // Written before each change to a window, and needed only while the window lives.
+        return UpdateIniFile(m_path, change, common::win::Durability::Cache) == SaveResult::Saved;
     }
     catch (const std::exception &)
     {
