@@ -184,8 +184,7 @@ void TmainForm::ShowViews()
     const bool starting = m_state.Within(Phase::Starting);
     m_trayIcon.SetIconList({m_waitingIcon.Get(), m_targetIcon.Get()});
     m_trayIcon.SetIconIndex(starting ? 0 : 1);
-    if (m_trayIcon.Hint().empty())
-        m_trayIcon.SetHint(task.CommandLine);
+    m_trayIcon.SetHint(task.CommandLine);
     m_trayIcon.SetPopupMenu(m_menu.Handle(), Handle());
     m_trayIcon.SetEnabled(true);
     WireClicks();

@@ -14,8 +14,8 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
+#include <vector>
 
 namespace controller
 {

@@ -227,14 +227,14 @@ void TPanelForm::FormCreate()
 {
     procwin::SetToolWindow(Handle());
     m_image = std::make_unique<TPanelImage>(*this);
+    CreateTooltip();
 
     m_owner.PanelFormCreate(*this);
     Proc_DispIcon(1);
     m_hintWindow = std::make_unique<TPanelHintWindow>(Handle());
 }
 
-// The two images are made when the panel is first drawn: a panel that never shows (the tray icon alone,
-// the default) costs their memory never.
+// The two images are made when the panel is first drawn.
 HICON TPanelForm::ShownIcon()
 {
     if (!m_iconsLoaded)
@@ -275,11 +275,11 @@ void TPanelForm::ShowWaitingPicture(bool waiting)
     Proc_DispIcon(waiting ? 0 : 1);
 }
 
-// The picture's tool tip is made when the panel first shows: a panel that never shows (the tray icon
-// alone, the default) never loads the common controls.
+// The picture's tool tip; the panel is made only when it is first shown, so a KV2 with the tray icon
+// alone (the default) never loads the common controls.
 void TPanelForm::CreateTooltip()
 {
-    if (m_tooltip != nullptr || !common::win::LoadCommonControls(ICC_WIN95_CLASSES))
+    if (!common::win::LoadCommonControls(ICC_WIN95_CLASSES))
         return;
     m_tooltip =
         CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0,
@@ -365,7 +365,6 @@ void TPanelForm::SetPanelVisible(bool visible)
 
 void TPanelForm::FormShow()
 {
-    CreateTooltip();
     procwin::CenterIfOffScreen(Handle());
     ApplyTopMost(); // shows the window
     m_mouseOver = false;

@@ -72,7 +72,7 @@ class TPanelForm : public gui::Window, public IconPanel
     gui::PopupMenu m_menu;
     std::unique_ptr<TPanelImage> m_image;
     std::unique_ptr<TPanelHintWindow> m_hintWindow;
-    HWND m_tooltip = nullptr; // destroyed with the form; made at the first showing
+    HWND m_tooltip = nullptr; // destroyed with the form
     TSimpleTimer m_timerHint;
     common::win::UniqueIcon m_waitingIcon; // image 0
     common::win::UniqueIcon m_targetIcon;  // image 1; null when the file has no usable icon
