@@ -31,21 +31,54 @@ endif()
 # Programs, tests and fixtures side by side, so that tests find the programs they start.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
-# For the programs users get, built with the GNU toolchain: when an exception escapes everything, the
-# GNU C++ library's default terminate handler writes the exception's demangled type to the standard
-# error stream before it aborts. These programs have no console, so nobody can read it, and that
-# handler alone pulls the library's symbol demangler and a full printf into the program (about 75 KB of
-# 450). Here the handler is plain abort, which it ends with anyway: the program ends just as before.
+# 32-bit Windows names C symbols with a leading underscore.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(KV2_C_SYMBOL_PREFIX "")
+else()
+    set(KV2_C_SYMBOL_PREFIX "_")
+endif()
+
+# The GNU C++ library's helpers that throw for its containers (length, range, allocation errors) build
+# logic_error and its kin, whose text is the library's older string: through them a static program
+# carries that string's code and its exception types whole (about 85 KB on 32-bit Windows, where the
+# linker cannot drop the unused functions of an object that has unwind tables). Here every one of them
+# is linked to a small stand-in in `LeanRuntime.cpp` that throws what callers catch just the same; with
+# all of them defined, the library's own are never linked (were they, the link would fail on the second
+# definition). The programs users get take these, and so do the tests under Wine that run their code.
+function(kv2_library_throws target)
+    if(NOT MSVC AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+        target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src/common/win/LeanRuntime.cpp)
+        target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src)
+        set(throws
+            "19__throw_logic_errorPKc=library_error" "19__throw_range_errorPKc=library_error"
+            "20__throw_domain_errorPKc=library_error" "20__throw_length_errorPKc=library_error"
+            "20__throw_out_of_rangePKc=library_error" "21__throw_runtime_errorPKc=library_error"
+            "22__throw_overflow_errorPKc=library_error" "23__throw_underflow_errorPKc=library_error"
+            "24__throw_invalid_argumentPKc=library_error" "24__throw_out_of_range_fmtPKcz=out_of_range_fmt"
+            "17__throw_bad_allocv=bad_alloc" "28__throw_bad_array_new_lengthv=bad_array_new_length"
+            "16__throw_bad_castv=bad_cast" "18__throw_bad_typeidv=bad_typeid"
+            "21__throw_bad_exceptionv=bad_exception")
+        set(p "${KV2_C_SYMBOL_PREFIX}")
+        foreach(pair IN LISTS throws)
+            string(REPLACE "=" ";" pair "${pair}")
+            list(GET pair 0 helper)
+            list(GET pair 1 standIn)
+            target_link_options(${target} PRIVATE "-Wl,--defsym=${p}_ZSt${helper}=${p}kv2_throw_${standIn}")
+        endforeach()
+    endif()
+endfunction()
+
+# For the programs users get, built with the GNU toolchain: the library throws above, and the terminate
+# handler. When an exception escapes everything, the GNU C++ library's default terminate handler writes
+# the exception's demangled type to the standard error stream before it aborts. These programs have no
+# console, so nobody can read it, and that handler alone pulls the library's symbol demangler and a full
+# printf into the program (about 75 KB of 450). Here the handler is plain abort, which it ends with
+# anyway: the program ends just as before.
 function(kv2_lean_runtime target)
     if(NOT MSVC AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-        # 32-bit Windows names C symbols with a leading underscore.
-        if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-            set(prefix "")
-        else()
-            set(prefix "_")
-        endif()
-        target_link_options(${target} PRIVATE
-            "-Wl,--defsym=${prefix}_ZN9__gnu_cxx27__verbose_terminate_handlerEv=${prefix}abort")
+        kv2_library_throws(${target})
+        set(p "${KV2_C_SYMBOL_PREFIX}")
+        target_link_options(${target} PRIVATE "-Wl,--defsym=${p}_ZN9__gnu_cxx27__verbose_terminate_handlerEv=${p}abort")
     endif()
 endfunction()
 

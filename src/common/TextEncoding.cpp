@@ -1,8 +1,7 @@
 #include "common/TextEncoding.h"
 
+#include "common/Error.h"
 #include "common/Text.h"
-
-#include <stdexcept>
 
 namespace common
 {
@@ -77,7 +76,7 @@ std::string EncodeText(std::u16string_view text, TextEncoding encoding)
     case TextEncoding::Ansi:
         break;
     }
-    throw std::invalid_argument("KV2 writes Unicode text only");
+    throw Error("KV2 writes Unicode text only");
 }
 
 } // namespace common

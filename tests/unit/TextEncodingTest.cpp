@@ -1,10 +1,10 @@
 #include "common/TextEncoding.h"
+#include "common/Error.h"
 
 #include "FakeFileSystem.h"
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 #include <string>
 
 using namespace std::string_literals;
@@ -179,7 +179,7 @@ TEST(TextEncodingEncode, WritesTheMarkAndTheCodeUnits)
 
 TEST(TextEncodingEncode, RefusesAnsi)
 {
-    EXPECT_THROW(common::EncodeText(u"abc", TextEncoding::Ansi), std::invalid_argument);
+    EXPECT_THROW(common::EncodeText(u"abc", TextEncoding::Ansi), common::Error);
 }
 
 TEST(TextEncodingRoundTrip, DecodingWhatWasEncodedGivesTheText)

@@ -17,7 +17,7 @@ std::string ErrorText(DWORD code)
 }
 
 WinError::WinError(const char *api, DWORD code)
-    : std::runtime_error(std::string(api) + ": " + ErrorText(code)), m_code(code)
+    : Error(std::string(api) + ": " + ErrorText(code)), m_code(code)
 {
 }
 

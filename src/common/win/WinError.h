@@ -4,13 +4,14 @@
 
 #include <windows.h>
 
-#include <stdexcept>
 #include <string>
+
+#include "common/Error.h"
 
 namespace common::win
 {
 
-class WinError : public std::runtime_error
+class WinError : public Error
 {
   public:
     // `api` names the failed call; `code` defaults to GetLastError().

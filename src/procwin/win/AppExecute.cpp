@@ -182,7 +182,7 @@ void SetTargetSubWnd(HWND window)
 }
 
 LaunchError::LaunchError(const std::u16string &text, DWORD code)
-    : std::runtime_error(common::Utf16ToUtf8(text)), m_text(text), m_code(code)
+    : common::Error(common::Utf16ToUtf8(text)), m_text(text), m_code(code)
 {
 }
 

@@ -6,6 +6,7 @@
 // user-interface thread: the idle wait runs on a helper thread while the caller's wait runs messages.
 #pragma once
 
+#include "common/Error.h"
 #include "procwin/ScreenGeometry.h"
 
 #include <windows.h>
@@ -13,7 +14,6 @@
 #include <functional>
 #include <optional>
 #include <span>
-#include <stdexcept>
 #include <string>
 
 namespace procwin
@@ -33,7 +33,7 @@ constexpr DWORD kErrorElevationRequired = 740;
 
 // Raised when the target cannot be started; the message is the command line followed by
 // "を起動できません。" (UTF-8 in what(), UTF-16 in Text()).
-class LaunchError : public std::runtime_error
+class LaunchError : public common::Error
 {
   public:
     explicit LaunchError(const std::u16string &text, DWORD code = 0);
