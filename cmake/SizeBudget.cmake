@@ -1,10 +1,12 @@
 # The largest each program may be, in KiB, as the release build here makes it (MinGW-w64, MinSizeRel,
 # static): a build whose program grows past its budget fails. The one place the budgets live; each is
 # lowered as the program shrinks, never raised without a reason written beside it.
-set(KV2_SIZE_BUDGET_i686_KV2 296)
-set(KV2_SIZE_BUDGET_i686_KV2A 287)
-set(KV2_SIZE_BUDGET_x86_64_KV2 258)
-set(KV2_SIZE_BUDGET_x86_64_KV2A 249)
+# Raised by 4 KiB once (from 296, 287, 258, 249): the target launched before KV2 makes its windows, when
+# nothing needs asking first, some fifteen milliseconds off a start.
+set(KV2_SIZE_BUDGET_i686_KV2 300)
+set(KV2_SIZE_BUDGET_i686_KV2A 291)
+set(KV2_SIZE_BUDGET_x86_64_KV2 262)
+set(KV2_SIZE_BUDGET_x86_64_KV2A 253)
 
 # Checks `target` after every link of a release build made with this project's MinGW toolchains (other
 # compilers and build types make other sizes, and have no budget).

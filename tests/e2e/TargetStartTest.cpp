@@ -132,16 +132,16 @@ TEST(TargetStart, CommandsRunWhileTheTargetIsStillStartingUp)
 
 TEST(TargetStart, TheProgramIsOnItsWayBeforeKv2ShowsItself)
 {
-    // The program's own start-up, the longest part of a start, runs beside the making of KV2's tray
-    // icon and icon window: the program is running when either first appears. It then sleeps before
-    // its window while both are shown.
+    // The program's own start-up, the longest part of a start, runs beside the making of KV2's windows,
+    // the hidden controller first, then the tray icon and the icon window: the program is running when
+    // the first of them appears. It then sleeps before its window while both are shown.
     Scenario scenario("[Tray Option]\r\nDisplay=2\r\n", "--busy 3000");
     Process kv2(Kv2(), Quoted(scenario.TaskFile()));
     bool launchedFirst = false;
     const auto until = std::chrono::steady_clock::now() + 20s;
     while (std::chrono::steady_clock::now() < until)
     {
-        if (PanelOf(kv2.Id()) != nullptr || TrayIconShown(kv2.Id()))
+        if (!ProcessWindows(kv2.Id()).empty() || TrayIconShown(kv2.Id()))
         {
             launchedFirst = !ProcessesNamed(u"KV2Target.exe").empty();
             break;

@@ -294,6 +294,9 @@ TEST(TIRunFindForm, ListsOneWindowPerTitleOfEachProgramWithTheTargetsFileName)
             {
                 EXPECT_GT(SendMessageW(form.ListBox(), LB_GETHORIZONTALEXTENT, 0, 0), 0);
             }
+            // The list of processes alone tells that a listed program may run.
+            EXPECT_EQ(procwin::ProgramMayRun(c.targetExe), !c.expected.empty())
+                << common::Utf16ToUtf8(c.targetExe);
         }
     }
 }

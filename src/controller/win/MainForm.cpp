@@ -102,7 +102,7 @@ void TmainForm::LoopEnded()
     m_session.End();
 }
 
-TmainForm::TmainForm()
+TmainForm::TmainForm(EarlyLaunch early)
     : m_menu(ControllerMenuItems()), m_timer(kMonitorInterval, [this] { m_monitor.Tick(); }),
       m_timerClose(1000,
                    [this] {
@@ -111,6 +111,7 @@ TmainForm::TmainForm()
                    }),
       m_optionStore([this] { return CurrentOptions(); })
 {
+    m_session.AdoptEarlyLaunch(std::move(early));
     // A hidden top-level window without owner: it never shows and has no taskbar button.
     Create({.className = kMainFormClassName,
             .caption = gui::Application::Instance().Title(),
@@ -158,9 +159,9 @@ void TmainForm::FormCreate()
     m_panelOptions = options;
     MenuChanged();
 
-    // A duplicate start that hands over shows nothing. Otherwise the first look starts the target, and
-    // the views appear once it is launched.
-    if (!(m_model.options.WExecute && HandOver()))
+    // A duplicate start that hands over shows nothing (a start that launched early found nobody to hand
+    // over to). Otherwise the first look starts the target, and the views appear once it is launched.
+    if (!(m_model.options.WExecute && !m_session.HasEarlyLaunch() && HandOver()))
     {
         SetWindowTextW(Handle(), W(u"KV2-" + task.ProgramPath));
         m_timer.SetInterval(kMonitorInterval);

@@ -45,7 +45,8 @@ class TmainForm : public gui::Window, public ui::PanelOwner, private ControllerV
   public:
     // Creates the hidden controller window and runs FormCreate. Raises WinError when one of its own
     // objects cannot be created.
-    TmainForm();
+    // `early`: the launch made before the controller (see LaunchEarly), which its first start follows.
+    explicit TmainForm(EarlyLaunch early = {});
     ~TmainForm() override;
 
     // The forms besides the controller (null: none, as at the end).

@@ -27,15 +27,39 @@ OptionStore::OptionStore(std::function<TrayOptions()> current)
 {
 }
 
+namespace
+{
+
+TrayOptions ReadOptions(const OptionLocation &location)
+{
+    TrayOptions options;
+    const common::IniDocument file = LoadIniFile(location.file);
+    LoadControllerOptions(file, location.section, options);
+    LoadPanelOptions(file, location.section, options);
+    return options;
+}
+
+} // namespace
+
+std::optional<TrayOptions> ReadStoredOptions()
+{
+    try
+    {
+        return ReadOptions(OptionLocationFor(startup::Task()));
+    }
+    catch (...)
+    {
+        return std::nullopt;
+    }
+}
+
 TrayOptions OptionStore::Load()
 {
     const OptionLocation location = OptionLocationFor(startup::Task());
     TrayOptions options;
     try
     {
-        const common::IniDocument file = LoadIniFile(location.file);
-        LoadControllerOptions(file, location.section, options);
-        LoadPanelOptions(file, location.section, options);
+        options = ReadOptions(location);
     }
     catch (...)
     {

@@ -10,9 +10,14 @@
 #include "ui/win/SimpleTimer.h"
 
 #include <functional>
+#include <optional>
 
 namespace controller
 {
+
+// Every key of the task's option section as the file holds it now; none when it cannot be read (which
+// is not logged: OptionStore::Load does that).
+std::optional<TrayOptions> ReadStoredOptions();
 
 class OptionStore
 {

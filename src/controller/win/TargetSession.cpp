@@ -50,11 +50,6 @@ template <typename Action> class OnExit
     Action m_action;
 };
 
-std::u16string ProgramFileNameLower(const std::u16string &path)
-{
-    return common::ToLower(std::u16string(procwin::FileNameOf(path)));
-}
-
 // Finds new windows of the target program, pass after pass of a wait. What a process's executable is
 // (a process query, a disk test and a file search per path part) is worked out once per process, not
 // once per window and pass: a pass asks each top-level window for its visibility, owner and process,
@@ -131,6 +126,20 @@ constexpr DWORD kSearchPollLimit = 1000;
 
 } // namespace
 
+std::u16string ProgramFileNameLower(const std::u16string &path)
+{
+    return common::ToLower(std::u16string(procwin::FileNameOf(path)));
+}
+
+std::optional<procwin::Bounds> StartPlacement(const TrayOptions &options)
+{
+    const procwin::Bounds remembered{options.X, options.Y, options.W, options.H};
+    if (options.PositionSize && options.W != 0 && options.H != 0 && !procwin::IsOffScreen(remembered) &&
+        startup::Task().ShowCommand == startup::kShowDefault)
+        return remembered;
+    return std::nullopt;
+}
+
 void ShowAsync(HWND window, int command)
 {
     if (window != nullptr)
@@ -165,9 +174,9 @@ void TargetSession::LaunchFirst()
 {
     const startup::TaskDefinition &task = startup::Task();
     bool adopted = false;
-    if (m_companions != nullptr)
+    m_listed.clear();
+    if (m_companions != nullptr && !m_early.Made())
     {
-        m_listed.clear();
         for (const procwin::ProgramWindow &entry :
              procwin::ProgramWindows(ProgramFileNameLower(task.ProgramPath)))
             m_listed.push_back(entry.window);
@@ -219,10 +228,10 @@ bool TargetSession::Start()
         m_view.MenuChanged();
     });
 
-    const TrayOptions &options = m_model.options;
-    const procwin::Bounds remembered{options.X, options.Y, options.W, options.H};
-    const bool usePlace = options.PositionSize && options.W != 0 && options.H != 0 &&
-                          !procwin::IsOffScreen(remembered) && task.ShowCommand == startup::kShowDefault;
+    // A launch made before the controller existed is followed as it was made.
+    EarlyLaunch early = std::exchange(m_early, {});
+    const std::optional<procwin::Bounds> placement =
+        early.Made() ? early.placement : StartPlacement(m_model.options);
     const auto endsWithController = [this] { return m_state.Closing(); };
     {
         // Commands run while the program starts up. The wait also ends when the program's window shows in
@@ -243,9 +252,13 @@ bool TargetSession::Start()
         };
         try
         {
-            m_launchedProcess = procwin::ExecuteApp(
-                task.ProgramPath, task.ProgramOption, task.WorkDir, task.PriorityClass,
-                usePlace ? std::optional<procwin::Bounds>(remembered) : std::nullopt, waitForStart);
+            if (early.error)
+                std::rethrow_exception(early.error);
+            procwin::CreatedProcess created =
+                early.process ? std::move(*early.process)
+                              : procwin::CreateApp(task.ProgramPath, task.ProgramOption, task.WorkDir,
+                                                   task.PriorityClass, placement);
+            m_launchedProcess = procwin::FollowLaunch(std::move(created), placement, waitForStart);
         }
         catch (const procwin::LaunchError &error)
         {
@@ -273,11 +286,11 @@ bool TargetSession::Start()
 
     if (task.TaskFileGiven && common::ToLower(task.ProgramPath) != common::ToLower(foundPath))
         AskProgramChange(foundPath);
-    if (usePlace && !IsIconic(target) && !IsZoomed(target))
+    if (placement && !IsIconic(target) && !IsZoomed(target))
     {
         const std::optional<procwin::Bounds> now = procwin::GetWndBounds(target);
-        if (now && !(*now == remembered))
-            procwin::Move(target, remembered);
+        if (now && !(*now == *placement))
+            procwin::Move(target, *placement);
     }
     Attach(target);
     return true;

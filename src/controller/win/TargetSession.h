@@ -8,17 +8,26 @@
 #include "controller/win/Companions.h"
 #include "controller/win/ControllerView.h"
 #include "controller/win/ControllerWait.h"
+#include "controller/win/EarlyLaunch.h"
 #include "controller/win/SettingsKeeper.h"
 #include "controller/win/TargetJournal.h"
 #include "procwin/win/WindowInfo.h"
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace controller
 {
+
+// The program's file name in lower case, as the search for its windows compares it.
+std::u16string ProgramFileNameLower(const std::u16string &path);
+
+// Where a start asks the target to appear: the remembered rectangle, when the options keep one that is
+// on a screen and the task leaves the window's showing to the program; none otherwise.
+std::optional<procwin::Bounds> StartPlacement(const TrayOptions &options);
 
 class TargetSession
 {
@@ -50,6 +59,17 @@ class TargetSession
     const std::u16string &OriginalCaption() const noexcept
     {
         return m_originalCaption;
+    }
+
+    // The launch made before the controller existed (see LaunchEarly): the first start follows it
+    // instead of launching, and asks about no running copies (there were none).
+    void AdoptEarlyLaunch(EarlyLaunch launch) noexcept
+    {
+        m_early = std::move(launch);
+    }
+    bool HasEarlyLaunch() const noexcept
+    {
+        return m_early.Made();
     }
 
     // The first tick's start: offers running copies of the program to the picker, then starts the target
@@ -109,6 +129,7 @@ class TargetSession
     // The program's windows as last listed (at the first start, or by the picker), which a start does
     // not take for its own. Not owned.
     std::vector<HWND> m_listed;
+    EarlyLaunch m_early;
 
     procwin::ProcessIdentity m_identity;
     DWORD m_launchedProcess = 0; // the process the last start created

@@ -121,7 +121,8 @@ DWORD WaitUntilIdle(HANDLE process, DWORD processId, const LaunchWait &wait)
         return WAIT_FAILED;
     }
     const HANDLE signals[] = {watch->done.Get(), process};
-    wait(processId, [&] { return IsSignalled(watch->done.Get()) || IsSignalled(process); }, signals);
+    wait(
+        processId, [&] { return IsSignalled(watch->done.Get()) || IsSignalled(process); }, signals);
     return IsSignalled(watch->done.Get()) ? watch->result.load() : WAIT_TIMEOUT;
 }
 
@@ -139,8 +140,8 @@ PROCESS_INFORMATION CreateExactly(const std::u16string &programPath, const std::
     if (!valid)
         SetLastError(ERROR_INVALID_PARAMETER);
     if (!valid || !g_processCreator(common::win::W(programPath), commandLine.data(), nullptr, nullptr, FALSE,
-                                    creationFlags, nullptr, workDir.empty() ? nullptr : common::win::W(workDir),
-                                    &startup, &created))
+                                    creationFlags, nullptr,
+                                    workDir.empty() ? nullptr : common::win::W(workDir), &startup, &created))
         return {};
     return created;
 }
@@ -256,7 +257,8 @@ bool DesktopShell(ComPtr<IShellDispatch2> &shell)
     VariantInit(&root);
     long window = 0;
     ComPtr<IDispatch> desktop;
-    if (windows->FindWindowSW(&location, &root, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, desktop.Put()) != S_OK ||
+    if (windows->FindWindowSW(&location, &root, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, desktop.Put()) !=
+            S_OK ||
         !desktop)
         return false;
     ComPtr<IServiceProvider> provider;
@@ -343,40 +345,56 @@ HWND FirstProcessWindow(DWORD processId)
     return FirstWindowOf(processId, false);
 }
 
-DWORD ExecuteApp(const std::u16string &programPath, const std::u16string &arguments,
-                const std::u16string &workDir, DWORD priorityClass, const std::optional<Bounds> &placement,
-                const LaunchWait &wait)
+CreatedProcess CreateApp(const std::u16string &programPath, const std::u16string &arguments,
+                         const std::u16string &workDir, DWORD priorityClass,
+                         const std::optional<Bounds> &placement)
 {
-    g_targetWnd = nullptr;
-    g_targetSubWnd = nullptr;
-
     PROCESS_INFORMATION created{};
     DWORD error = 0;
     {
-        // Only around the creation: the waits below run messages, and the bracket does not nest.
+        // Only around the creation: the waits that follow run messages, and the bracket does not nest.
         Wow64Redirection redirectionOff;
         created = CreateExactly(programPath, arguments, workDir, CreationFlags(priorityClass), placement);
         error = created.hProcess == nullptr ? GetLastError() : 0;
     }
     if (created.hProcess == nullptr)
-        throw LaunchError(LaunchErrorText(arguments.empty() ? programPath : programPath + u" " + arguments), error);
-    const common::win::UniqueHandle process(created.hProcess);
-    const common::win::UniqueHandle thread(created.hThread);
+        throw LaunchError(LaunchErrorText(arguments.empty() ? programPath : programPath + u" " + arguments),
+                          error);
+    CreatedProcess process;
+    process.process.Reset(created.hProcess);
+    process.thread.Reset(created.hThread);
+    process.id = created.dwProcessId;
+    return process;
+}
 
+DWORD FollowLaunch(CreatedProcess created, const std::optional<Bounds> &placement, const LaunchWait &wait)
+{
+    g_targetWnd = nullptr;
+    g_targetSubWnd = nullptr;
+    const HANDLE process = created.process.Get();
     // A console program has no message queue: the wait fails at once and no window is taken.
-    if (WaitUntilIdle(process.Get(), created.dwProcessId, wait) == 0)
-        g_targetWnd = FirstVisibleUnownedWindow(created.dwProcessId);
+    if (WaitUntilIdle(process, created.id, wait) == 0)
+        g_targetWnd = FirstVisibleUnownedWindow(created.id);
     if (placement)
     {
-        const HWND frame = WaitUntilIdle(process.Get(), created.dwProcessId, wait) == 0
-                               ? FindFrameWindow(created.dwProcessId)
-                               : nullptr;
+        const HWND frame =
+            WaitUntilIdle(process, created.id, wait) == 0 ? FindFrameWindow(created.id) : nullptr;
         if (frame != g_targetWnd)
             g_targetSubWnd = frame;
     }
     if (g_targetWnd != nullptr)
         BringIntoNormalState(placement);
-    return created.dwProcessId;
+    return created.id;
+}
+
+DWORD ExecuteApp(const std::u16string &programPath, const std::u16string &arguments,
+                 const std::u16string &workDir, DWORD priorityClass, const std::optional<Bounds> &placement,
+                 const LaunchWait &wait)
+{
+    g_targetWnd = nullptr;
+    g_targetSubWnd = nullptr;
+    return FollowLaunch(CreateApp(programPath, arguments, workDir, priorityClass, placement), placement,
+                        wait);
 }
 
 bool StartProgram(const std::u16string &programPath, const std::u16string &arguments,

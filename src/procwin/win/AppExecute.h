@@ -7,6 +7,7 @@
 #pragma once
 
 #include "common/Error.h"
+#include "common/win/Unique.h"
 #include "procwin/ScreenGeometry.h"
 
 #include <windows.h>
@@ -54,8 +55,8 @@ class LaunchError : public common::Error
 
 // What the launch calls to create a process; CreateProcessW unless a test puts another in (null puts
 // CreateProcessW back), so that failures Wine never gives can be seen.
-using ProcessCreator = BOOL(WINAPI *)(LPCWSTR, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD,
-                                      LPVOID, LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION);
+using ProcessCreator = BOOL(WINAPI *)(LPCWSTR, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL,
+                                      DWORD, LPVOID, LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION);
 void SetProcessCreator(ProcessCreator creator) noexcept;
 
 // Starts a program through the shell (its manifest may ask for administrator rights, which the shell
@@ -76,16 +77,31 @@ bool StartAsShellUser(const std::u16string &programPath, const std::u16string &a
 using LaunchWait = std::function<void(DWORD processId, const std::function<bool()> &settled,
                                       std::span<const HANDLE> signals)>;
 
-// Starts the program file `programPath` with `arguments` (as written) in the working folder with the
-// priority class, waits through `wait` until it is idle and takes its first visible, unowned top-level
-// window as TargetWnd. With a placement it also finds TargetSubWnd and moves the frame there. A
-// maximized or minimized new window is restored once. Nothing is taken when the process is not idle
-// when the wait returns. File-system redirection is off for the creation of the process only.
-// Answers the id of the new process. Raises LaunchError, with the path and the arguments joined by one
-// blank, when it cannot be started.
+// A process created by a launch, whose window is still to be waited for.
+struct CreatedProcess
+{
+    common::win::UniqueHandle process;
+    common::win::UniqueHandle thread;
+    DWORD id = 0;
+};
+
+// The first half of ExecuteApp: starts the program file `programPath` with `arguments` (as written) in
+// the working folder with the priority class and the placement, with file-system redirection off.
+// Raises LaunchError, with the path and the arguments joined by one blank, when it cannot be started.
+CreatedProcess CreateApp(const std::u16string &programPath, const std::u16string &arguments,
+                         const std::u16string &workDir, DWORD priorityClass,
+                         const std::optional<Bounds> &placement);
+
+// The second half: waits through `wait` until `created` is idle and takes its first visible, unowned
+// top-level window as TargetWnd. With the placement it was created with, it also finds TargetSubWnd
+// and moves the frame there. A maximized or minimized new window is restored once. Nothing is taken
+// when the process is not idle when the wait returns. Answers the id of the process.
+DWORD FollowLaunch(CreatedProcess created, const std::optional<Bounds> &placement, const LaunchWait &wait);
+
+// CreateApp, then FollowLaunch.
 DWORD ExecuteApp(const std::u16string &programPath, const std::u16string &arguments,
-                const std::u16string &workDir, DWORD priorityClass, const std::optional<Bounds> &placement,
-                const LaunchWait &wait);
+                 const std::u16string &workDir, DWORD priorityClass, const std::optional<Bounds> &placement,
+                 const LaunchWait &wait);
 
 // Starts the program file `programPath` with `arguments` (as written) in the working folder, named exactly
 // as the launch does, and does not wait for it. False when it cannot be started.

@@ -13,6 +13,7 @@
 #include "procwin/win/Wow64.h"
 
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <string>
@@ -187,6 +188,23 @@ std::vector<ProgramWindow> ProgramWindows(const std::u16string &fileNameLower)
             found.push_back({window, std::move(info.title)});
     }
     return found;
+}
+
+bool ProgramMayRun(const std::u16string &fileNameLower)
+{
+    // A failed snapshot is INVALID_HANDLE_VALUE, as a failed file is.
+    const common::win::UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    if (!snapshot || !Process32FirstW(snapshot.Get(), &entry))
+        return true;
+    do
+    {
+        const std::u16string name = common::ToLower(common::win::U(entry.szExeFile));
+        if (name == fileNameLower || name.find(u'~') != std::u16string::npos)
+            return true;
+    } while (Process32NextW(snapshot.Get(), &entry));
+    return false;
 }
 
 void TIRunFindForm::Proc_FindApp()

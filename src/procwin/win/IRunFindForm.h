@@ -27,6 +27,12 @@ struct ProgramWindow
 // (lower case), front-most first, one per title (titles that differ in case only count as one).
 std::vector<ProgramWindow> ProgramWindows(const std::u16string &fileNameLower);
 
+// Whether a process may run the program whose executable is named `fileNameLower`: true when one of
+// that name runs, when one's name may be a short form (with "~") or when the processes cannot be
+// listed. Asks the system's list of processes only, no window: a process's first query of windows costs
+// tens of milliseconds under Wine, and this is asked before KV2 has any.
+bool ProgramMayRun(const std::u16string &fileNameLower);
+
 class TIRunFindForm : public gui::ModalForm
 {
   public:

@@ -3,6 +3,7 @@
 // first use.
 #pragma once
 
+#include "controller/win/EarlyLaunch.h"
 #include "controller/win/MainForm.h"
 #include "controller/win/OptionFile.h"
 #include "procwin/win/IRunFindForm.h"
@@ -13,13 +14,14 @@
 #endif
 
 #include <optional>
+#include <utility>
 
 namespace startup
 {
 
 struct Forms : controller::Companions
 {
-    Forms()
+    explicit Forms(controller::EarlyLaunch early = {}) : mainForm(std::move(early))
     {
         mainForm.SetCompanions(this);
     }

@@ -16,6 +16,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <utility>
 
 namespace startup
 {
@@ -64,10 +65,12 @@ int RunProgram()
     // run side by side, each managing its own target.
     common::win::UniqueHandle mutex(CreateMutexW(nullptr, FALSE, kMutexName));
 
+    // The target first, where nothing needs settling before: its start-up runs while KV2 makes itself.
+    controller::EarlyLaunch early = controller::LaunchEarly();
     std::optional<Forms> forms;
     try
     {
-        forms.emplace();
+        forms.emplace(std::move(early));
     }
     catch (const std::exception &error)
     {
