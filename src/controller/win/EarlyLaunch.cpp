@@ -1,15 +1,31 @@
 #include "controller/win/EarlyLaunch.h"
 
-#include "common/win/WinText.h"
-#include "controller/win/MainForm.h"
+#include "common/Text.h"
+#include "controller/win/InstanceLink.h"
 #include "controller/win/OptionStore.h"
-#include "controller/win/TargetSession.h"
+#include "procwin/ProcessIdentity.h"
 #include "procwin/win/IRunFindForm.h"
+#include "procwin/win/WindowInfo.h"
 #include "procwin/win/Wow64.h"
+#include "startup/TaskDefinition.h"
 #include "startup/ProcessState.h"
 
 namespace controller
 {
+
+std::u16string ProgramFileNameLower(const std::u16string &path)
+{
+    return common::ToLower(std::u16string(procwin::FileNameOf(path)));
+}
+
+std::optional<procwin::Bounds> StartPlacement(const TrayOptions &options)
+{
+    const procwin::Bounds remembered{options.X, options.Y, options.W, options.H};
+    if (options.PositionSize && options.W != 0 && options.H != 0 && !procwin::IsOffScreen(remembered) &&
+        startup::Task().ShowCommand == startup::kShowDefault)
+        return remembered;
+    return std::nullopt;
+}
 
 EarlyLaunch LaunchEarly() noexcept
 {
@@ -22,8 +38,7 @@ EarlyLaunch LaunchEarly() noexcept
         const std::optional<TrayOptions> options = ReadStoredOptions();
         if (!options)
             return launch;
-        if (options->WExecute &&
-            FindWindowW(kMainFormClassName, common::win::W(u"KV2-" + task.ProgramPath)) != nullptr)
+        if (options->WExecute && RunningController(task.ProgramPath) != nullptr)
             return launch;
         // Copies that run are asked about first. The process list tells without a window query, which
         // would cost as much as KV2's first window.

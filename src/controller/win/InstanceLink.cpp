@@ -22,6 +22,16 @@ constexpr UINT kHandOverTimeout = 5000;
 
 } // namespace
 
+std::u16string ControllerCaption(const std::u16string &programPath)
+{
+    return u"KV2-" + programPath;
+}
+
+HWND RunningController(const std::u16string &programPath)
+{
+    return FindWindowW(kMainFormClassName, common::win::W(ControllerCaption(programPath)));
+}
+
 bool HandOverTo(HWND running, HWND self)
 {
     if (running == nullptr || running == self)

@@ -4,8 +4,19 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace controller
 {
+
+// Looked up by other KV2 instances (FindWindowW), so it never changes.
+constexpr wchar_t kMainFormClassName[] = L"TmainForm";
+
+// The caption of the controller window that manages `programPath`, by which a duplicate start finds it.
+std::u16string ControllerCaption(const std::u16string &programPath);
+
+// The controller window of the running instance that manages `programPath`; null when none does.
+HWND RunningController(const std::u16string &programPath);
 
 // Sends this start's first argument to the running instance's controller `running` and answers true;
 // false when there is none (null, or `self`). A running instance that does not answer within a few

@@ -6,7 +6,6 @@
 #include "controller/HandOver.h"
 #include "controller/WheelKeyStroke.h"
 #include "controller/win/ErrorLog.h"
-#include "controller/win/InstanceLink.h"
 #include "controller/win/MenuItems.h"
 #include "gui/Application.h"
 #include "gui/InputText.h"
@@ -163,7 +162,7 @@ void TmainForm::FormCreate()
     // over to). Otherwise the first look starts the target, and the views appear once it is launched.
     if (!(m_model.options.WExecute && !m_session.HasEarlyLaunch() && HandOver()))
     {
-        SetWindowTextW(Handle(), W(u"KV2-" + task.ProgramPath));
+        SetWindowTextW(Handle(), W(ControllerCaption(task.ProgramPath)));
         m_timer.SetInterval(kMonitorInterval);
         m_timer.SetEnabled(true);
         m_monitor.ScheduleFirstStart();
@@ -211,7 +210,7 @@ void TmainForm::ShowViews()
 // Hands the start over to an instance that already manages the same program; false when there is none.
 bool TmainForm::HandOver()
 {
-    if (!HandOverTo(FindWindowW(kMainFormClassName, W(u"KV2-" + startup::Task().ProgramPath)), Handle()))
+    if (!HandOverTo(RunningController(startup::Task().ProgramPath), Handle()))
         return false;
     m_timerClose.SetEnabled(true);
     return true;

@@ -15,6 +15,7 @@
 #include "controller/Options.h"
 #include "controller/win/CloseFlows.h"
 #include "controller/win/Companions.h"
+#include "controller/win/InstanceLink.h"
 #include "controller/win/ControllerView.h"
 #include "controller/win/ControllerWait.h"
 #include "controller/win/Monitor.h"
@@ -33,9 +34,6 @@
 
 namespace controller
 {
-
-// Looked up by other KV2 instances (FindWindowW), so it never changes.
-constexpr wchar_t kMainFormClassName[] = L"TmainForm";
 
 // The journal of changes to targets in the data folder; empty before start-up has set the data folder.
 std::u16string JournalPath();

@@ -126,20 +126,6 @@ constexpr DWORD kSearchPollLimit = 1000;
 
 } // namespace
 
-std::u16string ProgramFileNameLower(const std::u16string &path)
-{
-    return common::ToLower(std::u16string(procwin::FileNameOf(path)));
-}
-
-std::optional<procwin::Bounds> StartPlacement(const TrayOptions &options)
-{
-    const procwin::Bounds remembered{options.X, options.Y, options.W, options.H};
-    if (options.PositionSize && options.W != 0 && options.H != 0 && !procwin::IsOffScreen(remembered) &&
-        startup::Task().ShowCommand == startup::kShowDefault)
-        return remembered;
-    return std::nullopt;
-}
-
 void ShowAsync(HWND window, int command)
 {
     if (window != nullptr)
