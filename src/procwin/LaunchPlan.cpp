@@ -10,7 +10,9 @@ std::uint32_t CreationFlags(std::uint32_t priorityClass) noexcept
 
 std::u16string ExactCommandLine(std::u16string_view programPath, std::u16string_view arguments)
 {
-    std::u16string commandLine = u"\"" + std::u16string(programPath) + u"\"";
+    std::u16string commandLine;
+    commandLine.reserve(programPath.size() + arguments.size() + 3);
+    commandLine.append(u"\"").append(programPath).append(u"\"");
     if (!arguments.empty())
         commandLine.append(u" ").append(arguments);
     return commandLine;
