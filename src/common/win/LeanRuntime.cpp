@@ -34,7 +34,7 @@ extern "C"
         std::string message;
         va_list arguments;
         va_start(arguments, format);
-        for (const char *c = format; c != nullptr && *c != '\0'; ++c)
+        for (const char *c = format != nullptr ? format : ""; *c != '\0'; ++c)
         {
             if (c[0] == '%' && c[1] == 's')
             {

@@ -58,8 +58,7 @@ EarlyLaunch LaunchEarly() noexcept
     }
     catch (...)
     {
-        // What failed before the launch is met again, and reported, on the usual way.
-        return {};
+        // Nothing was launched: what failed is met again, and reported, on the usual way.
     }
     return launch;
 }

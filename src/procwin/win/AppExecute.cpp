@@ -121,8 +121,7 @@ DWORD WaitUntilIdle(HANDLE process, DWORD processId, const LaunchWait &wait)
         return WAIT_FAILED;
     }
     const HANDLE signals[] = {watch->done.Get(), process};
-    wait(
-        processId, [&] { return IsSignalled(watch->done.Get()) || IsSignalled(process); }, signals);
+    wait(processId, [&] { return IsSignalled(watch->done.Get()) || IsSignalled(process); }, signals);
     return IsSignalled(watch->done.Get()) ? watch->result.load() : WAIT_TIMEOUT;
 }
 
@@ -140,8 +139,8 @@ PROCESS_INFORMATION CreateExactly(const std::u16string &programPath, const std::
     if (!valid)
         SetLastError(ERROR_INVALID_PARAMETER);
     if (!valid || !g_processCreator(common::win::W(programPath), commandLine.data(), nullptr, nullptr, FALSE,
-                                    creationFlags, nullptr,
-                                    workDir.empty() ? nullptr : common::win::W(workDir), &startup, &created))
+                                    creationFlags, nullptr, workDir.empty() ? nullptr : common::win::W(workDir),
+                                    &startup, &created))
         return {};
     return created;
 }
@@ -257,8 +256,7 @@ bool DesktopShell(ComPtr<IShellDispatch2> &shell)
     VariantInit(&root);
     long window = 0;
     ComPtr<IDispatch> desktop;
-    if (windows->FindWindowSW(&location, &root, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, desktop.Put()) !=
-            S_OK ||
+    if (windows->FindWindowSW(&location, &root, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, desktop.Put()) != S_OK ||
         !desktop)
         return false;
     ComPtr<IServiceProvider> provider;
@@ -358,8 +356,7 @@ CreatedProcess CreateApp(const std::u16string &programPath, const std::u16string
         error = created.hProcess == nullptr ? GetLastError() : 0;
     }
     if (created.hProcess == nullptr)
-        throw LaunchError(LaunchErrorText(arguments.empty() ? programPath : programPath + u" " + arguments),
-                          error);
+        throw LaunchError(LaunchErrorText(arguments.empty() ? programPath : programPath + u" " + arguments), error);
     CreatedProcess process;
     process.process.Reset(created.hProcess);
     process.thread.Reset(created.hThread);

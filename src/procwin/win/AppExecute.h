@@ -55,8 +55,8 @@ class LaunchError : public common::Error
 
 // What the launch calls to create a process; CreateProcessW unless a test puts another in (null puts
 // CreateProcessW back), so that failures Wine never gives can be seen.
-using ProcessCreator = BOOL(WINAPI *)(LPCWSTR, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL,
-                                      DWORD, LPVOID, LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION);
+using ProcessCreator = BOOL(WINAPI *)(LPCWSTR, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD,
+                                      LPVOID, LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION);
 void SetProcessCreator(ProcessCreator creator) noexcept;
 
 // Starts a program through the shell (its manifest may ask for administrator rights, which the shell
