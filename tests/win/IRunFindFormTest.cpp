@@ -459,7 +459,7 @@ TEST(TIRunFindForm, ClosingWaitsForASettingsFileHeldByAnotherProgram)
         std::chrono::milliseconds minWait, maxWait;
     } cases[] = {
         // Five attempts 500 ms apart, then the write fails: the error is parked, nothing unwinds.
-        {"held throughout", u"", false, 2400ms, 8000ms},
+        {"held throughout", u"--exit-after 60000", false, 2400ms, 8000ms},
         {"let go after a while", u"--exit-after 1000", true, 0ms, 2400ms},
     };
     for (const auto &c : cases)
@@ -472,19 +472,22 @@ TEST(TIRunFindForm, ClosingWaitsForASettingsFileHeldByAnotherProgram)
         TIRunFindForm form(&store);
         std::chrono::steady_clock::duration waited{};
         {
-            Process holder(BinFolder() + u"\\KV2Target.exe",
+            // Without a window: one shown after the picker would take the foreground from it.
+            Process holder(BinFolder() + u"\\KV2TargetConsole.exe",
                            c.holderArguments + u" --hold-file \"" + settings + u"\"");
             ASSERT_TRUE(WaitUntil([&] { return common::win::FileExistsReady(settings + u".held"); }, 20s))
                 << c.name;
             ShowModalWith(form, [&](HWND window) {
                 const auto start = std::chrono::steady_clock::now();
                 PostMessageW(window, WM_CLOSE, 0, 0);
-                // Messages keep running while the close waits: every probe is answered at once.
+                // Messages keep running while the close waits: every probe is answered within a second,
+                // where a close that blocked its thread would hold it for the whole wait (a loaded machine
+                // may take a few hundred milliseconds to schedule the answer).
                 for (int probe = 0; probe < 6 && IsWindowVisible(window); ++probe)
                 {
                     WaitUntil([] { return false; }, 100ms);
                     DWORD_PTR answer = 0;
-                    EXPECT_TRUE(SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 150, &answer) != 0 ||
+                    EXPECT_TRUE(SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer) != 0 ||
                                 !IsWindowVisible(window))
                         << c.name << ", probe " << probe;
                 }

@@ -27,13 +27,15 @@ std::u16string TargetPath()
 struct KeptTarget
 {
     explicit KeptTarget(const std::u16string &arguments)
-        : process(TargetPath(), arguments), window(WaitForWindow(process.Id(), L"KV2TargetWindow", u"KV2 Target", 10s))
+        : process(TargetPath(), arguments)
     {
+        // By its class alone: a program that renames itself may have done so before it is found.
+        WaitUntil([&] { return (window = ProcessWindowOfClass(process.Id(), L"KV2TargetWindow")) != nullptr; }, 20s);
         keeper.Follow(window);
     }
 
     Process process;
-    HWND window;
+    HWND window = nullptr;
     int looks = 0;
     int putBack = 0;
     SettingsKeeper keeper{[this](HWND followed) {
