@@ -28,6 +28,15 @@ if(MSVC)
     add_compile_options(/utf-8)
 endif()
 
+# For programs whose resource file embeds their own manifest (administrator rights or not, common
+# controls 6, DPI awareness, supported systems). Microsoft's linker would otherwise make one of its own
+# as well: a second manifest resource of the same number, which fails the link or replaces ours.
+function(kv2_own_manifest target)
+    if(MSVC)
+        target_link_options(${target} PRIVATE /MANIFEST:NO)
+    endif()
+endfunction()
+
 # Programs, tests and fixtures side by side, so that tests find the programs they start.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
@@ -45,8 +54,12 @@ endif()
 # is linked to a small stand-in in `LeanRuntime.cpp` that throws what callers catch just the same; with
 # all of them defined, the library's own are never linked (were they, the link would fail on the second
 # definition). The programs users get take these, and so do the tests under Wine that run their code.
+set(KV2_LIBRARY_THROWS OFF)
+if(NOT MSVC AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    set(KV2_LIBRARY_THROWS ON)
+endif()
 function(kv2_library_throws target)
-    if(NOT MSVC AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    if(KV2_LIBRARY_THROWS)
         target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src/common/win/LeanRuntime.cpp)
         target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src)
         set(throws
