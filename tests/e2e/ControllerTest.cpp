@@ -412,6 +412,8 @@ TEST(Controller, QuitDuringTheWindowSearchEndsAtOnce)
     EXPECT_EQ(FindWindowW(L"#32770", W(kMessageCaption)), nullptr);
 }
 
+// KV2.exe here is the release program (whole-program optimised, with the C++ library's throw stand-ins):
+// the launch error is thrown and caught inside it, and the program ends normally.
 TEST(Controller, LaunchErrorIsLoggedNotShown)
 {
     TempFolder temp;
