@@ -109,7 +109,7 @@ class Scenario
     // stands then: a command stores its option after acting on the target, so a test that has seen
     // the effect reads the file through this.
     std::u16string OptionOnceSaved(const std::u16string &key, const std::u16string &expected,
-                                   std::chrono::milliseconds timeout = 3s) const;
+                                   std::chrono::milliseconds timeout = 10s) const;
     // The value of any key of the task file; "<absent>" when there is none.
     std::u16string TaskValue(const std::u16string &section, const std::u16string &key) const;
 

@@ -148,16 +148,16 @@ TEST(Panel, HalfTransparentUntilTheMouseComes)
     scenario.Start();
     HWND panel = WaitForPanel(scenario, true);
     ASSERT_NE(panel, nullptr);
-    EXPECT_TRUE(WaitUntil([&] { return IsLayeredAtHalf(panel); }, 3s));
+    EXPECT_TRUE(WaitUntil([&] { return IsLayeredAtHalf(panel); }, 10s));
     // The mouse over the icon: opaque; gone (the cursor far away): half again.
     SetCursorPos(5, 5);
     PostMessageW(ImageOf(panel), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
-    EXPECT_TRUE(WaitUntil([&] { return !IsLayeredAtHalf(panel); }, 3s));
+    EXPECT_TRUE(WaitUntil([&] { return !IsLayeredAtHalf(panel); }, 10s));
     PostMessageW(ImageOf(panel), WM_MOUSELEAVE, 0, 0);
-    EXPECT_TRUE(WaitUntil([&] { return IsLayeredAtHalf(panel); }, 3s));
+    EXPECT_TRUE(WaitUntil([&] { return IsLayeredAtHalf(panel); }, 10s));
     // "半透明" off: opaque, and the mouse changes nothing.
     PostMessageW(panel, WM_COMMAND, ui::kPPTrans, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !(GetWindowLongW(panel, GWL_EXSTYLE) & WS_EX_LAYERED); }, 3s));
+    EXPECT_TRUE(WaitUntil([&] { return !(GetWindowLongW(panel, GWL_EXSTYLE) & WS_EX_LAYERED); }, 10s));
     PostMessageW(panel, WM_MOUSELEAVE, 0, 0);
     WaitUntil([] { return false; }, 300ms);
     EXPECT_FALSE(GetWindowLongW(panel, GWL_EXSTYLE) & WS_EX_LAYERED);
@@ -186,7 +186,7 @@ TEST(Panel, HintShowsEachNewTitleOnce)
     EXPECT_EQ(VisibleHint(kv2), nullptr);
     // A new title shows it again.
     SetWindowTextW(target, L"新しい題名");
-    EXPECT_TRUE(WaitUntil([&] { return VisibleHint(kv2) != nullptr; }, 3s));
+    EXPECT_TRUE(WaitUntil([&] { return VisibleHint(kv2) != nullptr; }, 10s));
 }
 
 TEST(Panel, ClicksOnTheIconActivateTheTargetInTheChosenMode)
@@ -234,8 +234,8 @@ TEST(Panel, DisplayModesShowAndHideThePanel)
             panel = WaitForPanel(scenario, true);
             ASSERT_NE(panel, nullptr) << mode;
         }
-        EXPECT_TRUE(WaitUntil([&] { return (IsWindowVisible(panel) != FALSE) == panelShown; }, 3s)) << mode;
-        EXPECT_TRUE(WaitUntil([&] { return TrayIconShown(scenario.Kv2Process().Id()) == trayShown; }, 3s))
+        EXPECT_TRUE(WaitUntil([&] { return (IsWindowVisible(panel) != FALSE) == panelShown; }, 10s)) << mode;
+        EXPECT_TRUE(WaitUntil([&] { return TrayIconShown(scenario.Kv2Process().Id()) == trayShown; }, 10s))
             << mode;
         const std::u16string stored = common::Utf8ToUtf16(std::to_string(mode));
         EXPECT_EQ(scenario.OptionOnceSaved(u"Display", stored), stored);

@@ -134,6 +134,35 @@ TEST(SaveTextFile, FileHeldOpenByAnotherProcessIsNotWritten)
     EXPECT_EQ(SaveTextFile({u"replacement"}, file, TextEncoding::Utf16Le), SaveResult::Saved);
 }
 
+TEST(SaveTextFile, OnlyAHandleThatForbidsDeletingTheFileHoldsItAgainstASave)
+{
+    // As Windows decides whether a file may be renamed over: a reader that allows deleting (a search
+    // indexer, a virus scanner, a program that reads the file just now) does not hold it.
+    const struct
+    {
+        const char *name;
+        DWORD sharing;
+        SaveResult result;
+    } cases[] = {
+        {"no sharing", 0, SaveResult::Held},
+        {"reading and writing shared", FILE_SHARE_READ | FILE_SHARE_WRITE, SaveResult::Held},
+        {"everything shared", FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, SaveResult::Saved},
+    };
+    for (const auto &c : cases)
+    {
+        TempFolder temp;
+        const std::u16string file = temp / u"read.KV2";
+        WriteBytes(file, "original");
+        {
+            const common::win::UniqueFile reader(
+                CreateFileW(W(file), GENERIC_READ, c.sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+            ASSERT_TRUE(reader) << c.name;
+            EXPECT_EQ(SaveTextFile({u"new"}, file, TextEncoding::Utf16Le), c.result) << c.name;
+        }
+        EXPECT_EQ(ReadBytes(file), c.result == SaveResult::Saved ? Utf16File("new\r\n") : "original") << c.name;
+    }
+}
+
 TEST(SaveTextFile, FailedWriteRaisesAndKeepsTheOldFile)
 {
     TempFolder temp;

@@ -65,14 +65,16 @@ std::string EncodeAnsi(std::u16string_view text)
     return bytes;
 }
 
-// True when another process holds the file open so that it cannot be opened exclusively. Any other
-// failure to open it is left to the replace, which reports it.
+// True when another program holds the file open without allowing it to be deleted, which is when
+// Windows refuses to rename over it (a reader that allows deleting, such as a search indexer, does not
+// hold it). Asked before the replace because not every system refuses. Any other failure to open it is
+// left to the replace, which reports it.
 bool HeldByAnotherProcess(const std::u16string &fileName)
 {
     if (!FileExistsReady(fileName))
         return false;
-    UniqueFile probe(
-        CreateFileW(W(fileName), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile probe(CreateFileW(W(fileName), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return !probe && IsHeldError(GetLastError());
 }
 
