@@ -70,7 +70,7 @@ TEST(ControllerWait, EventsAndSignalledObjectsRunThePassAtOnce)
         const ULONGLONG elapsed = GetTickCount64() - start;
         CloseHandle(g_event);
         EXPECT_GE(elapsed, 150u) << byObject;
-        EXPECT_LT(elapsed, 1000u) << byObject;
+        EXPECT_LT(elapsed, 3000u) << byObject; // the next look of its own would come after 5 s
     }
 }
 
@@ -87,5 +87,5 @@ TEST(ControllerWait, StopEndsTheWaitFromWithin)
         return false;
     }, {.pollInterval = 5000, .pollLimit = 5000});
     EXPECT_TRUE(wait.Stopped());
-    EXPECT_LT(GetTickCount64() - start, 1000u);
+    EXPECT_LT(GetTickCount64() - start, 3000u);
 }

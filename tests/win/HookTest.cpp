@@ -116,25 +116,7 @@ class MouseHook : public testing::Test
     UniqueWindow m_window = RecorderWindow();
 };
 
-// A fixture target started for one test, with its shown main window.
-class RunningTarget
-{
-  public:
-    explicit RunningTarget(const std::u16string &arguments)
-        : m_process(BinFolder() + u"\\KV2Target.exe", arguments),
-          m_window(WaitForWindow(m_process.Id(), L"KV2TargetWindow", u"KV2 Target", 20s))
-    {
-        WaitUntil([&] { return m_window == nullptr || IsWindowVisible(m_window); }, 10s);
-    }
-    HWND Window() const
-    {
-        return m_window;
-    }
-
-  private:
-    Process m_process;
-    HWND m_window;
-};
+using RunningTarget = FixtureTarget;
 
 } // namespace
 

@@ -128,7 +128,10 @@ int ShowModalWith(TIRunFindForm &form, const std::function<void(HWND form)> &use
 {
     std::thread player([&] {
         const HWND window = form.Handle();
-        if (!WaitUntil([&] { return IsWindowVisible(window) && GetForegroundWindow() == window; }, 20s))
+        // Visible, in front and its modal loop running: the showing and the activation are over.
+        DWORD_PTR answer = 0;
+        if (!WaitUntil([&] { return IsWindowVisible(window) && GetForegroundWindow() == window; }, 20s) ||
+            SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &answer) == 0)
         {
             ADD_FAILURE() << "the picker did not show";
             PostMessageW(window, WM_CLOSE, 0, 0); // the modal loop ends, and the test with it

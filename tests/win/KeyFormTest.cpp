@@ -36,7 +36,10 @@ int ShowModalWith(ui::TKeyForm &form, HWND owner, const std::function<void(const
 {
     std::thread player([&] {
         const HWND window = form.Handle();
-        if (!WaitUntil([&] { return IsWindowVisible(window) != FALSE; }, 20s))
+        // Visible, and its modal loop running: the showing, the activation and the focus are over.
+        DWORD_PTR answer = 0;
+        if (!WaitUntil([&] { return IsWindowVisible(window) != FALSE; }, 20s) ||
+            SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &answer) == 0)
         {
             ADD_FAILURE() << "the dialog did not show";
             return;

@@ -111,7 +111,7 @@ TEST(OptionFile, ReadOfAHeldFileIsRetriedBriefly)
     common::win::UniqueFile briefly = holdFile();
     ASSERT_TRUE(briefly);
     std::thread release([&] {
-        Sleep(100);
+        Sleep(20); // early: the read tries again for a few hundred milliseconds, which a loaded machine may use up
         briefly.Reset();
     });
     IniDocument read;
@@ -119,12 +119,12 @@ TEST(OptionFile, ReadOfAHeldFileIsRetriedBriefly)
     release.join();
     EXPECT_EQ(read.Get(u"a", u"b", u""), u"c");
 
-    // Held throughout: raises, well within a second.
+    // Held throughout: raises after a few hundred milliseconds (a loaded machine may stretch them).
     const common::win::UniqueFile throughout = holdFile();
     ASSERT_TRUE(throughout);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_THROW(controller::LoadIniFile(file), common::win::FileHeldError);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 900ms);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
 }
 
 TEST(OptionFile, ConcurrentSavesOfDifferentSectionsLoseNothing)
@@ -158,7 +158,7 @@ TEST(OptionFile, SaveLockIsWaitedForBrieflyAndFreedWhenItsHolderDies)
     const auto change = [](IniDocument &document) { document.Set(u"mine", u"K", u"2"); };
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(controller::UpdateIniFile(file, change), controller::SaveResult::Held);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 2500ms) << "the wait for the lock is bounded";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << "the wait for the lock is bounded";
     EXPECT_FALSE(controller::LoadIniFile(file).HasSection(u"mine")) << "written without the lock";
 
     TerminateProcess(holder.Handle(), 9);

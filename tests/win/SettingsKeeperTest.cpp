@@ -18,23 +18,16 @@ namespace
 constexpr DWORD kGuardMs = 5000; // no wait here should come near it
 const std::u16string kFixed = u"Fixed caption";
 
-std::u16string TargetPath()
-{
-    return BinFolder() + u"\\KV2Target.exe";
-}
-
 // A fixture window followed by a keeper of a fixed caption that counts its looks and what it put back.
 struct KeptTarget
 {
-    explicit KeptTarget(const std::u16string &arguments)
-        : process(TargetPath(), arguments)
+    // Followed once the program has shown its window, so that the events of its own show are over.
+    explicit KeptTarget(const std::u16string &arguments) : target(arguments), window(target.Window())
     {
-        // By its class alone: a program that renames itself may have done so before it is found.
-        WaitUntil([&] { return (window = ProcessWindowOfClass(process.Id(), L"KV2TargetWindow")) != nullptr; }, 20s);
         keeper.Follow(window);
     }
 
-    Process process;
+    FixtureTarget target;
     HWND window = nullptr;
     int looks = 0;
     int putBack = 0;
@@ -59,7 +52,7 @@ TEST(SettingsKeeper, AnAnnouncedResetIsPutBackAtOnceAndItsOwnChangeIsNotAnswered
     SetWindowTextW(window, L"Reset by the program");
     EXPECT_EQ(gui::PumpUntil([&] { return WindowText(window) == kFixed; }, {.timeout = kGuardMs}),
               gui::PumpEnd::Condition);
-    gui::PumpUntil({}, {.timeout = 300});
+    gui::PumpUntil({}, {.timeout = 1000});
     // The put-back raised an event of its own: looked at, nothing to do.
     EXPECT_EQ(keeping.putBack, 1);
     EXPECT_GE(keeping.looks, 2);
@@ -68,7 +61,7 @@ TEST(SettingsKeeper, AnAnnouncedResetIsPutBackAtOnceAndItsOwnChangeIsNotAnswered
     keeping.keeper.Follow(nullptr);
     SetWindowTextW(window, L"Reset again");
     keeping.keeper.Look();
-    gui::PumpUntil({}, {.timeout = 300});
+    gui::PumpUntil({}, {.timeout = 1000});
     EXPECT_EQ(WindowText(window), u"Reset again");
     EXPECT_EQ(keeping.putBack, 1);
 

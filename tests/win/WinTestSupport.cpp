@@ -9,6 +9,8 @@
 namespace wintest
 {
 
+using namespace std::chrono_literals;
+
 std::u16string BinFolder()
 {
     return common::win::ProgramFolder();
@@ -187,6 +189,16 @@ HWND ProcessWindowOfClass(DWORD processId, const wchar_t *className)
             return window;
     }
     return nullptr;
+}
+
+FixtureTarget::FixtureTarget(const std::u16string &arguments, const wchar_t *className)
+    : m_process(BinFolder() + u"\\KV2Target.exe", arguments)
+{
+    // By its class alone: a program that renames itself may have done so before it is found.
+    WaitUntil([&] { return (m_window = ProcessWindowOfClass(m_process.Id(), className)) != nullptr; }, 20s);
+    if (m_window == nullptr || !WaitUntil([&] { return IsWindowVisible(m_window) != FALSE; }, 20s) ||
+        WaitForInputIdle(m_process.Handle(), 20000) != 0)
+        m_window = nullptr;
 }
 
 std::u16string WindowText(HWND window)

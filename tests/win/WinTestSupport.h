@@ -111,6 +111,32 @@ HWND WaitForWindow(DWORD processId, const wchar_t *className, const std::u16stri
 
 std::u16string WindowText(HWND window);
 
+// A fixture program (KV2Target.exe) started for one test, with its main window of `className` once the
+// program has shown it and waits for input: its own activation is over, so what happens to the window
+// afterwards is what the test does. Window() is null when it did not come within 20 s.
+class FixtureTarget
+{
+  public:
+    explicit FixtureTarget(const std::u16string &arguments, const wchar_t *className = L"KV2TargetWindow");
+
+    HWND Window() const noexcept
+    {
+        return m_window;
+    }
+    DWORD Id() const noexcept
+    {
+        return m_process.Id();
+    }
+    Process &Program() noexcept
+    {
+        return m_process;
+    }
+
+  private:
+    Process m_process;
+    HWND m_window = nullptr;
+};
+
 // Counts the calls a taskbar-list object receives; the shell's own object shows nothing under Wine.
 class CountingTaskbarList : public ITaskbarList
 {

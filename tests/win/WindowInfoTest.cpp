@@ -18,31 +18,7 @@ using namespace std::chrono_literals;
 namespace
 {
 
-// A fixture target started for one test, with its main window.
-class RunningTarget
-{
-  public:
-    explicit RunningTarget(const std::u16string &arguments, const wchar_t *className = L"KV2TargetWindow",
-                           const std::u16string &title = u"KV2 Target")
-        : m_process(BinFolder() + u"\\KV2Target.exe", arguments)
-    {
-        m_window = WaitForWindow(m_process.Id(), className, title, 20s);
-        // Found as soon as it exists; shown a moment later.
-        WaitUntil([&] { return m_window == nullptr || IsWindowVisible(m_window); }, 20s);
-    }
-    HWND Window() const
-    {
-        return m_window;
-    }
-    DWORD Id() const
-    {
-        return m_process.Id();
-    }
-
-  private:
-    Process m_process;
-    HWND m_window = nullptr;
-};
+using RunningTarget = FixtureTarget;
 
 std::u16string ExpectedTargetPath()
 {
@@ -53,7 +29,7 @@ std::u16string ExpectedTargetPath()
 
 TEST(GetWndInfo, NamesAVisibleWindowWithText)
 {
-    RunningTarget target(u"--title \"情報  \" --class KV2InfoWindow", L"KV2InfoWindow", u"情報  ");
+    RunningTarget target(u"--title \"情報  \" --class KV2InfoWindow", L"KV2InfoWindow");
     ASSERT_NE(target.Window(), nullptr);
     const procwin::WndInfo info = procwin::GetWndInfo(target.Window());
     EXPECT_EQ(info.title, u"情報"); // trailing blanks removed
@@ -83,7 +59,7 @@ TEST(GetWndInfo, HiddenUntitledAndVanishedWindowsGiveNothing)
 TEST(WindowText, ReadsAWholeLongTitleOfAnotherProcess)
 {
     const std::u16string title = u"長い" + std::u16string(400, u'x') + u"終";
-    RunningTarget target(u"--title \"" + title + u"\"", L"KV2TargetWindow", title);
+    RunningTarget target(u"--title \"" + title + u"\"");
     ASSERT_NE(target.Window(), nullptr);
     EXPECT_EQ(procwin::WindowText(target.Window()), title);
     EXPECT_EQ(procwin::GetWndInfo(target.Window()).title, title.substr(0, 259));
@@ -161,7 +137,7 @@ TEST(GetWndExePath, ImageFileNameIsMappedToADriveLetter)
 
 TEST(RootWnd, ClimbsParentsAndOwners)
 {
-    RunningTarget target(u"--tapplication --title rooted", L"KV2TargetWindow", u"rooted");
+    RunningTarget target(u"--tapplication --title rooted");
     ASSERT_NE(target.Window(), nullptr);
     const HWND root = procwin::RootWnd(target.Window());
     wchar_t name[64] = {};
@@ -183,7 +159,7 @@ TEST(GetWndRect, MinimizedWindowIsParkedAndReportsFailure)
 
 TEST(CenterIfOffScreen, BringsAWindowBackOntoTheScreen)
 {
-    RunningTarget target(u"--title faraway", L"KV2TargetWindow", u"faraway");
+    RunningTarget target(u"--title faraway");
     ASSERT_NE(target.Window(), nullptr);
     ASSERT_TRUE(MoveWindow(target.Window(), 5000, 4000, 300, 200, TRUE));
     const auto before = procwin::GetWndBounds(target.Window());
@@ -261,8 +237,8 @@ TEST(ProcessIdentity, ARunningProcessIsToldFromAnEndedOneAndFromALaterOneOfTheSa
 
 TEST(ForceForeground, BringsAnotherProcessWindowToFront)
 {
-    RunningTarget first(u"--title first", L"KV2TargetWindow", u"first");
-    RunningTarget second(u"--title second", L"KV2TargetWindow", u"second");
+    RunningTarget first(u"--title first");
+    RunningTarget second(u"--title second");
     ASSERT_NE(first.Window(), nullptr);
     ASSERT_NE(second.Window(), nullptr);
     EXPECT_TRUE(procwin::ForceForeground(first.Window()));
