@@ -108,25 +108,6 @@ bool TrayIconShown(DWORD processId)
     return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
 }
 
-void EndProcessesNamed(const std::u16string &fileName)
-{
-    common::win::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot)
-        return;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
-         more = Process32NextW(snapshot.Get(), &entry))
-    {
-        if (lstrcmpiW(entry.szExeFile, W(fileName)) != 0)
-            continue;
-        common::win::UniqueHandle process(
-            OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
-        if (process && TerminateProcess(process.Get(), 1))
-            WaitForSingleObject(process.Get(), 5000);
-    }
-}
-
 MessageBoxContent ReadMessageBox(HWND box)
 {
     MessageBoxContent content;

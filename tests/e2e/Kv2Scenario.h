@@ -38,9 +38,7 @@ std::u16string WriteBrokenTaskFile(const wintest::TempFolder &folder, const std:
 // `milliseconds`.
 std::unique_ptr<wintest::Process> HoldFile(const std::u16string &file, int milliseconds);
 
-// Ends every process started from an executable of this file name (the fixture targets a scenario
-// leaves running, which a later start would find already running).
-void EndProcessesNamed(const std::u16string &fileName);
+using wintest::EndProcessesNamed;
 
 struct MessageBoxContent
 {

@@ -3,6 +3,8 @@
 #include "common/Text.h"
 #include "common/win/FileSystem.h"
 
+#include <tlhelp32.h>
+
 #include <stdexcept>
 #include <thread>
 
@@ -149,6 +151,46 @@ DWORD Process::WaitForExit(std::chrono::milliseconds timeout)
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(m_process.Get(), &code);
     return code;
+}
+
+namespace
+{
+
+// Ends every process whose executable's file name is one of `fileNames` (any letter case).
+void EndProcessesNamedAny(std::initializer_list<std::u16string_view> fileNames)
+{
+    common::win::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
+        return;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
+         more = Process32NextW(snapshot.Get(), &entry))
+    {
+        const std::u16string name = common::ToLower(U(entry.szExeFile));
+        bool listed = false;
+        for (std::u16string_view fileName : fileNames)
+            listed = listed || name == common::ToLower(fileName);
+        if (!listed)
+            continue;
+        common::win::UniqueHandle process(
+            OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        if (process && TerminateProcess(process.Get(), 1))
+            WaitForSingleObject(process.Get(), 5000);
+    }
+}
+
+} // namespace
+
+void EndProcessesNamed(const std::u16string &fileName)
+{
+    EndProcessesNamedAny({fileName});
+}
+
+void EndLeftoverPrograms()
+{
+    EndProcessesNamedAny({u"KV2.exe", u"KV2A.exe", u"KV2C.exe", u"KV2Target.exe", u"KV2TargetConsole.exe",
+                          u"KV2OptionSaver.exe", u"Acc.exe", u"notepad.exe"});
 }
 
 namespace

@@ -98,6 +98,14 @@ class Process
     DWORD m_id = 0;
 };
 
+// Ends every process started from an executable of this file name (the fixture targets a scenario
+// leaves running, which a later start would find already running).
+void EndProcessesNamed(const std::u16string &fileName);
+
+// Ends whatever programs of the tests an earlier test left running (one that failed half way, a test
+// program that was ended): every test starts on a desktop of its own session without them.
+void EndLeftoverPrograms();
+
 // The top-level windows of a process, visible or not.
 std::vector<HWND> ProcessWindows(DWORD processId);
 
