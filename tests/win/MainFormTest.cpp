@@ -7,7 +7,7 @@
 #include "gui/Application.h"
 #include "procwin/win/AppExecute.h"
 #include "startup/ProcessState.h"
-#include "startup/win/Forms.h"
+#include "app/Forms.h"
 
 #include <gtest/gtest.h>
 
@@ -149,7 +149,7 @@ class Controller
     startup::TaskDefinition m_saved;
     HRESULT m_com = E_FAIL;
     std::optional<TmainForm> m_form;
-    std::optional<startup::Forms> m_forms;
+    std::optional<app::Forms> m_forms;
 };
 
 } // namespace

@@ -16,7 +16,7 @@
 #include <optional>
 #include <utility>
 
-namespace startup
+namespace app
 {
 
 struct Forms : controller::Companions
@@ -62,9 +62,9 @@ struct Forms : controller::Companions
 #ifndef KV2_ELEVATED
     std::optional<ui::TPanelForm> panelForm;
 #endif
-    controller::PickerSettingsFile pickerSettings{Paths().SettingsFilePath};
+    controller::PickerSettingsFile pickerSettings{startup::Paths().SettingsFilePath};
     std::optional<procwin::TIRunFindForm> runFindForm;
     std::optional<ui::TKeyForm> keyForm;
 };
 
-} // namespace startup
+} // namespace app

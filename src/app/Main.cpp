@@ -1,8 +1,8 @@
-#include "startup/win/Startup.h"
+#include "app/Startup.h"
 
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
-    return startup::RunProgram();
+    return app::RunProgram();
 }

@@ -1,10 +1,10 @@
 // The program's start-up sequence, from the data folder to the end of the message loop.
 #pragma once
 
-namespace startup
+namespace app
 {
 
 // Runs the whole program and answers its exit code.
 int RunProgram();
 
-} // namespace startup
+} // namespace app

@@ -1,5 +1,6 @@
-#include "startup/win/Startup.h"
+#include "app/Startup.h"
 
+#include "app/Forms.h"
 #include "common/Text.h"
 #include "common/win/Shell.h"
 #include "common/win/TextFile.h"
@@ -9,7 +10,6 @@
 #include "startup/Build.h"
 #include "startup/CommandLine.h"
 #include "startup/ProcessState.h"
-#include "startup/win/Forms.h"
 #include "startup/win/SpecialFolder.h"
 #include "startup/win/SystemFileProbe.h"
 
@@ -18,8 +18,10 @@
 #include <optional>
 #include <utility>
 
-namespace startup
+namespace app
 {
+
+using namespace startup;
 
 namespace
 {
@@ -85,4 +87,4 @@ int RunProgram()
     return 0;
 }
 
-} // namespace startup
+} // namespace app
