@@ -3,7 +3,7 @@
 
 #include "gui/Application.h"
 #include "ui/win/HookHotKey.h"
-#include "ui/win/SimpleTimer.h"
+#include "gui/SimpleTimer.h"
 
 #include <gtest/gtest.h>
 
@@ -257,7 +257,7 @@ TEST(THookHotKey, AnErrorInTheEventGoesToTheApplicationOnly)
         application.Terminate(0);
     });
     // Ends the loop should the error never arrive.
-    ui::TSimpleTimer watchdog(10000, [&] { application.Terminate(1); });
+    gui::TSimpleTimer watchdog(10000, [&] { application.Terminate(1); });
     watchdog.SetAutoDisable(true);
     watchdog.Start();
 

@@ -1,7 +1,7 @@
 // Timers ticking through the process's one shared hidden window, from the real message loop.
 #include "WinTestSupport.h"
 
-#include "ui/win/SimpleTimer.h"
+#include "gui/SimpleTimer.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 
 using namespace wintest;
 using namespace std::chrono_literals;
-using ui::TSimpleTimer;
+using gui::TSimpleTimer;
 
 namespace
 {

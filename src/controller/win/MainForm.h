@@ -26,7 +26,7 @@
 #include "ui/win/CoolTrayIcon.h"
 #include "ui/win/HookHotKey.h"
 #include "ui/win/IconPanel.h"
-#include "ui/win/SimpleTimer.h"
+#include "gui/SimpleTimer.h"
 
 #include <memory>
 #include <optional>
@@ -115,8 +115,8 @@ class TmainForm : public gui::Window, public ui::PanelOwner, private ControllerV
     ui::TCoolTrayIcon m_trayIcon;
     common::win::UniqueIcon m_waitingIcon; // image 0
     common::win::UniqueIcon m_targetIcon;  // image 1
-    ui::TSimpleTimer m_timer;
-    ui::TSimpleTimer m_timerClose;
+    gui::TSimpleTimer m_timer;
+    gui::TSimpleTimer m_timerClose;
     std::unique_ptr<ui::THookHotKey> m_hookHotKey;
 
     Companions *m_companions = nullptr;

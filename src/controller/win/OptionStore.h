@@ -7,7 +7,7 @@
 #pragma once
 
 #include "controller/Options.h"
-#include "ui/win/SimpleTimer.h"
+#include "gui/SimpleTimer.h"
 
 #include <functional>
 #include <optional>
@@ -45,7 +45,7 @@ class OptionStore
     TrayOptions m_stored;
     bool m_unread = false; // the load failed: m_stored is what was assumed
     int m_retries = 0;
-    ui::TSimpleTimer m_timer;
+    gui::TSimpleTimer m_timer;
 };
 
 } // namespace controller

@@ -7,7 +7,7 @@
 
 #include "controller/ReapplyPacer.h"
 #include "procwin/win/WindowEvents.h"
-#include "ui/win/SimpleTimer.h"
+#include "gui/SimpleTimer.h"
 
 #include <windows.h>
 
@@ -36,7 +36,7 @@ class SettingsKeeper
     std::function<bool(HWND)> m_putBack;
     std::unique_ptr<procwin::WindowChangeEvents> m_events;
     ReapplyPacer m_pacer;
-    ui::TSimpleTimer m_due; // one shot: the look the pace put off
+    gui::TSimpleTimer m_due; // one shot: the look the pace put off
     bool m_looking = false;
     bool m_lookAgain = false;
 };

@@ -3,7 +3,7 @@
 
 #include "common/win/Unique.h"
 #include "ui/TrayClick.h"
-#include "ui/win/SimpleTimer.h"
+#include "gui/SimpleTimer.h"
 
 #include <windows.h>
 
@@ -162,7 +162,7 @@ class TCoolTrayIcon
     Event m_onClick;
     Event m_onDblClick;
     TrayClick m_click;
-    TSimpleTimer m_clickTimer;
+    gui::TSimpleTimer m_clickTimer;
 };
 
 } // namespace ui

@@ -8,7 +8,7 @@
 #include "gui/PopupMenu.h"
 #include "gui/Window.h"
 #include "ui/win/IconPanel.h"
-#include "ui/win/SimpleTimer.h"
+#include "gui/SimpleTimer.h"
 
 #include <memory>
 #include <string>
@@ -73,7 +73,7 @@ class TPanelForm : public gui::Window, public IconPanel
     std::unique_ptr<TPanelImage> m_image;
     std::unique_ptr<TPanelHintWindow> m_hintWindow;
     HWND m_tooltip = nullptr; // destroyed with the form
-    TSimpleTimer m_timerHint;
+    gui::TSimpleTimer m_timerHint;
     common::win::UniqueIcon m_waitingIcon; // image 0
     common::win::UniqueIcon m_targetIcon;  // image 1; null when the file has no usable icon
     bool m_iconsLoaded = false;

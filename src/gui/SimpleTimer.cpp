@@ -1,11 +1,11 @@
-#include "ui/win/SimpleTimer.h"
+#include "gui/SimpleTimer.h"
 
 #include "gui/SharedWindow.h"
 
 #include <unordered_map>
 #include <utility>
 
-namespace ui
+namespace gui
 {
 
 namespace
@@ -136,4 +136,4 @@ void TSimpleTimer::Tick()
     }
 }
 
-} // namespace ui
+} // namespace gui

@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-namespace ui
+namespace gui
 {
 
 class TSimpleTimerHandler;
@@ -100,4 +100,4 @@ class TSimpleTimer
     TimerEvent m_onTimer;
 };
 
-} // namespace ui
+} // namespace gui
