@@ -6,8 +6,8 @@
 #include "controller/win/EarlyLaunch.h"
 #include "controller/win/MainForm.h"
 #include "controller/win/OptionFile.h"
-#include "procwin/win/IRunFindForm.h"
 #include "startup/ProcessState.h"
+#include "ui/win/IRunFindForm.h"
 #include "ui/win/KeyForm.h"
 #ifndef KV2_ELEVATED
 #include "ui/win/PanelForm.h"
@@ -34,7 +34,7 @@ struct Forms : controller::Companions
     Forms(const Forms &) = delete;
     Forms &operator=(const Forms &) = delete;
 
-    procwin::TIRunFindForm &Picker() override
+    ui::TIRunFindForm &Picker() override
     {
         if (!runFindForm)
             runFindForm.emplace(&pickerSettings);
@@ -63,7 +63,7 @@ struct Forms : controller::Companions
     std::optional<ui::TPanelForm> panelForm;
 #endif
     controller::PickerSettingsFile pickerSettings{startup::Paths().SettingsFilePath};
-    std::optional<procwin::TIRunFindForm> runFindForm;
+    std::optional<ui::TIRunFindForm> runFindForm;
     std::optional<ui::TKeyForm> keyForm;
 };
 

@@ -7,8 +7,8 @@
 #pragma once
 
 #include "common/IniDocument.h"
-#include "procwin/PickerPlacement.h"
 #include "startup/TaskDefinition.h"
+#include "ui/PickerPlacement.h"
 #include "ui/PanelOptions.h"
 
 #include <cstdint>
@@ -96,7 +96,7 @@ std::u16string ChangedOptionsText(const TrayOptions &before, const TrayOptions &
 std::optional<std::int32_t> ReadIntValue(std::u16string_view text) noexcept;
 
 // The running-program picker's placement in the settings file "KV2.ini", section "IRunFindWindow".
-using procwin::PickerPlacement;
+using ui::PickerPlacement;
 constexpr char16_t kPickerSection[] = u"IRunFindWindow";
 
 // Keys that are absent or unreadable keep the values `placement` has.

@@ -7,8 +7,9 @@
 #include "controller/Options.h"
 #include "controller/win/OptionFile.h"
 #include "gui/Application.h"
-#include "procwin/win/IRunFindForm.h"
+#include "procwin/win/ProgramWindows.h"
 #include "procwin/win/WindowInfo.h"
+#include "ui/win/IRunFindForm.h"
 
 #include <commctrl.h>
 
@@ -23,7 +24,7 @@
 
 using namespace wintest;
 using namespace std::chrono_literals;
-using procwin::TIRunFindForm;
+using ui::TIRunFindForm;
 
 namespace
 {

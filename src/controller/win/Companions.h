@@ -3,13 +3,10 @@
 // first shown. The controller owns none of them; they outlive its use of them.
 #pragma once
 
-namespace procwin
-{
-class TIRunFindForm;
-}
 namespace ui
 {
 class IconPanel;
+class TIRunFindForm;
 class TKeyForm;
 } // namespace ui
 
@@ -19,7 +16,7 @@ namespace controller
 class Companions
 {
   public:
-    virtual procwin::TIRunFindForm &Picker() = 0;
+    virtual ui::TIRunFindForm &Picker() = 0;
     virtual ui::TKeyForm &KeyForm() = 0;
     // Null in the elevated build, which has no panel.
     virtual ui::IconPanel *Panel() = 0;

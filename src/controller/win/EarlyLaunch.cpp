@@ -4,7 +4,7 @@
 #include "controller/win/InstanceLink.h"
 #include "controller/win/OptionStore.h"
 #include "procwin/ProcessIdentity.h"
-#include "procwin/win/IRunFindForm.h"
+#include "procwin/win/ProgramWindows.h"
 #include "procwin/win/WindowInfo.h"
 #include "procwin/win/Wow64.h"
 #include "startup/TaskDefinition.h"

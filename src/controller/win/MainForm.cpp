@@ -12,7 +12,6 @@
 #include "procwin/WheelGesture.h"
 #include "procwin/win/AppExecute.h"
 #include "procwin/win/Hook.h"
-#include "procwin/win/IRunFindForm.h"
 #include "procwin/win/WindowEffects.h"
 #include "procwin/win/WindowInfo.h"
 #include "procwin/win/Wow64.h"
@@ -20,6 +19,7 @@
 #include "startup/Build.h"
 #include "startup/ProcessState.h"
 #include "ui/ShortcutText.h"
+#include "ui/win/IRunFindForm.h"
 #include "ui/win/KeyForm.h"
 #include "ui/win/KeyNames.h"
 

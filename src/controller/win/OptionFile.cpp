@@ -262,12 +262,12 @@ SaveResult UpdateIniFile(const std::u16string &path, const std::function<void(co
                                      common::TextEncoding::Utf16Le, durability);
 }
 
-void PickerSettingsFile::LoadPlacement(procwin::PickerPlacement &placement)
+void PickerSettingsFile::LoadPlacement(ui::PickerPlacement &placement)
 {
     LoadPickerPlacement(LoadIniFile(m_path), placement);
 }
 
-void PickerSettingsFile::SavePlacement(const procwin::PickerPlacement &placement)
+void PickerSettingsFile::SavePlacement(const ui::PickerPlacement &placement)
 {
     if (UpdateIniFile(m_path, [&](common::IniDocument &file) { SavePickerPlacement(file, placement); }) !=
         SaveResult::Saved)

@@ -13,7 +13,7 @@
 
 #include "common/IniDocument.h"
 #include "common/win/TextFile.h"
-#include "procwin/PickerPlacement.h"
+#include "ui/PickerPlacement.h"
 
 #include <functional>
 #include <string>
@@ -44,15 +44,15 @@ SaveResult UpdateIniFile(const std::u16string &path, const std::function<void(co
 // The picker's placement in the settings file at `path` (section "IRunFindWindow"), read with
 // LoadIniFile and changed with UpdateIniFile; a save that finds the file held raises WinError
 // (ERROR_SHARING_VIOLATION).
-class PickerSettingsFile : public procwin::PlacementStore
+class PickerSettingsFile : public ui::PlacementStore
 {
   public:
     explicit PickerSettingsFile(std::u16string path) : m_path(std::move(path))
     {
     }
 
-    void LoadPlacement(procwin::PickerPlacement &placement) override;
-    void SavePlacement(const procwin::PickerPlacement &placement) override;
+    void LoadPlacement(ui::PickerPlacement &placement) override;
+    void SavePlacement(const ui::PickerPlacement &placement) override;
     // True while the file cannot be opened without sharing; a file that does not exist yet has no
     // writer to wait for.
     bool Held() const override;

@@ -6,7 +6,7 @@
 #include "controller/win/OptionFile.h"
 #include "procwin/ProcessIdentity.h"
 #include "procwin/win/AppExecute.h"
-#include "procwin/win/IRunFindForm.h"
+#include "procwin/win/ProgramWindows.h"
 #include "procwin/win/WindowEffects.h"
 #include "procwin/win/WindowEvents.h"
 #include "procwin/win/WindowInfo.h"
@@ -14,6 +14,7 @@
 #include "startup/Build.h"
 #include "startup/CommandLine.h"
 #include "startup/ProcessState.h"
+#include "ui/win/IRunFindForm.h"
 
 #include <algorithm>
 #include <span>
@@ -386,7 +387,7 @@ void TargetSession::Modify()
         return;
     m_view.SetClicksEnabled(false);
     const OnExit reenable([this] { m_view.SetClicksEnabled(true); });
-    procwin::TIRunFindForm &picker = m_companions->Picker();
+    ui::TIRunFindForm &picker = m_companions->Picker();
     picker.MTargetExe = ProgramFileNameLower(startup::Task().ProgramPath);
     picker.MTargetHandle = nullptr;
     picker.ShowModal(m_view.Window());

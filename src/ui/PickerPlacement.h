@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-namespace procwin
+namespace ui
 {
 
 // The picker's frame in screen pixels.
@@ -30,4 +30,4 @@ class PlacementStore
     virtual bool Held() const = 0;
 };
 
-} // namespace procwin
+} // namespace ui

@@ -1,4 +1,4 @@
-#include "procwin/win/IRunFindForm.h"
+#include "ui/win/IRunFindForm.h"
 
 #include "common/win/CommonControls.h"
 #include "common/win/SystemFonts.h"
@@ -8,18 +8,16 @@
 #include "gui/Application.h"
 #include "gui/MessagePump.h"
 #include "gui/Modal.h"
-#include "procwin/ProcessIdentity.h"
+#include "procwin/win/ProgramWindows.h"
 #include "procwin/win/WindowInfo.h"
-#include "procwin/win/Wow64.h"
 
 #include <commctrl.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <string>
 #include <utility>
 
-namespace procwin
+namespace ui
 {
 
 namespace
@@ -138,7 +136,7 @@ void TIRunFindForm::FormCreate()
     SetWindowPos(Handle(), nullptr, placement.Left, placement.Top,
                  std::max(placement.Width, Scale(kMinWidth)), std::max(placement.Height, Scale(kMinHeight)),
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    CenterIfOffScreen(Handle());
+    procwin::CenterIfOffScreen(Handle());
 
     // A record size that versions 5 and 6 of the common controls both accept.
     TTTOOLINFOW tool{};
@@ -166,57 +164,16 @@ void TIRunFindForm::FormShow()
     Proc_FindApp();
 }
 
-std::vector<ProgramWindow> ProgramWindows(const std::u16string &fileNameLower)
-{
-    std::vector<ProgramWindow> found;
-    // The executables of 64-bit programs are examined under their real names.
-    const Wow64Redirection redirection;
-    for (HWND window : TopLevelWindows())
-    {
-        // Windows with a parent or an owner are parts of another window.
-        if (RootWnd(window) != window)
-            continue;
-        // Invisible and untitled windows give no path and so never match.
-        WndInfo info = GetWndInfo(window);
-        if (info.exePath.empty() || common::ToLower(FileNameOf(info.exePath)) != fileNameLower)
-            continue;
-        // One entry per title, ignoring case as the list's exact search does: the front-most window's.
-        const bool listed = std::any_of(found.begin(), found.end(), [&](const ProgramWindow &entry) {
-            return lstrcmpiW(W(entry.title), W(info.title)) == 0;
-        });
-        if (!listed)
-            found.push_back({window, std::move(info.title)});
-    }
-    return found;
-}
-
-bool ProgramMayRun(const std::u16string &fileNameLower)
-{
-    // A failed snapshot is INVALID_HANDLE_VALUE, as a failed file is.
-    const common::win::UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    if (!snapshot || !Process32FirstW(snapshot.Get(), &entry))
-        return true;
-    do
-    {
-        const std::u16string name = common::ToLower(common::win::U(entry.szExeFile));
-        if (name == fileNameLower || name.find(u'~') != std::u16string::npos)
-            return true;
-    } while (Process32NextW(snapshot.Get(), &entry));
-    return false;
-}
-
 void TIRunFindForm::Proc_FindApp()
 {
     SendMessageW(m_listBox, LB_RESETCONTENT, 0, 0);
     m_listBoxH.clear();
-    for (const ProgramWindow &entry : ProgramWindows(MTargetExe))
+    for (const procwin::ProgramWindow &entry : procwin::ProgramWindows(MTargetExe))
     {
         m_listBoxH.push_back(entry.window);
         SendMessageW(m_listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(entry.title)));
     }
-    FitListBoxExtent(m_listBox);
+    procwin::FitListBoxExtent(m_listBox);
 }
 
 int TIRunFindForm::ShowModal(HWND owner)
@@ -330,4 +287,4 @@ LRESULT CALLBACK TIRunFindForm::ListBoxProcedure(HWND listBox, UINT message, WPA
     return CallWindowProcW(self->m_listBoxDefaultProcedure, listBox, message, wParam, lParam);
 }
 
-} // namespace procwin
+} // namespace ui

@@ -8,30 +8,13 @@
 
 #include "common/win/Unique.h"
 #include "gui/Modal.h"
-#include "procwin/PickerPlacement.h"
+#include "ui/PickerPlacement.h"
 
 #include <string>
 #include <vector>
 
-namespace procwin
+namespace ui
 {
-
-// A window of a running program as the picker lists it.
-struct ProgramWindow
-{
-    HWND window;
-    std::u16string title;
-};
-
-// The visible, captioned top-level windows of the programs whose executable is named `fileNameLower`
-// (lower case), front-most first, one per title (titles that differ in case only count as one).
-std::vector<ProgramWindow> ProgramWindows(const std::u16string &fileNameLower);
-
-// Whether a process may run the program whose executable is named `fileNameLower`: true when one of
-// that name runs, when one's name may be a short form (with "~") or when the processes cannot be
-// listed. Asks the system's list of processes only, no window: a process's first query of windows costs
-// tens of milliseconds under Wine, and this is asked before KV2 has any.
-bool ProgramMayRun(const std::u16string &fileNameLower);
 
 class TIRunFindForm : public gui::ModalForm
 {
@@ -105,4 +88,4 @@ class TIRunFindForm : public gui::ModalForm
     HWND m_hint = nullptr;
 };
 
-} // namespace procwin
+} // namespace ui

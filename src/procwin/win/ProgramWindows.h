@@ -1,0 +1,30 @@
+// The windows and processes of a program, by the file name of its executable: what the running-program
+// picker lists and what a start asks before it launches.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace procwin
+{
+
+// A window of a running program as the picker lists it.
+struct ProgramWindow
+{
+    HWND window;
+    std::u16string title;
+};
+
+// The visible, captioned top-level windows of the programs whose executable is named `fileNameLower`
+// (lower case), front-most first, one per title (titles that differ in case only count as one).
+std::vector<ProgramWindow> ProgramWindows(const std::u16string &fileNameLower);
+
+// Whether a process may run the program whose executable is named `fileNameLower`: true when one of
+// that name runs, when one's name may be a short form (with "~") or when the processes cannot be
+// listed. Asks the system's list of processes only, no window: a process's first query of windows costs
+// tens of milliseconds under Wine, and this is asked before KV2 has any.
+bool ProgramMayRun(const std::u16string &fileNameLower);
+
+} // namespace procwin
