@@ -2,6 +2,7 @@
 
 #include "app/Forms.h"
 #include "common/Text.h"
+#include "common/win/IniFile.h"
 #include "common/win/Shell.h"
 #include "common/win/TextFile.h"
 #include "common/win/Unique.h"
@@ -52,6 +53,7 @@ int RunProgram()
     if (dataFolder.empty())
         return 0;
     SetFixedPaths(dataFolder, kErrorLogName);
+    common::win::SetSettingsLockFolder(dataFolder);
     gui::Application &application = gui::Application::Instance();
     application.SetTitle(kApplicationTitle);
 

@@ -192,7 +192,7 @@ std::pair<int, int> ClientSize(HWND window)
 
 std::optional<controller::PickerPlacement> StoredPlacement(const std::u16string &settings)
 {
-    const common::IniDocument file = controller::LoadIniFile(settings);
+    const common::IniDocument file = common::win::LoadIniFile(settings);
     controller::PickerPlacement placement{-1, -1, -1, -1};
     controller::LoadPickerPlacement(file, placement);
     if (placement == controller::PickerPlacement{-1, -1, -1, -1})
@@ -403,7 +403,7 @@ TEST(TIRunFindForm, ClosingStoresThePlacementThatTheNextFormStartsWith)
     }
     EXPECT_EQ(StoredPlacement(settings),
               (controller::PickerPlacement{.Top = 120, .Left = 100, .Height = 300, .Width = 400}));
-    EXPECT_EQ(controller::LoadIniFile(settings).Get(u"Other", u"Key", u""), u"kept");
+    EXPECT_EQ(common::win::LoadIniFile(settings).Get(u"Other", u"Key", u""), u"kept");
     controller::PickerSettingsFile nextStore(settings);
     const TIRunFindForm next(&nextStore);
     EXPECT_EQ(WindowBounds(next.Handle()), (procwin::Bounds{100, 120, 400, 300}));

@@ -1,9 +1,10 @@
 // Settings files on disk: shared by several processes, rewritten atomically, task files kept intact.
 #include "WinTestSupport.h"
 
+#include "common/win/FileSystem.h"
+#include "common/win/IniFile.h"
 #include "controller/Options.h"
 #include "controller/win/OptionFile.h"
-#include "common/win/FileSystem.h"
 #include "common/win/TextFile.h"
 #include "common/win/WinError.h"
 
@@ -51,17 +52,17 @@ TEST(OptionFile, AnsiTaskFileIsRewrittenAsUnicodeWithEverySectionIntact)
                      "Show=Ctrl+K\r\n[Execute]\r\nYesNo=No\r\n");
     controller::TrayOptions options;
     options.TransValue = 50;
-    ASSERT_EQ(controller::UpdateIniFile(task,
+    ASSERT_EQ(common::win::UpdateIniFile(task,
                                         [&](IniDocument &file) {
                                             controller::SaveOptions(file, controller::kTaskOptionSection,
                                                                     options, true);
                                         }),
-              controller::SaveResult::Saved);
+              common::win::SaveResult::Saved);
 
     const std::string bytes = ReadBytes(task);
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
-    const IniDocument file = controller::LoadIniFile(task);
+    const IniDocument file = common::win::LoadIniFile(task);
     EXPECT_EQ(file.Get(u"Program", u"Name", u""), u"C:\\プロ\\a.exe");
     EXPECT_EQ(file.Get(u"Program", u"Option", u""), u"/x");
     EXPECT_EQ(file.Get(u"Window", u"Style", u""), u"max");
@@ -79,7 +80,7 @@ TEST(OptionFile, UnreadableOrHeldFilesAreNotOverwritten)
     TempFolder temp;
     const std::u16string big = temp / u"exe.ini";
     WriteBytes(big, std::string(common::win::kTextFileSizeLimit + 10, 'x'));
-    EXPECT_THROW(controller::UpdateIniFile(big, [](IniDocument &file) { file.Set(u"a", u"b", u"c"); }),
+    EXPECT_THROW(common::win::UpdateIniFile(big, [](IniDocument &file) { file.Set(u"a", u"b", u"c"); }),
                  common::win::WinError);
     EXPECT_EQ(ReadBytes(big).size(), common::win::kTextFileSizeLimit + 10);
 
@@ -88,10 +89,10 @@ TEST(OptionFile, UnreadableOrHeldFilesAreNotOverwritten)
     Process holder(BinFolder() + u"\\KV2Target.exe", u"--hold-file \"" + held + u"\"");
     ASSERT_TRUE(WaitUntil([&] { return common::win::FileExistsReady(held + u".held"); }, 20s));
     // Not even readable while held without sharing: left alone, and not reported as a failed read.
-    controller::SaveResult result = controller::SaveResult::Saved;
+    common::win::SaveResult result = common::win::SaveResult::Saved;
     EXPECT_NO_THROW(
-        result = controller::UpdateIniFile(held, [](IniDocument &file) { file.Set(u"a", u"b", u"c"); }));
-    EXPECT_EQ(result, controller::SaveResult::Held);
+        result = common::win::UpdateIniFile(held, [](IniDocument &file) { file.Set(u"a", u"b", u"c"); }));
+    EXPECT_EQ(result, common::win::SaveResult::Held);
     TerminateProcess(holder.Handle(), 0);
     holder.WaitForExit(10s);
     EXPECT_EQ(ReadBytes(held), Utf16File("[Program]\r\nName=x\r\n"));
@@ -115,7 +116,7 @@ TEST(OptionFile, ReadOfAHeldFileIsRetriedBriefly)
         briefly.Reset();
     });
     IniDocument read;
-    EXPECT_NO_THROW(read = controller::LoadIniFile(file));
+    EXPECT_NO_THROW(read = common::win::LoadIniFile(file));
     release.join();
     EXPECT_EQ(read.Get(u"a", u"b", u""), u"c");
 
@@ -123,7 +124,7 @@ TEST(OptionFile, ReadOfAHeldFileIsRetriedBriefly)
     const common::win::UniqueFile throughout = holdFile();
     ASSERT_TRUE(throughout);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_THROW(controller::LoadIniFile(file), common::win::FileHeldError);
+    EXPECT_THROW(common::win::LoadIniFile(file), common::win::FileHeldError);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
 }
 
@@ -141,7 +142,7 @@ TEST(OptionFile, ConcurrentSavesOfDifferentSectionsLoseNothing)
     for (auto &saver : savers)
         EXPECT_EQ(saver->WaitForExit(120s), 0u);
 
-    const IniDocument file = controller::LoadIniFile(shared);
+    const IniDocument file = common::win::LoadIniFile(shared);
     EXPECT_EQ(file.Get(u"c:\\other\\program.exe", u"Minimize", u""), u"0");
     for (int p = 0; p < kProcesses; ++p)
         EXPECT_EQ(SectionCounter(file, u"c:\\programs\\tool" + Number(p) + u".exe", 25), kSaves - 1) << p;
@@ -157,14 +158,14 @@ TEST(OptionFile, SaveLockIsWaitedForBrieflyAndFreedWhenItsHolderDies)
 
     const auto change = [](IniDocument &document) { document.Set(u"mine", u"K", u"2"); };
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(controller::UpdateIniFile(file, change), controller::SaveResult::Held);
+    EXPECT_EQ(common::win::UpdateIniFile(file, change), common::win::SaveResult::Held);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << "the wait for the lock is bounded";
-    EXPECT_FALSE(controller::LoadIniFile(file).HasSection(u"mine")) << "written without the lock";
+    EXPECT_FALSE(common::win::LoadIniFile(file).HasSection(u"mine")) << "written without the lock";
 
     TerminateProcess(holder.Handle(), 9);
     holder.WaitForExit(10s);
-    EXPECT_EQ(controller::UpdateIniFile(file, change), controller::SaveResult::Saved);
-    EXPECT_EQ(controller::LoadIniFile(file).Get(u"mine", u"K", u""), u"2");
+    EXPECT_EQ(common::win::UpdateIniFile(file, change), common::win::SaveResult::Saved);
+    EXPECT_EQ(common::win::LoadIniFile(file).Get(u"mine", u"K", u""), u"2");
 }
 
 TEST(OptionFile, SaveInterruptedAtAnyPointLeavesTheOldOrTheNewFile)
@@ -185,7 +186,7 @@ TEST(OptionFile, SaveInterruptedAtAnyPointLeavesTheOldOrTheNewFile)
                 [&] {
                     try
                     {
-                        return controller::LoadIniFile(shared).HasSection(u"victim");
+                        return common::win::LoadIniFile(shared).HasSection(u"victim");
                     }
                     catch (const std::exception &)
                     {
@@ -198,7 +199,7 @@ TEST(OptionFile, SaveInterruptedAtAnyPointLeavesTheOldOrTheNewFile)
         TerminateProcess(saver.Handle(), 9);
         saver.WaitForExit(10s);
 
-        const IniDocument file = controller::LoadIniFile(shared);
+        const IniDocument file = common::win::LoadIniFile(shared);
         EXPECT_EQ(file.Get(u"keep", u"K", u""), u"1") << round;
         if (file.HasSection(u"victim"))
         {

@@ -2,8 +2,8 @@
 // fixture programs.
 #include "WinTestSupport.h"
 
+#include "common/win/IniFile.h"
 #include "controller/Journal.h"
-#include "controller/win/OptionFile.h"
 #include "controller/win/TargetJournal.h"
 #include "procwin/win/WindowEffects.h"
 #include "procwin/win/WindowInfo.h"
@@ -13,6 +13,8 @@
 using namespace wintest;
 using namespace std::chrono_literals;
 using namespace controller;
+using common::win::LoadIniFile;
+using common::win::UpdateIniFile;
 
 namespace
 {

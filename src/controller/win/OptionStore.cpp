@@ -1,7 +1,7 @@
 #include "controller/win/OptionStore.h"
 
+#include "common/win/IniFile.h"
 #include "controller/win/ErrorLog.h"
-#include "controller/win/OptionFile.h"
 #include "gui/Application.h"
 #include "startup/Build.h"
 #include "startup/ProcessState.h"
@@ -12,6 +12,10 @@
 
 namespace controller
 {
+
+using common::win::LoadIniFile;
+using common::win::SaveResult;
+using common::win::UpdateIniFile;
 
 namespace
 {

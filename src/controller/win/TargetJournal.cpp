@@ -1,6 +1,6 @@
 #include "controller/win/TargetJournal.h"
 
-#include "controller/win/OptionFile.h"
+#include "common/win/IniFile.h"
 #include "procwin/win/WindowEffects.h"
 #include "procwin/win/WindowInfo.h"
 
@@ -11,6 +11,10 @@
 
 namespace controller
 {
+
+using common::win::LoadIniFile;
+using common::win::SaveResult;
+using common::win::UpdateIniFile;
 
 namespace
 {

@@ -2,8 +2,8 @@
 
 #include "common/Text.h"
 #include "common/win/FileSystem.h"
+#include "common/win/IniFile.h"
 #include "common/win/WinText.h"
-#include "controller/win/OptionFile.h"
 #include "procwin/ProcessIdentity.h"
 #include "procwin/win/AppExecute.h"
 #include "procwin/win/ProgramWindows.h"
@@ -24,6 +24,8 @@
 
 namespace controller
 {
+
+using common::win::UpdateIniFile;
 
 using Phase = ControllerState::Phase;
 

@@ -1,0 +1,268 @@
+#include "common/win/IniFile.h"
+
+#include "common/win/FileSystem.h"
+#include "common/win/Unique.h"
+#include "common/win/WinText.h"
+
+#include <windows.h>
+
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace common::win
+{
+
+namespace
+{
+
+// Longer than any save takes; a save that still finds the lock taken answers Held.
+constexpr DWORD kLockWaitMilliseconds = 1000;
+// How often a wait for the lock asks again (see SettingsLock).
+constexpr DWORD kLockRetryMilliseconds = 25;
+// Attempts at reading a held file, and the pause between them.
+constexpr int kReadAttempts = 4;
+constexpr DWORD kReadPauseMilliseconds = 100;
+
+std::u16string g_lockFolder; // named once by start-up
+
+std::u16string LockFilePath(const std::u16string &path)
+{
+    if (!g_lockFolder.empty())
+        return g_lockFolder + kSettingsLockFileName;
+    const std::u16string full = FullPath(path);
+    return full.substr(0, full.find_last_of(u'\\') + 1) + kSettingsLockFileName;
+}
+
+// Full access for the user alone (no inherited entries), and a medium mandatory label that keeps
+// lower integrity levels from reading, writing or executing it: LockFileEx needs no more than read
+// access, which low integrity is otherwise granted on the user's files.
+std::wstring LockFileSecurity()
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return {};
+    const UniqueHandle owned(token);
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<unsigned char> buffer(size);
+    if (size == 0 || !GetTokenInformation(token, TokenUser, buffer.data(), size, &size))
+        return {};
+    wchar_t *sid = nullptr;
+    if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER *>(buffer.data())->User.Sid, &sid))
+        return {};
+    const std::wstring security = std::wstring(L"D:P(A;;FA;;;") + sid + L")S:(ML;;NRNWNX;;;ME)";
+    LocalFree(sid);
+    return security;
+}
+
+class SecurityDescriptor
+{
+  public:
+    explicit SecurityDescriptor(const std::wstring &sddl)
+    {
+        if (!sddl.empty())
+            ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &m_descriptor,
+                                                                 nullptr);
+    }
+    ~SecurityDescriptor()
+    {
+        if (m_descriptor != nullptr)
+            LocalFree(m_descriptor);
+    }
+    SecurityDescriptor(const SecurityDescriptor &) = delete;
+    SecurityDescriptor &operator=(const SecurityDescriptor &) = delete;
+
+    PSECURITY_DESCRIPTOR Get() const noexcept
+    {
+        return m_descriptor;
+    }
+
+    // Gives an existing file this descriptor's access list and label.
+    void ApplyTo(HANDLE file) const noexcept
+    {
+        BOOL present = FALSE;
+        BOOL defaulted = FALSE;
+        PACL dacl = nullptr;
+        PACL sacl = nullptr;
+        if (m_descriptor == nullptr ||
+            !GetSecurityDescriptorDacl(m_descriptor, &present, &dacl, &defaulted) ||
+            !GetSecurityDescriptorSacl(m_descriptor, &present, &sacl, &defaulted))
+            return;
+        SetSecurityInfo(file, SE_FILE_OBJECT,
+                        DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION |
+                            LABEL_SECURITY_INFORMATION,
+                        nullptr, nullptr, dacl, sacl);
+    }
+
+  private:
+    PSECURITY_DESCRIPTOR m_descriptor = nullptr;
+};
+
+// Opens the lock file, creating it with its security when it is missing. A file that already exists
+// was made by one of the user's medium processes, yet maybe not by KV2 (a restored backup, a copied
+// data folder) and readable by low integrity: its access list and label are set again.
+UniqueFile OpenLockFile(const std::u16string &path)
+{
+    const SecurityDescriptor security(LockFileSecurity());
+    SECURITY_ATTRIBUTES attributes{};
+    attributes.nLength = sizeof(attributes);
+    attributes.lpSecurityDescriptor = security.Get();
+    constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    UniqueFile file(CreateFileW(W(path), GENERIC_READ | WRITE_DAC | WRITE_OWNER, kShare,
+                                             &attributes, OPEN_ALWAYS, FILE_FLAG_OVERLAPPED, nullptr));
+    if (file && GetLastError() == ERROR_ALREADY_EXISTS)
+        security.ApplyTo(file.Get());
+    if (!file)
+        file.Reset(CreateFileW(W(path), GENERIC_READ, kShare, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED,
+                               nullptr));
+    return file;
+}
+
+// The exclusive lock on the first byte of the lock file, waited for at most kLockWaitMilliseconds.
+// The request stays queued with the system, so that it is granted the moment its holder lets go;
+// Wine never grants a request that had to wait, so the wait also asks again every
+// kLockRetryMilliseconds without waiting. A lock file that cannot be opened leaves the save unlocked,
+// as it was before there was one, rather than lose it.
+class SettingsLock
+{
+  public:
+    explicit SettingsLock(const std::u16string &lockFile)
+        : m_file(OpenLockFile(lockFile)), m_event(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+    {
+        if (m_file && m_event)
+            Acquire();
+    }
+    ~SettingsLock()
+    {
+        if (m_held)
+        {
+            OVERLAPPED range{};
+            UnlockFileEx(m_file.Get(), 0, 1, 0, &range);
+        }
+    }
+    SettingsLock(const SettingsLock &) = delete;
+    SettingsLock &operator=(const SettingsLock &) = delete;
+
+    // Another save kept the lock for the whole wait.
+    bool Busy() const noexcept
+    {
+        return m_busy;
+    }
+
+  private:
+    void Acquire()
+    {
+        m_request.hEvent = m_event.Get();
+        m_request.Internal = STATUS_PENDING; // Wine leaves a waiting request's status untouched
+        if (LockFileEx(m_file.Get(), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &m_request))
+        {
+            m_held = true;
+            return;
+        }
+        if (GetLastError() != ERROR_IO_PENDING)
+            return;
+        const ULONGLONG deadline = GetTickCount64() + kLockWaitMilliseconds;
+        while (true)
+        {
+            const ULONGLONG now = GetTickCount64();
+            const DWORD slice =
+                now >= deadline
+                    ? 0
+                    : static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, kLockRetryMilliseconds));
+            if (WaitForSingleObject(m_event.Get(), slice) == WAIT_OBJECT_0)
+            {
+                DWORD unused = 0;
+                m_held = GetOverlappedResult(m_file.Get(), &m_request, &unused, FALSE) != FALSE;
+                return;
+            }
+            OVERLAPPED again{};
+            if (LockFileEx(m_file.Get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                           &again))
+            {
+                m_held = true;
+                CancelRequest();
+                return;
+            }
+            if (now >= deadline)
+            {
+                m_held = CancelRequest();
+                m_busy = !m_held;
+                return;
+            }
+        }
+    }
+
+    // Withdraws the queued request; true when it was granted after all.
+    bool CancelRequest() noexcept
+    {
+        DWORD unused = 0;
+        if (CancelIoEx(m_file.Get(), &m_request))
+            return GetOverlappedResult(m_file.Get(), &m_request, &unused, TRUE) != FALSE;
+        // Nothing to withdraw: it was granted a moment ago, or (Wine) never queued.
+        return WaitForSingleObject(m_event.Get(), 0) == WAIT_OBJECT_0 &&
+               GetOverlappedResult(m_file.Get(), &m_request, &unused, FALSE) != FALSE;
+    }
+
+    UniqueFile m_file;
+    UniqueHandle m_event;
+    OVERLAPPED m_request{};
+    bool m_held = false;
+    bool m_busy = false;
+};
+
+common::IniDocument ReadIniFile(const std::u16string &path)
+{
+    StringList lines;
+    LoadTextFile(lines, path, common::TextEncoding::Ansi);
+    return common::IniDocument::Parse(common::JoinLines(lines));
+}
+
+} // namespace
+
+void SetSettingsLockFolder(std::u16string folder)
+{
+    g_lockFolder = std::move(folder);
+}
+
+common::IniDocument LoadIniFile(const std::u16string &path)
+{
+    for (int attempt = 1;; ++attempt)
+    {
+        try
+        {
+            return ReadIniFile(path);
+        }
+        catch (const FileHeldError &)
+        {
+            if (attempt == kReadAttempts)
+                throw;
+        }
+        Sleep(kReadPauseMilliseconds);
+    }
+}
+
+SaveResult UpdateIniFile(const std::u16string &path, const std::function<void(common::IniDocument &)> &change,
+                         Durability durability)
+{
+    const SettingsLock lock(LockFilePath(path));
+    if (lock.Busy())
+        return SaveResult::Held;
+    common::IniDocument document;
+    try
+    {
+        document = ReadIniFile(path);
+    }
+    catch (const FileHeldError &)
+    {
+        return SaveResult::Held;
+    }
+    change(document);
+    return SaveTextFile(common::SplitLines(document.Serialize()), path,
+                                     common::TextEncoding::Utf16Le, durability);
+}
+
+} // namespace common::win

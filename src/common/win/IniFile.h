@@ -1,0 +1,44 @@
+// Reading and changing KV2's INI files (task files, "exe.ini", "KV2.ini", "Restore.ini") on disk.
+//
+// Several KV2 instances, of both builds, share "exe.ini" and "KV2.ini". Every change therefore runs
+// as one read-modify-write under a lock shared by all of them: the file is read afresh inside the
+// lock, only the caller's keys are changed, and the whole file is replaced atomically. So no instance
+// loses another's sections, and a crash leaves the old or the new file, never a truncated one.
+//
+// The lock is a byte-range lock on "Settings.lock" in the data folder (in the saved file's own folder
+// before start-up has named the data folder). Only the user's own processes of medium or high integrity
+// can open that file, so a sandboxed program can neither hold the lock nor stand in for it, while KV2
+// and an elevated KV2A exclude each other. The system releases the lock of a process that dies.
+#pragma once
+
+#include "common/IniDocument.h"
+#include "common/win/TextFile.h"
+
+#include <functional>
+#include <string>
+
+namespace common::win
+{
+
+// The lock file's name in the data folder.
+constexpr char16_t kSettingsLockFileName[] = u"Settings.lock";
+
+// The folder of the lock file from now on (the data folder, ending with a backslash), named by start-up
+// once; before, the lock file is looked for beside the saved file.
+void SetSettingsLockFolder(std::u16string folder);
+
+// The file's content; an empty document when the file does not exist. A byte-order mark decides the
+// encoding, a file without one is read in the ANSI code page. A file held open by another program
+// is tried again for about 300 ms. Raises WinError when the file exists but cannot be read
+// (FileHeldError when it is still held).
+common::IniDocument LoadIniFile(const std::u16string &path);
+
+// Reads the file, lets `change` edit it and writes it back as UTF-16LE with a byte-order mark, all
+// under the shared lock. Answers Held, within about a second and with the file unchanged, when
+// another program holds the file open (for reading or for the replace) or another save keeps the
+// lock that long; the caller may try again later. Raises WinError when the file cannot be read or
+// written for any other reason; the file is then unchanged. `durability` as for SaveTextFile.
+SaveResult UpdateIniFile(const std::u16string &path, const std::function<void(common::IniDocument &)> &change,
+                         Durability durability = Durability::Disk);
+
+} // namespace common::win
