@@ -53,7 +53,7 @@ int RunProgram()
     if (dataFolder.empty())
         return 0;
     SetFixedPaths(dataFolder, kErrorLogName);
-    common::win::SetSettingsLockFolder(dataFolder);
+    common::win::SetSettingsLockFolder(Paths().DataFolder);
     gui::Application &application = gui::Application::Instance();
     application.SetTitle(kApplicationTitle);
 

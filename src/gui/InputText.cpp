@@ -94,25 +94,23 @@ void RegisterInputTextClass()
 SIZE DialogUnits(HFONT font)
 {
     static constexpr wchar_t kLetters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-    HDC dc = GetDC(nullptr);
-    const HGDIOBJ old = SelectObject(dc, font);
+    const common::win::UniqueDc dc(nullptr);
+    const HGDIOBJ old = SelectObject(dc.Dc(), font);
     SIZE extent{};
-    GetTextExtentPoint32W(dc, kLetters, 52, &extent);
+    GetTextExtentPoint32W(dc.Dc(), kLetters, 52, &extent);
     TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    GetTextMetricsW(dc.Dc(), &metrics);
+    SelectObject(dc.Dc(), old);
     return {extent.cx / 52, metrics.tmHeight};
 }
 
 int MeasureWrappedHeight(HFONT font, const std::u16string &text, int width)
 {
-    HDC dc = GetDC(nullptr);
-    const HGDIOBJ old = SelectObject(dc, font);
+    const common::win::UniqueDc dc(nullptr);
+    const HGDIOBJ old = SelectObject(dc.Dc(), font);
     RECT bounds{0, 0, width, 0};
-    DrawTextW(dc, W(text), -1, &bounds, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    DrawTextW(dc.Dc(), W(text), -1, &bounds, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc.Dc(), old);
     return bounds.bottom;
 }
 

@@ -10,7 +10,9 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <atomic>
+#include <vector>
 
 namespace e2e
 {
@@ -194,9 +196,52 @@ Process &Scenario::Start(const std::u16string &program)
     return *m_kv2;
 }
 
+namespace
+{
+
+// Whether `processId` was started by `ancestor`, directly or through processes it started.
+bool DescendsFrom(DWORD processId, DWORD ancestor)
+{
+    common::win::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
+        return false;
+    std::vector<std::pair<DWORD, DWORD>> parents; // process, parent
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
+        parents.emplace_back(entry.th32ProcessID, entry.th32ParentProcessID);
+    for (int depth = 0; depth < 8 && processId != 0; ++depth)
+    {
+        const auto found = std::find_if(parents.begin(), parents.end(),
+                                        [&](const auto &pair) { return pair.first == processId; });
+        if (found == parents.end())
+            return false;
+        processId = found->second;
+        if (processId == ancestor)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 HWND Scenario::FindTarget() const
 {
-    return FindWindowW(L"KV2TargetWindow", W(m_title));
+    if (const HWND window = FindWindowW(L"KV2TargetWindow", W(m_title)))
+        return window;
+    // Renamed already (a fixed caption, a program that renames itself): the target window of a process
+    // that this scenario's KV2 started.
+    if (!m_kv2)
+        return nullptr;
+    for (HWND window = FindWindowW(L"KV2TargetWindow", nullptr); window != nullptr;
+         window = FindWindowExW(nullptr, window, L"KV2TargetWindow", nullptr))
+    {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(window, &processId);
+        if (DescendsFrom(processId, m_kv2->Id()))
+            return window;
+    }
+    return nullptr;
 }
 
 HWND Scenario::WaitForTarget(std::chrono::milliseconds timeout)

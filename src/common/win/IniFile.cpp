@@ -27,12 +27,12 @@ constexpr DWORD kLockRetryMilliseconds = 25;
 constexpr int kReadAttempts = 4;
 constexpr DWORD kReadPauseMilliseconds = 100;
 
-std::u16string g_lockFolder; // named once by start-up
+const std::u16string *g_lockFolder = nullptr; // named once by start-up
 
 std::u16string LockFilePath(const std::u16string &path)
 {
-    if (!g_lockFolder.empty())
-        return g_lockFolder + kSettingsLockFileName;
+    if (g_lockFolder != nullptr && !g_lockFolder->empty())
+        return *g_lockFolder + kSettingsLockFileName;
     const std::u16string full = FullPath(path);
     return full.substr(0, full.find_last_of(u'\\') + 1) + kSettingsLockFileName;
 }
@@ -42,21 +42,19 @@ std::u16string LockFilePath(const std::u16string &path)
 // access, which low integrity is otherwise granted on the user's files.
 std::wstring LockFileSecurity()
 {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    UniqueHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put()))
         return {};
-    const UniqueHandle owned(token);
     DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
     std::vector<unsigned char> buffer(size);
-    if (size == 0 || !GetTokenInformation(token, TokenUser, buffer.data(), size, &size))
+    if (size == 0 || !GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size))
         return {};
     wchar_t *sid = nullptr;
     if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER *>(buffer.data())->User.Sid, &sid))
         return {};
-    const std::wstring security = std::wstring(L"D:P(A;;FA;;;") + sid + L")S:(ML;;NRNWNX;;;ME)";
-    LocalFree(sid);
-    return security;
+    const UniqueLocalMemory sidMemory(sid);
+    return std::wstring(L"D:P(A;;FA;;;") + sid + L")S:(ML;;NRNWNX;;;ME)";
 }
 
 class SecurityDescriptor
@@ -64,21 +62,15 @@ class SecurityDescriptor
   public:
     explicit SecurityDescriptor(const std::wstring &sddl)
     {
-        if (!sddl.empty())
-            ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &m_descriptor,
-                                                                 nullptr);
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (!sddl.empty() && ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
+                                                                                  &descriptor, nullptr))
+            m_memory.Reset(descriptor);
     }
-    ~SecurityDescriptor()
-    {
-        if (m_descriptor != nullptr)
-            LocalFree(m_descriptor);
-    }
-    SecurityDescriptor(const SecurityDescriptor &) = delete;
-    SecurityDescriptor &operator=(const SecurityDescriptor &) = delete;
 
     PSECURITY_DESCRIPTOR Get() const noexcept
     {
-        return m_descriptor;
+        return m_memory.Get();
     }
 
     // Gives an existing file this descriptor's access list and label.
@@ -88,9 +80,8 @@ class SecurityDescriptor
         BOOL defaulted = FALSE;
         PACL dacl = nullptr;
         PACL sacl = nullptr;
-        if (m_descriptor == nullptr ||
-            !GetSecurityDescriptorDacl(m_descriptor, &present, &dacl, &defaulted) ||
-            !GetSecurityDescriptorSacl(m_descriptor, &present, &sacl, &defaulted))
+        if (!m_memory || !GetSecurityDescriptorDacl(Get(), &present, &dacl, &defaulted) ||
+            !GetSecurityDescriptorSacl(Get(), &present, &sacl, &defaulted))
             return;
         SetSecurityInfo(file, SE_FILE_OBJECT,
                         DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION |
@@ -99,7 +90,7 @@ class SecurityDescriptor
     }
 
   private:
-    PSECURITY_DESCRIPTOR m_descriptor = nullptr;
+    UniqueLocalMemory m_memory;
 };
 
 // Opens the lock file, creating it with its security when it is missing. A file that already exists
@@ -223,9 +214,9 @@ common::IniDocument ReadIniFile(const std::u16string &path)
 
 } // namespace
 
-void SetSettingsLockFolder(std::u16string folder)
+void SetSettingsLockFolder(const std::u16string &folder) noexcept
 {
-    g_lockFolder = std::move(folder);
+    g_lockFolder = &folder;
 }
 
 common::IniDocument LoadIniFile(const std::u16string &path)

@@ -24,8 +24,9 @@ namespace common::win
 constexpr char16_t kSettingsLockFileName[] = u"Settings.lock";
 
 // The folder of the lock file from now on (the data folder, ending with a backslash), named by start-up
-// once; before, the lock file is looked for beside the saved file.
-void SetSettingsLockFolder(std::u16string folder);
+// once; before, the lock file is looked for beside the saved file. The text is read at every save, so it
+// lives as long as the program.
+void SetSettingsLockFolder(const std::u16string &folder) noexcept;
 
 // The file's content; an empty document when the file does not exist. A byte-order mark decides the
 // encoding, a file without one is read in the ANSI code page. A file held open by another program

@@ -1,5 +1,7 @@
 #include "common/win/SystemFonts.h"
 
+#include "common/win/Unique.h"
+
 namespace common::win
 {
 
@@ -14,9 +16,8 @@ HFONT CreateSystemFont(SystemFont which)
 
 int ScreenDpi()
 {
-    HDC dc = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
+    const UniqueDc dc(nullptr);
+    const int dpi = dc ? GetDeviceCaps(dc.Dc(), LOGPIXELSY) : 0;
     return dpi > 0 ? dpi : kDesignDpi;
 }
 

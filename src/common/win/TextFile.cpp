@@ -2,6 +2,7 @@
 
 #include "common/FileReplace.h"
 #include "common/IniDocument.h"
+#include "common/ScopeExit.h"
 #include "common/Text.h"
 #include "common/win/FileSystem.h"
 #include "common/win/Unique.h"
@@ -43,15 +44,12 @@ namespace
 
 // Every load and save leaves the program's folder current, so that no file handle search or later
 // relative path depends on where a file happened to be.
-struct ProgramFolderAfterwards
+void MakeProgramFolderCurrent()
 {
-    ~ProgramFolderAfterwards()
-    {
-        const std::u16string folder = ProgramFolder();
-        if (!folder.empty())
-            SetCurrentDirectoryW(W(folder));
-    }
-};
+    const std::u16string folder = ProgramFolder();
+    if (!folder.empty())
+        SetCurrentDirectoryW(W(folder));
+}
 
 std::string EncodeAnsi(std::u16string_view text)
 {
@@ -155,7 +153,7 @@ void PutBackAfterAnInterruptedSave(const std::u16string &fileName)
 
 size_t LoadTextFile(StringList &lines, const std::u16string &fileName, TextEncoding encoding)
 {
-    ProgramFolderAfterwards restoreFolder;
+    const ScopeExit restoreFolder(MakeProgramFolderCurrent);
     lines.clear();
     if (!FileExistsReady(fileName))
         PutBackAfterAnInterruptedSave(fileName);
@@ -176,7 +174,7 @@ size_t LoadTextFile(StringList &lines, const std::u16string &fileName, TextEncod
 SaveResult SaveTextFile(const StringList &lines, const std::u16string &fileName, TextEncoding encoding,
                         Durability durability)
 {
-    ProgramFolderAfterwards restoreFolder;
+    const ScopeExit restoreFolder(MakeProgramFolderCurrent);
     if (HeldByAnotherProcess(fileName))
         return SaveResult::Held;
     // Replacing the file by a rename would get round its read-only attribute on some systems; a

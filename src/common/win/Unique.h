@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <type_traits>
 #include <utility>
 
 namespace common::win
@@ -46,11 +47,28 @@ template <typename Traits> class Unique
     {
         return std::exchange(m_handle, Traits::Invalid());
     }
+    // For a function that answers a new handle through a pointer, on an owner that holds none.
+    Handle *Put() noexcept
+    {
+        return &m_handle;
+    }
+    // The members of an owned interface or object.
+    Handle operator->() const noexcept
+        requires std::is_pointer_v<Handle>
+    {
+        return m_handle;
+    }
     // Closes the owned handle without disturbing the caller's GetLastError.
     void Reset(Handle handle = Traits::Invalid()) noexcept
     {
         const Handle old = std::exchange(m_handle, handle);
-        if (old != Traits::Invalid())
+        if (old == Traits::Invalid())
+            return;
+        if constexpr (requires { Traits::kLeavesLastError; })
+        {
+            Traits::Close(old);
+        }
+        else
         {
             const DWORD error = GetLastError();
             Traits::Close(old);
@@ -155,6 +173,83 @@ struct MenuTraits
     }
 };
 
+struct HookTraits
+{
+    using Handle = HHOOK;
+    static Handle Invalid() noexcept
+    {
+        return nullptr;
+    }
+    static void Close(Handle h) noexcept
+    {
+        UnhookWindowsHookEx(h);
+    }
+};
+
+struct WinEventHookTraits
+{
+    using Handle = HWINEVENTHOOK;
+    static Handle Invalid() noexcept
+    {
+        return nullptr;
+    }
+    static void Close(Handle h) noexcept
+    {
+        UnhookWinEvent(h);
+    }
+};
+
+// Memory the system allocated for the caller with LocalAlloc (security descriptors, SID strings).
+struct LocalMemoryTraits
+{
+    using Handle = HLOCAL;
+    static Handle Invalid() noexcept
+    {
+        return nullptr;
+    }
+    static void Close(Handle h) noexcept
+    {
+        LocalFree(h);
+    }
+};
+
+// A COM interface pointer: one reference, released with its owner. A release reports nothing through
+// GetLastError.
+template <typename Interface> struct ComTraits
+{
+    static constexpr bool kLeavesLastError = true;
+    using Handle = Interface *;
+    static Handle Invalid() noexcept
+    {
+        return nullptr;
+    }
+    static void Close(Handle h) noexcept
+    {
+        h->Release();
+    }
+};
+
+// A window's device context (the screen's for a null window), which is released to its window.
+struct WindowDc
+{
+    HWND window = nullptr;
+    HDC dc = nullptr;
+    bool operator==(const WindowDc &) const = default;
+};
+struct WindowDcTraits
+{
+    static constexpr bool kLeavesLastError = true; // nobody asks after a measurement
+    using Handle = WindowDc;
+    static Handle Invalid() noexcept
+    {
+        return {};
+    }
+    static void Close(Handle h) noexcept
+    {
+        ReleaseDC(h.window, h.dc);
+    }
+};
+
 using UniqueHandle = Unique<KernelHandleTraits>;
 using UniqueFile = Unique<FileHandleTraits>;
 using UniqueFind = Unique<FindHandleTraits>;
@@ -162,5 +257,29 @@ using UniqueIcon = Unique<IconTraits>;
 using UniqueModule = Unique<ModuleTraits>;
 using UniqueGdiObject = Unique<GdiObjectTraits>;
 using UniqueMenu = Unique<MenuTraits>;
+using UniqueHook = Unique<HookTraits>;
+using UniqueWinEventHook = Unique<WinEventHookTraits>;
+using UniqueLocalMemory = Unique<LocalMemoryTraits>;
+template <typename Interface> using UniqueCom = Unique<ComTraits<Interface>>;
+
+// The device context of `window` (the screen's for null), released when the owner goes.
+class UniqueDc : public Unique<WindowDcTraits>
+{
+  public:
+    explicit UniqueDc(HWND window) noexcept : Unique<WindowDcTraits>(Of(window))
+    {
+    }
+    HDC Dc() const noexcept
+    {
+        return Get().dc;
+    }
+
+  private:
+    static WindowDc Of(HWND window) noexcept
+    {
+        const HDC dc = GetDC(window);
+        return dc != nullptr ? WindowDc{window, dc} : WindowDc{};
+    }
+};
 
 } // namespace common::win

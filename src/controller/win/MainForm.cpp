@@ -1,5 +1,6 @@
 #include "controller/win/MainForm.h"
 
+#include "common/ScopeExit.h"
 #include "common/win/FileSystem.h"
 #include "common/win/Shell.h"
 #include "common/win/WinText.h"
@@ -42,24 +43,6 @@ constexpr UINT WM_HANDOVER = WM_APP + 1;
 // Posted to itself once the controller is made: the monitor's first look (which starts the target) as
 // soon as the message loop runs, not half a second later on the first tick.
 constexpr UINT WM_FIRSTLOOK = WM_APP + 2;
-
-// Runs an action when the scope is left, however it is left.
-template <typename Action> class OnExit
-{
-  public:
-    explicit OnExit(Action action) : m_action(std::move(action))
-    {
-    }
-    ~OnExit()
-    {
-        m_action();
-    }
-    OnExit(const OnExit &) = delete;
-    OnExit &operator=(const OnExit &) = delete;
-
-  private:
-    Action m_action;
-};
 
 // Display modes: 0 tray icon, 1 icon panel, 2 both. The elevated build has no panel: its tray icon
 // stays in every mode, so that the program is never left without anything to click.
@@ -361,7 +344,7 @@ void TmainForm::OnCommand(UINT id)
         return;
     // What the command will change on the target is written down before it is done.
     m_session.RecordChanges();
-    const OnExit redraw([this] {
+    const common::ScopeExit redraw([this] {
         m_session.RecordChanges();
         MenuChanged();
     });
@@ -406,7 +389,7 @@ void TmainForm::RunDialog(CommandDialog dialog)
     {
     case CommandDialog::CaptionInput: {
         SetClicksEnabled(false);
-        const OnExit reenable([this] { SetClicksEnabled(true); });
+        const common::ScopeExit reenable([this] { SetClicksEnabled(true); });
         const HWND target = m_session.TargetWnd();
         TargetFacts facts;
         facts.exists = IsWindow(target) != FALSE;

@@ -1,5 +1,6 @@
 #include "controller/win/TargetSession.h"
 
+#include "common/ScopeExit.h"
 #include "common/Text.h"
 #include "common/win/FileSystem.h"
 #include "common/win/IniFile.h"
@@ -34,24 +35,6 @@ namespace
 
 constexpr UINT kQuestionStyle = MB_YESNO | MB_ICONQUESTION;        // 0x24
 constexpr UINT kErrorStyle = MB_OK | MB_ICONHAND | MB_SYSTEMMODAL; // 0x1010
-
-// Runs an action when the scope is left, however it is left.
-template <typename Action> class OnExit
-{
-  public:
-    explicit OnExit(Action action) : m_action(std::move(action))
-    {
-    }
-    ~OnExit()
-    {
-        m_action();
-    }
-    OnExit(const OnExit &) = delete;
-    OnExit &operator=(const OnExit &) = delete;
-
-  private:
-    Action m_action;
-};
 
 // Finds new windows of the target program, pass after pass of a wait. What a process's executable is
 // (a process query, a disk test and a file search per path part) is worked out once per process, not
@@ -211,7 +194,7 @@ bool TargetSession::Start()
     m_launchedProcess = 0;
     m_view.ShowStarting(true);
     // Every way out, the launch error included, shows the target's icon again.
-    const OnExit restore([this] {
+    const common::ScopeExit restore([this] {
         m_state.Leave(Phase::Starting);
         m_view.ShowStarting(false);
         m_view.MenuChanged();
@@ -388,7 +371,7 @@ void TargetSession::Modify()
     if (m_companions == nullptr)
         return;
     m_view.SetClicksEnabled(false);
-    const OnExit reenable([this] { m_view.SetClicksEnabled(true); });
+    const common::ScopeExit reenable([this] { m_view.SetClicksEnabled(true); });
     ui::TIRunFindForm &picker = m_companions->Picker();
     picker.MTargetExe = ProgramFileNameLower(startup::Task().ProgramPath);
     picker.MTargetHandle = nullptr;

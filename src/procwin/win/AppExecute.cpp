@@ -189,38 +189,7 @@ LaunchError::LaunchError(const std::u16string &text, DWORD code)
 namespace
 {
 
-// A COM interface pointer released with its scope.
-template <typename Interface> class ComPtr
-{
-  public:
-    ComPtr() = default;
-    ~ComPtr()
-    {
-        if (m_pointer != nullptr)
-            m_pointer->Release();
-    }
-    ComPtr(const ComPtr &) = delete;
-    ComPtr &operator=(const ComPtr &) = delete;
-    Interface *operator->() const noexcept
-    {
-        return m_pointer;
-    }
-    Interface **Put() noexcept
-    {
-        return &m_pointer;
-    }
-    void **PutVoid() noexcept
-    {
-        return reinterpret_cast<void **>(&m_pointer);
-    }
-    explicit operator bool() const noexcept
-    {
-        return m_pointer != nullptr;
-    }
-
-  private:
-    Interface *m_pointer = nullptr;
-};
+template <typename Interface> using ComPtr = common::win::UniqueCom<Interface>;
 
 // A BSTR variant freed with its scope.
 struct TextVariant
@@ -246,7 +215,7 @@ bool DesktopShell(ComPtr<IShellDispatch2> &shell)
     ComPtr<IShellWindows> windows;
     common::win::EnterComApartment();
     if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
-                                windows.PutVoid())))
+                                reinterpret_cast<void **>(windows.Put()))))
         return false;
     VARIANT location;
     VariantInit(&location);
@@ -265,13 +234,13 @@ bool DesktopShell(ComPtr<IShellDispatch2> &shell)
     ComPtr<IDispatch> background;
     ComPtr<IShellFolderViewDual> folderView;
     ComPtr<IDispatch> application;
-    return SUCCEEDED(desktop->QueryInterface(IID_IServiceProvider, provider.PutVoid())) &&
-           SUCCEEDED(provider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.PutVoid())) &&
+    return SUCCEEDED(desktop->QueryInterface(IID_IServiceProvider, reinterpret_cast<void **>(provider.Put()))) &&
+           SUCCEEDED(provider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, reinterpret_cast<void **>(browser.Put()))) &&
            SUCCEEDED(browser->QueryActiveShellView(view.Put())) &&
-           SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.PutVoid())) &&
-           SUCCEEDED(background->QueryInterface(IID_IShellFolderViewDual, folderView.PutVoid())) &&
+           SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, reinterpret_cast<void **>(background.Put()))) &&
+           SUCCEEDED(background->QueryInterface(IID_IShellFolderViewDual, reinterpret_cast<void **>(folderView.Put()))) &&
            SUCCEEDED(folderView->get_Application(application.Put())) &&
-           SUCCEEDED(application->QueryInterface(IID_IShellDispatch2, shell.PutVoid()));
+           SUCCEEDED(application->QueryInterface(IID_IShellDispatch2, reinterpret_cast<void **>(shell.Put())));
 }
 
 } // namespace
@@ -281,15 +250,13 @@ bool StartAsShellUser(const std::u16string &programPath, const std::u16string &a
     ComPtr<IShellDispatch2> shell;
     if (!DesktopShell(shell))
         return false;
-    BSTR file = SysAllocString(common::win::W(programPath));
-    TextVariant parameters(arguments), folder(u""), operation(u"open");
+    TextVariant file(programPath), parameters(arguments), folder(u""), operation(u"open");
     VARIANT show;
     VariantInit(&show);
     show.vt = VT_I4;
     show.lVal = SW_SHOWNORMAL;
-    const HRESULT result = shell->ShellExecute(file, parameters.value, folder.value, operation.value, show);
-    SysFreeString(file);
-    return SUCCEEDED(result);
+    return SUCCEEDED(
+        shell->ShellExecute(file.value.bstrVal, parameters.value, folder.value, operation.value, show));
 }
 
 void SetProcessCreator(ProcessCreator creator) noexcept

@@ -19,32 +19,6 @@ static_assert(kKeyShift == VK_SHIFT && kKeyControl == VK_CONTROL && kKeyMenu == 
 namespace
 {
 
-struct MouseHookTraits
-{
-    using Handle = HHOOK;
-    static Handle Invalid() noexcept
-    {
-        return nullptr;
-    }
-    static void Close(Handle hook) noexcept
-    {
-        UnhookWindowsHookEx(hook);
-    }
-};
-
-struct WinEventHookTraits
-{
-    using Handle = HWINEVENTHOOK;
-    static Handle Invalid() noexcept
-    {
-        return nullptr;
-    }
-    static void Close(Handle hook) noexcept
-    {
-        UnhookWinEvent(hook);
-    }
-};
-
 // ---- The mouse hook ----------------------------------------------------------------------------------
 //
 // The low-level mouse hook runs on a thread of its own, never on the user-interface thread: the system
@@ -73,7 +47,7 @@ std::atomic<bool> g_mouseHookInstalled{false};
 struct HookThreadState
 {
     HWND window = nullptr; // message-only; owns the click timer
-    common::win::Unique<MouseHookTraits> hook;
+    common::win::UniqueHook hook;
     WheelGesture gesture;
     bool timerRunning = false;
     unsigned doubleClickTime = 500; // read when the hook is installed, so the hook itself asks nothing
@@ -263,7 +237,7 @@ LRESULT AskHookThread(HWND window, UINT message) noexcept
 // Touched by the thread that installed the hook alone.
 struct WinEventState
 {
-    common::win::Unique<WinEventHookTraits> hook;
+    common::win::UniqueWinEventHook hook;
     MinimizeHandlers handlers;
 };
 WinEventState g_winEvent;

@@ -60,7 +60,7 @@ UINT PositionFlags(HWND window, UINT flags)
 }
 
 // The taskbar-list object and whether a button was put back. Owned for the controller's life.
-ITaskbarList *g_taskbarList = nullptr;
+common::win::UniqueCom<ITaskbarList> g_taskbarList;
 bool g_taskbarWanted = false; // TaskBarListCreate was called: make the object at its first use
 bool g_tabShown = false;
 
@@ -182,23 +182,22 @@ namespace
 // a start-up some milliseconds.
 ITaskbarList *TaskbarList()
 {
-    if (g_taskbarList != nullptr || !g_taskbarWanted)
-        return g_taskbarList;
+    if (g_taskbarList || !g_taskbarWanted)
+        return g_taskbarList.Get();
     g_taskbarWanted = false; // one try: a failure is reported once, not at every change
     common::win::EnterComApartment();
-    IUnknown *unknown = nullptr;
+    common::win::UniqueCom<IUnknown> unknown;
     HRESULT result = CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                      IID_IUnknown, reinterpret_cast<void **>(&unknown));
+                                      IID_IUnknown, reinterpret_cast<void **>(unknown.Put()));
     if (FAILED(result))
         throw common::win::WinError("CoCreateInstance(TaskbarList)", static_cast<DWORD>(result));
-    result = unknown->QueryInterface(IID_ITaskbarList, reinterpret_cast<void **>(&g_taskbarList));
-    unknown->Release();
+    result = unknown->QueryInterface(IID_ITaskbarList, reinterpret_cast<void **>(g_taskbarList.Put()));
     if (FAILED(result))
     {
-        g_taskbarList = nullptr;
+        g_taskbarList.Release(); // nothing was handed over
         throw common::win::WinError("QueryInterface(ITaskbarList)", static_cast<DWORD>(result));
     }
-    return g_taskbarList;
+    return g_taskbarList.Get();
 }
 
 } // namespace
@@ -213,16 +212,14 @@ void TaskBarListAttach(ITaskbarList *list)
 {
     TaskBarListRelease();
     g_taskbarWanted = false;
-    g_taskbarList = list;
-    if (g_taskbarList != nullptr)
-        g_taskbarList->AddRef();
+    if (list != nullptr)
+        list->AddRef();
+    g_taskbarList.Reset(list);
 }
 
 void TaskBarListRelease()
 {
-    if (g_taskbarList != nullptr)
-        g_taskbarList->Release();
-    g_taskbarList = nullptr;
+    g_taskbarList.Reset();
     g_taskbarWanted = false;
     g_tabShown = false;
 }

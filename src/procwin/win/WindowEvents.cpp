@@ -32,21 +32,17 @@ ProcessEventHooks::ProcessEventHooks(DWORD processId, std::initializer_list<Rang
     auto hook = m_hooks.begin();
     for (const Range &range : ranges)
     {
-        *hook = SetWinEventHook(range.first, range.last, nullptr, Deliver, processId, 0, WINEVENT_OUTOFCONTEXT);
-        m_hooked = m_hooked && *hook != nullptr;
+        hook->Reset(SetWinEventHook(range.first, range.last, nullptr, Deliver, processId, 0, WINEVENT_OUTOFCONTEXT));
+        m_hooked = m_hooked && *hook;
         ++hook;
     }
     m_next = t_first;
     t_first = this;
 }
 
+// The hooks go with the members; an event still queued for them then finds no object.
 ProcessEventHooks::~ProcessEventHooks()
 {
-    for (HWINEVENTHOOK hook : m_hooks)
-    {
-        if (hook != nullptr)
-            UnhookWinEvent(hook);
-    }
     for (ProcessEventHooks **link = &t_first; *link != nullptr; link = &(*link)->m_next)
     {
         if (*link == this)
@@ -68,9 +64,9 @@ void CALLBACK ProcessEventHooks::Deliver(HWINEVENTHOOK hook, DWORD event, HWND w
     // A hook removed with events still queued finds no object.
     for (ProcessEventHooks *hooks = t_first; hooks != nullptr; hooks = hooks->m_next)
     {
-        for (HWINEVENTHOOK own : hooks->m_hooks)
+        for (const auto &own : hooks->m_hooks)
         {
-            if (own == hook && own != nullptr)
+            if (own.Get() == hook && own)
             {
                 hooks->OnEvent(event, window, objectId, childId);
                 return;

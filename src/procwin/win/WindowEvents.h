@@ -12,6 +12,8 @@
 // look beside the events.
 #pragma once
 
+#include "common/win/Unique.h"
+
 #include <windows.h>
 
 #include <array>
@@ -57,7 +59,7 @@ class ProcessEventHooks
                                  DWORD threadId, DWORD time) noexcept;
 
     DWORD m_processId;
-    std::array<HWINEVENTHOOK, 3> m_hooks{};
+    std::array<common::win::UniqueWinEventHook, 3> m_hooks{};
     bool m_hooked = false;
     ProcessEventHooks *m_next = nullptr; // the thread's other objects (the callback carries no context)
 };

@@ -366,8 +366,8 @@ void FitListBoxExtent(HWND listBox)
     const LRESULT count = SendMessageW(listBox, LB_GETCOUNT, 0, 0);
     if (count == LB_ERR)
         return;
-    HDC dc = GetDC(listBox);
-    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(listBox, WM_GETFONT, 0, 0)));
+    const common::win::UniqueDc dc(listBox);
+    const HGDIOBJ old = SelectObject(dc.Dc(), reinterpret_cast<HGDIOBJ>(SendMessageW(listBox, WM_GETFONT, 0, 0)));
     LONG widest = 0;
     std::wstring text;
     for (LRESULT i = 0; i < count; ++i)
@@ -378,11 +378,10 @@ void FitListBoxExtent(HWND listBox)
         text.assign(static_cast<size_t>(length) + 1, L'\0');
         SendMessageW(listBox, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
         SIZE size{};
-        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(length), &size);
+        GetTextExtentPoint32W(dc.Dc(), text.c_str(), static_cast<int>(length), &size);
         widest = std::max(widest, size.cx);
     }
-    SelectObject(dc, old);
-    ReleaseDC(listBox, dc);
+    SelectObject(dc.Dc(), old);
     SendMessageW(listBox, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest) * 2, 0);
 }
 

@@ -35,15 +35,13 @@ void FillTip(wchar_t (&tip)[kTipCapacity], std::u16string_view text)
 
 bool IsElevatedProcess()
 {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    common::win::UniqueHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put()))
         return false;
     TOKEN_ELEVATION elevation{};
     DWORD size = 0;
-    const bool elevated = GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size) &&
-                          elevation.TokenIsElevated;
-    CloseHandle(token);
-    return elevated;
+    return GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof(elevation), &size) &&
+           elevation.TokenIsElevated;
 }
 
 void AllowThroughSystemFilter(HWND window, UINT message)

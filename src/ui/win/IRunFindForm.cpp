@@ -1,5 +1,6 @@
 #include "ui/win/IRunFindForm.h"
 
+#include "common/ScopeExit.h"
 #include "common/win/CommonControls.h"
 #include "common/win/SystemFonts.h"
 #include "common/Text.h"
@@ -154,13 +155,7 @@ void TIRunFindForm::FormCreate()
 void TIRunFindForm::FormShow()
 {
     SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
-    struct DefaultCursorAfterwards
-    {
-        ~DefaultCursorAfterwards()
-        {
-            SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-        }
-    } restore;
+    const common::ScopeExit restore([] { SetCursor(LoadCursorW(nullptr, IDC_ARROW)); });
     Proc_FindApp();
 }
 

@@ -129,11 +129,13 @@ int TKeyForm::ShowModal(HWND owner)
     // keeps it from setting the other program off.
     g_shown = this;
     m_hookShownAt = 0;
-    const HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, &TKeyForm::KeyboardProcedure, GetModuleHandleW(nullptr), 0);
-    // Every key, Tab, Enter and Esc included, goes to the edit's capture.
-    const int result = RunModal(owner, m_editKey);
-    if (hook != nullptr)
-        UnhookWindowsHookEx(hook);
+    int result = 0;
+    {
+        const common::win::UniqueHook hook(
+            SetWindowsHookExW(WH_KEYBOARD_LL, &TKeyForm::KeyboardProcedure, GetModuleHandleW(nullptr), 0));
+        // Every key, Tab, Enter and Esc included, goes to the edit's capture.
+        result = RunModal(owner, m_editKey);
+    }
     g_shown = nullptr;
     return result;
 }

@@ -159,12 +159,11 @@ class TPanelHintWindow : public gui::Window
     // The text's extent from the empty rectangle; line breaks give several lines.
     SIZE Measure(const std::u16string &text) const
     {
-        HDC dc = GetDC(Handle());
-        const HGDIOBJ old = SelectObject(dc, m_font.Get());
+        const common::win::UniqueDc dc(Handle());
+        const HGDIOBJ old = SelectObject(dc.Dc(), m_font.Get());
         RECT bounds{0, 0, 0, 0};
-        DrawTextW(dc, W(text), -1, &bounds, DT_CALCRECT | DT_NOPREFIX);
-        SelectObject(dc, old);
-        ReleaseDC(Handle(), dc);
+        DrawTextW(dc.Dc(), W(text), -1, &bounds, DT_CALCRECT | DT_NOPREFIX);
+        SelectObject(dc.Dc(), old);
         return {bounds.right - bounds.left, bounds.bottom - bounds.top};
     }
 
