@@ -160,4 +160,14 @@ void PopupMenu::CheckRadio(UINT first, UINT last, UINT id) noexcept
         SetChecked(item, item == id);
 }
 
+void TrackCommandMenu(HMENU menu, POINT screenPoint, HWND commandWindow)
+{
+    SetForegroundWindow(commandWindow);
+    const UINT command = static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screenPoint.x,
+                                                          screenPoint.y, 0, commandWindow, nullptr));
+    PostMessageW(commandWindow, WM_NULL, 0, 0);
+    if (command != 0)
+        PostMessageW(commandWindow, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+}
+
 } // namespace gui

@@ -56,4 +56,11 @@ class PopupMenu
     std::vector<UINT> m_ids;
 };
 
+// Shows `menu` at `screenPoint` for `commandWindow` and posts the chosen command to it as a WM_COMMAND,
+// as a tray icon's menu must be shown: the window takes the foreground first, or the menu would not
+// close when the user clicks elsewhere, and a WM_NULL afterwards lets a second menu open at once (the
+// shell's documented work-around). The menu runs a message loop of its own: the caller must not rely on
+// anything that loop may destroy.
+void TrackCommandMenu(HMENU menu, POINT screenPoint, HWND commandWindow);
+
 } // namespace gui

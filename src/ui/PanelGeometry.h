@@ -45,7 +45,7 @@ enum PanelCommand : unsigned
     kPPSize0 = 300, // "32"; kPPSize0 + size index
     kPPSize6 = 306, // "256"
     kPPTop = 310,   // "常に最前面表示"
-    kPPTrans = 311, // "半透明"
+    kPPPanelTrans = 311, // "半透明"
     kPPHint = 312,  // "ヒントウィンドウを表示"
 };
 

@@ -156,7 +156,7 @@ TEST(Panel, HalfTransparentUntilTheMouseComes)
     PostMessageW(ImageOf(panel), WM_MOUSELEAVE, 0, 0);
     EXPECT_TRUE(WaitUntil([&] { return IsLayeredAtHalf(panel); }, 10s));
     // "半透明" off: opaque, and the mouse changes nothing.
-    PostMessageW(panel, WM_COMMAND, ui::kPPTrans, 0);
+    PostMessageW(panel, WM_COMMAND, ui::kPPPanelTrans, 0);
     EXPECT_TRUE(WaitUntil([&] { return !(GetWindowLongW(panel, GWL_EXSTYLE) & WS_EX_LAYERED); }, 10s));
     PostMessageW(panel, WM_MOUSELEAVE, 0, 0);
     WaitUntil([] { return false; }, 300ms);

@@ -1,6 +1,7 @@
 #include "ui/win/CoolTrayIcon.h"
 
 #include "common/win/SystemLibrary.h"
+#include "gui/PopupMenu.h"
 #include "gui/SharedWindow.h"
 
 #include <algorithm>
@@ -251,19 +252,9 @@ void TCoolTrayIcon::PopupAtCursor()
         return;
     POINT cursor{};
     GetCursorPos(&cursor);
-    // The menu runs its own message loop, in which the icon may be destroyed: only copies are used
-    // after it.
-    // The command window owns the menu while it is open, so it also hears of its submenus opening.
-    const HWND commandWindow = m_commandWindow;
-    const HWND window = commandWindow != nullptr ? commandWindow : m_data.hWnd;
-    // Without the foreground the menu would not close when the user clicks elsewhere; the WM_NULL
-    // afterwards lets a second menu open at once (the shell's documented work-around).
-    SetForegroundWindow(window);
-    const UINT command = static_cast<UINT>(
-        TrackPopupMenu(m_menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, window, nullptr));
-    PostMessageW(window, WM_NULL, 0, 0);
-    if (command != 0 && commandWindow != nullptr)
-        PostMessageW(commandWindow, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    // The command window owns the menu while it is open, so it also hears of its submenus opening. The
+    // menu runs its own message loop, in which the icon may be destroyed: nothing of it is used after.
+    gui::TrackCommandMenu(m_menu, cursor, m_commandWindow != nullptr ? m_commandWindow : m_data.hWnd);
 }
 
 } // namespace ui

@@ -43,7 +43,7 @@ std::vector<gui::PopupMenu::Item> FrameMenuItems()
                              .checked = tag == kDefaultPanelSizeIndex,
                              .radio = true});
     items.push_back(Item{.id = kPPTop, .caption = u"常に最前面表示"});
-    items.push_back(Item{.id = kPPTrans, .caption = u"半透明", .checked = true});
+    items.push_back(Item{.id = kPPPanelTrans, .caption = u"半透明", .checked = true});
     items.push_back(Item{.id = kPPHint, .caption = u"ヒントウィンドウを表示", .checked = true});
     return items;
 }
@@ -313,7 +313,7 @@ void TPanelForm::SetPictureHint(const std::u16string &hint)
 
 void TPanelForm::Proc_PanelHint(const std::u16string &title)
 {
-    if (!m_menu.Checked(kPPHint) || !IsWindowVisible(Handle()) || title == MHintB)
+    if (!m_options.Hint || !IsWindowVisible(Handle()) || title == MHintB)
         return;
     MHintB = title;
     ShowPanelHint();
@@ -367,9 +367,9 @@ void TPanelForm::FormShow()
     procwin::CenterIfOffScreen(Handle());
     ApplyTopMost(); // shows the window
     m_mouseOver = false;
-    if (m_menu.Checked(kPPTrans))
+    if (m_options.Trans)
         procwin::SetTrans(Handle(), kPanelTransPercent);
-    const PanelGeometry geometry = PanelGeometryFor(MPPSizeC);
+    const PanelGeometry geometry = PanelGeometryFor(m_options.Size);
     SetWindowPos(Handle(), nullptr, 0, 0, geometry.formSide, geometry.formSide,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     MoveWindow(m_image->Handle(), geometry.panelOffset, geometry.panelOffset, geometry.panelSide,
@@ -380,27 +380,20 @@ void TPanelForm::FormShow()
 
 void TPanelForm::ApplyTopMost()
 {
-    procwin::SetTopMost(Handle(), m_menu.Checked(kPPTop));
+    procwin::SetTopMost(Handle(), m_options.MostTop);
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 COLORREF TPanelForm::FrameColour() const noexcept
 {
-    return m_menu.Checked(kPPTop) ? kTopMostFrame : kNormalFrame;
+    return m_options.MostTop ? kTopMostFrame : kNormalFrame;
 }
 
 void TPanelForm::ApplyPanelOptions(const PanelOptions &options)
 {
     SetWindowPos(Handle(), nullptr, options.Left, options.Top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    MPPSizeC = options.Size;
-    m_menu.CheckRadio(kPPSize0, kPPSize6,
-                      kPPSize0 + static_cast<UINT>(MPPSizeC >= 0 && MPPSizeC < kPanelSizeCount
-                                                       ? MPPSizeC
-                                                       : kDefaultPanelSizeIndex));
-    m_menu.SetChecked(kPPTop, options.MostTop);
-    m_menu.SetChecked(kPPHint, options.Hint);
-    m_menu.SetChecked(kPPTrans, options.Trans);
+    m_options = options;
 }
 
 void TPanelForm::ReadPanelOptions(PanelOptions &options) const
@@ -411,15 +404,15 @@ void TPanelForm::ReadPanelOptions(PanelOptions &options) const
         options.Left = place.left;
         options.Top = place.top;
     }
-    options.Size = MPPSizeC;
-    options.MostTop = m_menu.Checked(kPPTop);
-    options.Hint = m_menu.Checked(kPPHint);
-    options.Trans = m_menu.Checked(kPPTrans);
+    options.Size = m_options.Size;
+    options.MostTop = m_options.MostTop;
+    options.Hint = m_options.Hint;
+    options.Trans = m_options.Trans;
 }
 
 void TPanelForm::KeepOnTop()
 {
-    if (IsWindowVisible(Handle()) && m_menu.Checked(kPPTop))
+    if (IsWindowVisible(Handle()) && m_options.MostTop)
         SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
 }
 
@@ -429,16 +422,35 @@ void TPanelForm::ClosePanel()
     ShowWindow(Handle(), SW_HIDE);
 }
 
+// The frame menu's marks are drawn from the panel's options as the menu opens.
+void TPanelForm::ShowFrameMenuMarks()
+{
+    const int size = m_options.Size >= 0 && m_options.Size < kPanelSizeCount ? m_options.Size
+                                                                              : kDefaultPanelSizeIndex;
+    m_menu.CheckRadio(kPPSize0, kPPSize6, kPPSize0 + static_cast<UINT>(size));
+    m_menu.SetChecked(kPPTop, m_options.MostTop);
+    m_menu.SetChecked(kPPPanelTrans, m_options.Trans);
+    m_menu.SetChecked(kPPHint, m_options.Hint);
+}
+
 void TPanelForm::OnFrameCommand(UINT id)
 {
     if (id >= kPPSize0 && id <= kPPSize6)
         return PPSizeClick(static_cast<int>(id - kPPSize0));
-    if (id == kPPTop || id == kPPTrans || id == kPPHint)
-        m_menu.SetChecked(id, !m_menu.Checked(id));
     if (id == kPPTop)
+    {
+        m_options.MostTop = !m_options.MostTop;
         PPTopClick();
-    else if (id == kPPTrans)
+    }
+    else if (id == kPPPanelTrans)
+    {
+        m_options.Trans = !m_options.Trans;
         PPTransClick();
+    }
+    else if (id == kPPHint)
+    {
+        m_options.Hint = !m_options.Hint;
+    }
     m_owner.PanelOptionsChanged();
 }
 
@@ -446,8 +458,7 @@ void TPanelForm::PPSizeClick(int tag)
 {
     const bool visible = IsWindowVisible(Handle()) != FALSE;
     ShowWindow(Handle(), SW_HIDE);
-    MPPSizeC = tag;
-    m_menu.CheckRadio(kPPSize0, kPPSize6, kPPSize0 + static_cast<UINT>(tag));
+    m_options.Size = tag;
     if (visible)
         FormShow();
     m_owner.PanelOptionsChanged();
@@ -460,7 +471,7 @@ void TPanelForm::PPTopClick()
 
 void TPanelForm::PPTransClick()
 {
-    procwin::SetTrans(Handle(), m_menu.Checked(kPPTrans) ? kPanelTransPercent : 100);
+    procwin::SetTrans(Handle(), m_options.Trans ? kPanelTransPercent : 100);
 }
 
 void TPanelForm::MouseOver()
@@ -468,7 +479,7 @@ void TPanelForm::MouseOver()
     if (m_mouseOver)
         return;
     m_mouseOver = true;
-    if (m_menu.Checked(kPPTrans))
+    if (m_options.Trans)
         procwin::SetTrans(Handle(), 100);
 }
 
@@ -478,7 +489,7 @@ void TPanelForm::MouseAway()
     if (CursorInside(Handle()))
         return;
     m_mouseOver = false;
-    if (m_menu.Checked(kPPTrans))
+    if (m_options.Trans)
         procwin::SetTrans(Handle(), kPanelTransPercent);
 }
 
@@ -494,7 +505,7 @@ void TPanelForm::ImageClick(bool doubleClick)
 
 void TPanelForm::ImageMiddleClick()
 {
-    m_menu.SetChecked(kPPTop, !m_menu.Checked(kPPTop));
+    m_options.MostTop = !m_options.MostTop;
     PPTopClick();
     m_owner.PanelOptionsChanged();
 }
@@ -503,13 +514,7 @@ void TPanelForm::ImageMenu(POINT screenPoint)
 {
     if (!m_pictureEnabled)
         return;
-    const HWND owner = m_owner.CommandWindow();
-    SetForegroundWindow(owner);
-    const UINT command = static_cast<UINT>(TrackPopupMenu(m_owner.PPMenu(), TPM_RETURNCMD | TPM_RIGHTBUTTON,
-                                                          screenPoint.x, screenPoint.y, 0, owner, nullptr));
-    PostMessageW(owner, WM_NULL, 0, 0);
-    if (command != 0)
-        PostMessageW(owner, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    gui::TrackCommandMenu(m_owner.PPMenu(), screenPoint, m_owner.CommandWindow());
 }
 
 LRESULT TPanelForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -541,6 +546,7 @@ LRESULT TPanelForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_RBUTTONUP: {
         POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         ClientToScreen(Handle(), &point);
+        ShowFrameMenuMarks();
         const UINT command = static_cast<UINT>(TrackPopupMenu(
             m_menu.Handle(), TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y, 0, Handle(), nullptr));
         if (command != 0)

@@ -57,6 +57,7 @@ class TPanelForm : public gui::Window, public IconPanel
     void PPSizeClick(int tag);
     void PPTopClick();
     void PPTransClick();
+    void ShowFrameMenuMarks();
     void OnFrameCommand(UINT id);
     void ShowPanelHint();
     void HidePanelHint();
@@ -78,7 +79,9 @@ class TPanelForm : public gui::Window, public IconPanel
     common::win::UniqueIcon m_targetIcon;  // image 1; null when the file has no usable icon
     bool m_iconsLoaded = false;
     int m_shownIcon = 1;
-    int MPPSizeC = 4;
+    // The panel's choices, the one record of them (its Size is the design's MPPSizeC); the frame menu's
+    // marks are drawn from it when the menu opens. The placement is the window's own.
+    PanelOptions m_options;
     std::u16string MHintB;
     std::u16string m_pictureHint;
     bool m_pictureEnabled = true;
