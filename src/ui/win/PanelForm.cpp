@@ -9,6 +9,8 @@
 #include "resources/resource.h"
 #include "startup/ProcessState.h"
 #include "ui/PanelGeometry.h"
+#include "ui/win/PanelHint.h"
+#include "ui/win/PanelImage.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -22,8 +24,6 @@ namespace
 {
 
 constexpr wchar_t kPanelFormClassName[] = L"TPanelForm";
-constexpr wchar_t kPanelImageClassName[] = L"TPanelImage";
-constexpr wchar_t kPanelHintClassName[] = L"TPanelHint";
 
 constexpr COLORREF kTopMostFrame = RGB(0x80, 0x80, 0x80);
 constexpr COLORREF kNormalFrame = RGB(0xFF, 0xFF, 0xFF);
@@ -55,159 +55,7 @@ bool CursorInside(HWND window)
     return GetCursorPos(&cursor) && GetWindowRect(window, &place) && PtInRect(&place, cursor);
 }
 
-void TrackLeave(HWND window)
-{
-    TRACKMOUSEEVENT track{};
-    track.cbSize = sizeof(track);
-    track.dwFlags = TME_LEAVE;
-    track.hwndTrack = window;
-    TrackMouseEvent(&track);
-}
-
 } // namespace
-
-// The picture: fills the inner panel, shows the waiting picture or the target's icon stretched to it.
-class TPanelImage : public gui::Window
-{
-  public:
-    explicit TPanelImage(TPanelForm &form) : m_form(form)
-    {
-        Create({.className = kPanelImageClassName,
-                .caption = u"",
-                .style = WS_CHILD | WS_VISIBLE,
-                .place = {0, 0, 0, 0},
-                .owner = form.Handle(),
-                .classStyle = CS_DBLCLKS});
-    }
-
-  protected:
-    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override
-    {
-        switch (message)
-        {
-        case WM_PAINT:
-            Paint();
-            return 0;
-        case WM_ERASEBKGND:
-            return 1;
-        case WM_LBUTTONDOWN:
-            m_pressed = true;
-            return 0;
-        case WM_LBUTTONUP:
-            if (std::exchange(m_pressed, false))
-                m_form.ImageClick(false);
-            return 0;
-        case WM_LBUTTONDBLCLK:
-            m_pressed = false;
-            m_form.ImageClick(true);
-            return 0;
-        case WM_MBUTTONDOWN:
-            m_form.ImageMiddleClick();
-            return 0;
-        case WM_RBUTTONUP: {
-            POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            ClientToScreen(Handle(), &point);
-            m_form.ImageMenu(point);
-            return 0;
-        }
-        case WM_MOUSEMOVE:
-            m_form.MouseOver();
-            TrackLeave(Handle());
-            return 0;
-        case WM_MOUSELEAVE:
-            m_form.MouseAway();
-            return 0;
-        default:
-            return Window::OnMessage(message, wParam, lParam);
-        }
-    }
-
-  private:
-    void Paint()
-    {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(Handle(), &paint);
-        RECT area{};
-        GetClientRect(Handle(), &area);
-        FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
-        DrawEdge(dc, &area, BDR_RAISEDINNER, BF_RECT);
-        const HICON icon = m_form.ShownIcon();
-        if (icon != nullptr)
-            DrawIconEx(dc, 1, 1, icon, area.right - 2, area.bottom - 2, 0, nullptr, DI_NORMAL);
-        EndPaint(Handle(), &paint);
-    }
-
-    TPanelForm &m_form;
-    bool m_pressed = false;
-};
-
-// The short-lived window above the panel that shows a new title of the target.
-class TPanelHintWindow : public gui::Window
-{
-  public:
-    explicit TPanelHintWindow(HWND owner)
-        : m_font(common::win::CreateSystemFont(common::win::SystemFont::Message))
-    {
-        Create({.className = kPanelHintClassName,
-                .caption = u"",
-                .style = WS_POPUP | WS_BORDER,
-                .exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE,
-                .place = {0, 0, 0, 0},
-                .owner = owner});
-    }
-
-    // The text's extent from the empty rectangle; line breaks give several lines.
-    SIZE Measure(const std::u16string &text) const
-    {
-        const common::win::UniqueDc dc(Handle());
-        const HGDIOBJ old = SelectObject(dc.Dc(), m_font.Get());
-        RECT bounds{0, 0, 0, 0};
-        DrawTextW(dc.Dc(), W(text), -1, &bounds, DT_CALCRECT | DT_NOPREFIX);
-        SelectObject(dc.Dc(), old);
-        return {bounds.right - bounds.left, bounds.bottom - bounds.top};
-    }
-
-    void Activate(const Rect &place, const std::u16string &text)
-    {
-        m_text = text;
-        SetWindowPos(Handle(), HWND_TOPMOST, place.left, place.top, place.right - place.left,
-                     place.bottom - place.top, SWP_NOACTIVATE | SWP_SHOWWINDOW);
-        InvalidateRect(Handle(), nullptr, TRUE);
-    }
-
-    void Release()
-    {
-        ShowWindow(Handle(), SW_HIDE);
-    }
-
-  protected:
-    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override
-    {
-        if (message == WM_PAINT)
-        {
-            PAINTSTRUCT paint;
-            HDC dc = BeginPaint(Handle(), &paint);
-            RECT area{};
-            GetClientRect(Handle(), &area);
-            FillRect(dc, &area, GetSysColorBrush(COLOR_INFOBK));
-            const HGDIOBJ old = SelectObject(dc, m_font.Get());
-            SetBkMode(dc, TRANSPARENT);
-            SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
-            area.left += 2;
-            DrawTextW(dc, W(m_text), -1, &area, DT_NOPREFIX);
-            SelectObject(dc, old);
-            EndPaint(Handle(), &paint);
-            return 0;
-        }
-        if (message == WM_MOUSEACTIVATE)
-            return MA_NOACTIVATE;
-        return Window::OnMessage(message, wParam, lParam);
-    }
-
-  private:
-    common::win::UniqueGdiObject m_font;
-    std::u16string m_text;
-};
 
 TPanelForm::TPanelForm(PanelOwner &owner)
     : m_owner(owner), m_menu(FrameMenuItems()), m_timerHint(kHintDuration, [this] { HidePanelHint(); })
@@ -225,7 +73,7 @@ TPanelForm::~TPanelForm() = default;
 void TPanelForm::FormCreate()
 {
     procwin::SetToolWindow(Handle());
-    m_image = std::make_unique<TPanelImage>(*this);
+    m_image = std::make_unique<TPanelImage>(Handle(), static_cast<PanelPictureEvents &>(*this));
     CreateTooltip();
 
     m_owner.PanelFormCreate(*this);
@@ -559,7 +407,7 @@ LRESULT TPanelForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_MOUSEMOVE:
         MouseOver();
-        TrackLeave(Handle());
+        TrackMouseLeave(Handle());
         return 0;
     case WM_MOUSELEAVE:
         MouseAway();

@@ -6,9 +6,10 @@
 
 #include "common/win/Unique.h"
 #include "gui/PopupMenu.h"
+#include "gui/SimpleTimer.h"
 #include "gui/Window.h"
 #include "ui/win/IconPanel.h"
-#include "gui/SimpleTimer.h"
+#include "ui/win/PanelImage.h"
 
 #include <memory>
 #include <string>
@@ -16,10 +17,9 @@
 namespace ui
 {
 
-class TPanelImage;
 class TPanelHintWindow;
 
-class TPanelForm : public gui::Window, public IconPanel
+class TPanelForm : public gui::Window, public IconPanel, private PanelPictureEvents
 {
   public:
     // Creates the (hidden) panel; during its creation it asks its owner (the controller; not owned, it
@@ -46,11 +46,9 @@ class TPanelForm : public gui::Window, public IconPanel
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
-    friend class TPanelImage;
-
     void FormCreate();
     void LoadTargetIcon(const std::u16string &file, int index);
-    HICON ShownIcon();
+    HICON ShownIcon() override;
     void FormShow();
     void CreateTooltip();
     void ApplyTopMost();
@@ -62,11 +60,11 @@ class TPanelForm : public gui::Window, public IconPanel
     void ShowPanelHint();
     void HidePanelHint();
     // The mouse over the frame or the icon: opaque while "半透明" is on; away: back to 50 %.
-    void MouseOver();
-    void MouseAway();
-    void ImageClick(bool doubleClick);
-    void ImageMiddleClick();
-    void ImageMenu(POINT screenPoint);
+    void MouseOver() override;
+    void MouseAway() override;
+    void ImageClick(bool doubleClick) override;
+    void ImageMiddleClick() override;
+    void ImageMenu(POINT screenPoint) override;
     COLORREF FrameColour() const noexcept;
 
     PanelOwner &m_owner;
