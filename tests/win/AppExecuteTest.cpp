@@ -12,8 +12,6 @@ using namespace wintest;
 using namespace std::chrono_literals;
 using procwin::Bounds;
 using procwin::ExecuteApp;
-using procwin::TargetSubWnd;
-using procwin::TargetWnd;
 
 namespace
 {
@@ -46,8 +44,16 @@ class Launch : public ::testing::Test
             Kill(window);
         for (DWORD id : m_processes)
             KillProcess(id);
-        procwin::SetTargetWnd(nullptr);
-        procwin::SetTargetSubWnd(nullptr);
+    }
+
+    // What the last launch of the test found.
+    HWND TargetWnd() const noexcept
+    {
+        return m_found.window;
+    }
+    HWND TargetSubWnd() const noexcept
+    {
+        return m_found.frame;
     }
 
     void Kill(HWND window)
@@ -76,14 +82,15 @@ class Launch : public ::testing::Test
     }
 
     std::vector<DWORD> m_processes;
+    procwin::LaunchedTarget m_found;
 };
 
 } // namespace
 
 TEST_F(Launch, TakesTheFirstVisibleUnownedWindow)
 {
-    ExecuteApp(TargetProgram(), u"--title \"launched target\"", BinFolder(), NORMAL_PRIORITY_CLASS,
-               std::nullopt, RunMessages);
+    m_found = ExecuteApp(TargetProgram(), u"--title \"launched target\"", BinFolder(), NORMAL_PRIORITY_CLASS,
+                         std::nullopt, RunMessages);
     ASSERT_NE(TargetWnd(), nullptr);
     EXPECT_EQ(WindowText(TargetWnd()), u"launched target");
     EXPECT_EQ(TargetSubWnd(), nullptr);
@@ -92,16 +99,16 @@ TEST_F(Launch, TakesTheFirstVisibleUnownedWindow)
 
 TEST_F(Launch, SplashWindowVisibleAtIdleTimeIsTaken)
 {
-    ExecuteApp(TargetProgram(), u"--splash 3000 --title main", BinFolder(), NORMAL_PRIORITY_CLASS,
-               std::nullopt, RunMessages);
+    m_found = ExecuteApp(TargetProgram(), u"--splash 3000 --title main", BinFolder(), NORMAL_PRIORITY_CLASS,
+                         std::nullopt, RunMessages);
     ASSERT_NE(TargetWnd(), nullptr);
     EXPECT_EQ(ClassOf(TargetWnd()), u"KV2TargetSplash");
 }
 
 TEST_F(Launch, ConsoleProgramGivesNoWindowAndNoError)
 {
-    EXPECT_NO_THROW(ExecuteApp(BinFolder() + u"\\KV2TargetConsole.exe", u"--exit-after 2000", BinFolder(),
-                               NORMAL_PRIORITY_CLASS, std::nullopt, RunMessages));
+    EXPECT_NO_THROW(m_found = ExecuteApp(BinFolder() + u"\\KV2TargetConsole.exe", u"--exit-after 2000",
+                                         BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt, RunMessages));
     EXPECT_EQ(TargetWnd(), nullptr);
     EXPECT_EQ(TargetSubWnd(), nullptr);
 }
@@ -109,8 +116,8 @@ TEST_F(Launch, ConsoleProgramGivesNoWindowAndNoError)
 TEST_F(Launch, DelayedWindowIsNotWaitedFor)
 {
     // Idle before its window exists: nothing is taken, and the controller's own search takes over.
-    ExecuteApp(TargetProgram(), u"--delay 3000", BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt,
-               RunMessages);
+    m_found = ExecuteApp(TargetProgram(), u"--delay 3000", BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt,
+                         RunMessages);
     EXPECT_EQ(TargetWnd(), nullptr);
     HWND later = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (later = FindWindowW(L"KV2TargetWindow", L"KV2 Target")) != nullptr; }, 20s));
@@ -119,18 +126,19 @@ TEST_F(Launch, DelayedWindowIsNotWaitedFor)
 
 TEST_F(Launch, MaximizedTargetIsRestoredOnce)
 {
-    ExecuteApp(TargetProgram(), u"--show 3", BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt, RunMessages);
+    m_found = ExecuteApp(TargetProgram(), u"--show 3", BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt,
+                         RunMessages);
     ASSERT_NE(TargetWnd(), nullptr);
     // Done by the target's own thread: KV2 never waits for it.
-    EXPECT_TRUE(WaitUntil([] { return !IsZoomed(TargetWnd()); }, 5s));
+    EXPECT_TRUE(WaitUntil([&] { return !IsZoomed(TargetWnd()); }, 5s));
     EXPECT_FALSE(IsIconic(TargetWnd()));
 }
 
 TEST_F(Launch, PlacementMovesTheFrame)
 {
     const Bounds placement{123, 77, 400, 300};
-    ExecuteApp(TargetProgram(), u"--title placed", BinFolder(), NORMAL_PRIORITY_CLASS, placement,
-               RunMessages);
+    m_found = ExecuteApp(TargetProgram(), u"--title placed", BinFolder(), NORMAL_PRIORITY_CLASS, placement,
+                         RunMessages);
     ASSERT_NE(TargetWnd(), nullptr);
     EXPECT_EQ(TargetSubWnd(), nullptr); // an ordinary window is its own frame
     EXPECT_TRUE(WaitUntil([&] { return procwin::GetWndBounds(TargetWnd()) == placement; }, 5s));
@@ -139,8 +147,8 @@ TEST_F(Launch, PlacementMovesTheFrame)
 TEST_F(Launch, ApplicationWindowOwningTheFrame)
 {
     const Bounds placement{150, 100, 420, 280};
-    ExecuteApp(TargetProgram(), u"--tapplication --title framed", BinFolder(), NORMAL_PRIORITY_CLASS,
-               placement, RunMessages);
+    m_found = ExecuteApp(TargetProgram(), u"--tapplication --title framed", BinFolder(),
+                         NORMAL_PRIORITY_CLASS, placement, RunMessages);
     ASSERT_NE(TargetWnd(), nullptr);
     ASSERT_NE(TargetSubWnd(), nullptr);
     EXPECT_EQ(ClassOf(TargetWnd()), u"TApplication");
@@ -177,7 +185,7 @@ TEST_F(Launch, ProgramInAFolderWithBlanksIsStartedExactly)
     ASSERT_TRUE(CopyFileW(W(BinFolder() + u"\\KV2Target.exe"), W(temp / u"Acc.exe"), FALSE));
     const std::u16string marker = temp / u"touched.txt";
     const std::u16string options = u"--title blanks --touch \"" + marker + u"\"";
-    ExecuteApp(program, options, folder, NORMAL_PRIORITY_CLASS, std::nullopt, RunMessages);
+    m_found = ExecuteApp(program, options, folder, NORMAL_PRIORITY_CLASS, std::nullopt, RunMessages);
     ASSERT_NE(TargetWnd(), nullptr);
     Remember(TargetWnd());
     EXPECT_TRUE(common::EqualsNoCase(procwin::GetWndExePath(TargetWnd()), program));
@@ -193,16 +201,17 @@ TEST_F(Launch, BusyTargetIsWaitedForThroughTheCallersWait)
     DWORD waitedFor = 0;
     bool settledAtFirst = true;
     bool settledWhenSignalled = false;
-    ExecuteApp(TargetProgram(), u"--busy 3000 --title busy", BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt,
-               [&](DWORD processId, const std::function<bool()> &settled, std::span<const HANDLE> signals) {
-                   waitedFor = processId;
-                   settledAtFirst = settled();
-                   // The caller may sleep on the signals alone: one of them tells that the wait is over.
-                   const DWORD woken = WaitForMultipleObjects(static_cast<DWORD>(signals.size()),
-                                                              signals.data(), FALSE, 20000);
-                   EXPECT_LT(woken, WAIT_OBJECT_0 + signals.size());
-                   settledWhenSignalled = settled();
-               });
+    m_found = ExecuteApp(
+        TargetProgram(), u"--busy 3000 --title busy", BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt,
+        [&](DWORD processId, const std::function<bool()> &settled, std::span<const HANDLE> signals) {
+            waitedFor = processId;
+            settledAtFirst = settled();
+            // The caller may sleep on the signals alone: one of them tells that the wait is over.
+            const DWORD woken =
+                WaitForMultipleObjects(static_cast<DWORD>(signals.size()), signals.data(), FALSE, 20000);
+            EXPECT_LT(woken, WAIT_OBJECT_0 + signals.size());
+            settledWhenSignalled = settled();
+        });
     ASSERT_NE(TargetWnd(), nullptr);
     EXPECT_EQ(WindowText(TargetWnd()), u"busy");
     DWORD owner = 0;
@@ -216,11 +225,12 @@ TEST_F(Launch, NothingIsTakenWhenTheCallerStopsWaiting)
 {
     int waits = 0;
     DWORD launched = 0;
-    ExecuteApp(TargetProgram(), u"--busy 5000", BinFolder(), NORMAL_PRIORITY_CLASS,
-               Bounds{100, 100, 300, 200}, [&](DWORD processId, const std::function<bool()> &, std::span<const HANDLE>) {
-                   ++waits;
-                   launched = processId;
-               });
+    m_found = ExecuteApp(TargetProgram(), u"--busy 5000", BinFolder(), NORMAL_PRIORITY_CLASS,
+                         Bounds{100, 100, 300, 200},
+                         [&](DWORD processId, const std::function<bool()> &, std::span<const HANDLE>) {
+                             ++waits;
+                             launched = processId;
+                         });
     m_processes.push_back(launched);
     EXPECT_EQ(waits, 2); // the frame's wait too
     EXPECT_EQ(TargetWnd(), nullptr);
@@ -231,8 +241,8 @@ TEST_F(Launch, ProcessThatEndsAtOnceIsNotWaitedFor)
 {
     TempFolder elsewhere;
     const auto start = std::chrono::steady_clock::now();
-    ExecuteApp(TargetProgram(), u"--copy-to \"" + elsewhere.Path() + u"\" --title handed", BinFolder(),
-               NORMAL_PRIORITY_CLASS, Bounds{100, 100, 300, 200}, RunMessages);
+    m_found = ExecuteApp(TargetProgram(), u"--copy-to \"" + elsewhere.Path() + u"\" --title handed",
+                         BinFolder(), NORMAL_PRIORITY_CLASS, Bounds{100, 100, 300, 200}, RunMessages);
     // Waiting for an ended process to become idle would take the whole idle wait, a minute; a loaded
     // machine takes a few seconds to start the program and its copy.
     EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
@@ -248,8 +258,8 @@ TEST_F(Launch, WorkingFolderAndArgumentsReachTheTarget)
 {
     TempFolder temp;
     const std::u16string marker = temp / u"touched.txt";
-    ExecuteApp(TargetProgram(), u"--touch \"" + marker + u"\"", temp.Path(), NORMAL_PRIORITY_CLASS,
-               std::nullopt, RunMessages);
+    m_found = ExecuteApp(TargetProgram(), u"--touch \"" + marker + u"\"", temp.Path(), NORMAL_PRIORITY_CLASS,
+                         std::nullopt, RunMessages);
     ASSERT_TRUE(WaitUntil([&] { return ReadBytes(marker).find('\n') != std::string::npos; }, 10s));
     const std::string touched = ReadBytes(marker);
     const std::u16string folder = common::Utf8ToUtf16(touched.substr(touched.find('\n') + 1));
@@ -274,14 +284,14 @@ TEST_F(Launch, StartProgramPassesItsArgumentsAndFolderWithoutWaiting)
 
 TEST_F(Launch, CloseTargetWndAsksTheWindowToClose)
 {
-    EXPECT_FALSE(procwin::CloseTargetWnd()); // no target
-    ExecuteApp(TargetProgram(), u"--title closing", BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt,
-               RunMessages);
+    EXPECT_FALSE(procwin::CloseTargetWnd(nullptr)); // no target
+    m_found = ExecuteApp(TargetProgram(), u"--title closing", BinFolder(), NORMAL_PRIORITY_CLASS,
+                         std::nullopt, RunMessages);
     const HWND window = TargetWnd();
     ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(procwin::CloseTargetWnd());
+    EXPECT_TRUE(procwin::CloseTargetWnd(window));
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(window); }, 10s));
-    EXPECT_FALSE(procwin::CloseTargetWnd()); // a destroyed window
+    EXPECT_FALSE(procwin::CloseTargetWnd(window)); // a destroyed window
 }
 
 TEST_F(Launch, FirstProcessWindowIncludesHiddenAndOwnedWindows)

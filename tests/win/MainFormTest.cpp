@@ -123,7 +123,6 @@ class Controller
         End();
         if (SUCCEEDED(m_com))
             CoUninitialize();
-        procwin::SetTargetWnd(nullptr);
         startup::Task() = m_saved;
     }
     void End()
@@ -254,7 +253,7 @@ TEST(MainFormMenu, SubmenusMarkTheTargetsTranslucencyAndPriority)
     HWND window = CreateWindowExW(WS_EX_LAYERED, L"STATIC", L"target", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
                                   nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
-    procwin::SetTargetWnd(window);
+    controller.Form().Session().SetTarget(window, nullptr);
     const HMENU trans = SubmenuOf(controller.Menu(), kPPTrans);
     // Alpha read back as a percent, cut down to the item below.
     const std::pair<int, int> alphaToItemPercent[] = {{187, 70}, {197, 75}, {8, 10}, {255, 100}, {40, 15}};
@@ -295,7 +294,7 @@ TEST(MainFormMenu, CommandsOfDisabledItemsAreIgnored)
     // program to execute starts nothing either.
     for (UINT id : {kPPExit, kPPReStart, kPPTERMINATE, kPPMAX})
         SendMessageW(controller.Form().Handle(), WM_COMMAND, id, 0);
-    EXPECT_EQ(procwin::TargetWnd(), nullptr);
+    EXPECT_EQ(controller.Form().Session().TargetWnd(), nullptr);
     // A display choice moves the radio mark.
     SendMessageW(controller.Form().Handle(), WM_COMMAND, kPPDisplay0 + 2, 0);
     EXPECT_TRUE(IsChecked(controller.Menu(), kPPDisplay0 + 2));

@@ -50,7 +50,7 @@ void CloseFlows::CloseWait()
     if (!m_state.Enter(Phase::WaitingToClose))
         return;
     const PhaseScope done(m_state, Phase::WaitingToClose);
-    procwin::CloseTargetWnd();
+    procwin::CloseTargetWnd(m_session.TargetWnd());
     const DWORD processId = m_session.Identity().id;
     // The wait wakes when the process ends or one of its windows goes; it also looks by itself, ever
     // more seldom, for a target that closes its windows and goes on running without telling.
@@ -119,7 +119,7 @@ void CloseFlows::CloseAll()
     if (m_session.TargetWnd() == nullptr)
         m_wait.Stop();
     if (IsWindow(m_session.TargetWnd()))
-        procwin::CloseTargetWnd();
+        procwin::CloseTargetWnd(m_session.TargetWnd());
     CloseController();
 }
 

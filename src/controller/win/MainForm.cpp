@@ -55,11 +55,12 @@ bool TrayIconShown(int displayMode)
 // never lose a window because KV2 crashed. Runs in a damaged process, so it only asks the system.
 LONG WINAPI RestoreHiddenTarget(EXCEPTION_POINTERS *) noexcept
 {
-    const HWND target = procwin::TargetWnd();
+    const PublishedTarget published = PublishedTargetWindows();
+    const HWND target = published.window;
     if (target != nullptr && IsWindow(target) && !IsWindowVisible(target))
     {
         ShowWindowAsync(target, SW_RESTORE);
-        const HWND sub = procwin::TargetSubWnd();
+        const HWND sub = published.frame;
         if (sub != nullptr && IsWindow(sub))
             ShowWindowAsync(sub, SW_RESTORE);
     }

@@ -68,6 +68,12 @@ class TmainForm : public gui::Window, public ui::PanelOwner, private ControllerV
         return Handle();
     }
 
+    // The target's session, which owns the target's windows.
+    TargetSession &Session() noexcept
+    {
+        return m_session;
+    }
+
     // Brings the target forward, or starts it when it is not running.
     void ActivateTarget();
     // The tray icon's and the panel picture's click and double click.

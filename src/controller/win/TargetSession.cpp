@@ -18,6 +18,7 @@
 #include "ui/win/IRunFindForm.h"
 
 #include <algorithm>
+#include <atomic>
 #include <span>
 #include <unordered_map>
 #include <utility>
@@ -118,14 +119,25 @@ void ShowAsync(HWND window, int command)
         ShowWindowAsync(window, command);
 }
 
-HWND TargetSession::TargetWnd() const noexcept
+namespace
 {
-    return procwin::TargetWnd();
+
+std::atomic<HWND> g_publishedWindow{nullptr};
+std::atomic<HWND> g_publishedFrame{nullptr};
+
+} // namespace
+
+PublishedTarget PublishedTargetWindows() noexcept
+{
+    return {g_publishedWindow.load(), g_publishedFrame.load()};
 }
 
-HWND TargetSession::TargetSubWnd() const noexcept
+void TargetSession::SetTarget(HWND window, HWND frame) noexcept
 {
-    return procwin::TargetSubWnd();
+    m_target = window;
+    m_frame = frame;
+    g_publishedWindow.store(window);
+    g_publishedFrame.store(frame);
 }
 
 void TargetSession::FirstStart()
@@ -188,8 +200,7 @@ bool TargetSession::Start()
     m_view.MenuChanged();
     startup::TaskDefinition &task = startup::Task();
     m_wait.Reset();
-    procwin::SetTargetWnd(nullptr);
-    procwin::SetTargetSubWnd(nullptr);
+    SetTarget(nullptr, nullptr);
     m_identity = {};
     m_launchedProcess = 0;
     m_view.ShowStarting(true);
@@ -230,7 +241,10 @@ bool TargetSession::Start()
                 early.process ? std::move(*early.process)
                               : procwin::CreateApp(task.ProgramPath, task.ProgramOption, task.WorkDir,
                                                    task.PriorityClass, placement);
-            m_launchedProcess = procwin::FollowLaunch(std::move(created), placement, waitForStart);
+            const procwin::LaunchedTarget found =
+                procwin::FollowLaunch(std::move(created), placement, waitForStart);
+            m_launchedProcess = found.processId;
+            SetTarget(found.window, found.frame);
         }
         catch (const procwin::LaunchError &error)
         {
@@ -275,8 +289,8 @@ void TargetSession::Attach(HWND target)
     m_originalCaption = procwin::WindowText(target);
     m_identity = procwin::WindowProcessIdentity(target);
     m_model.targetAboveRights = procwin::RunsWithHigherRights(m_identity.id);
-    if (TargetSubWnd() != nullptr && !IsWindowVisible(TargetSubWnd()))
-        procwin::SetTargetSubWnd(nullptr);
+    if (m_frame != nullptr && !IsWindowVisible(m_frame))
+        SetTarget(target, nullptr);
     m_hidden = false;
     // Written down before it is done: a KV2 that dies in between leaves nothing unrecorded.
     RecordChanges();
@@ -299,7 +313,7 @@ HWND TargetSession::SearchTargetWindow(std::u16string &foundPath)
         [&] {
             const HWND found = search.Pass(foundPath);
             if (found != nullptr)
-                procwin::SetTargetWnd(found);
+                SetTarget(found, m_frame);
             return found != nullptr;
         },
         [this] { return m_state.Closing(); },
@@ -381,7 +395,7 @@ void TargetSession::Modify()
     if (chosen == nullptr)
         return;
     const bool changed = chosen != TargetWnd();
-    procwin::SetTargetWnd(chosen);
+    SetTarget(chosen, m_frame);
     m_identity = procwin::WindowProcessIdentity(chosen);
     m_model.targetAboveRights = procwin::RunsWithHigherRights(m_identity.id);
     m_keeper.Follow(chosen);

@@ -41,8 +41,16 @@ class TargetSession
     }
 
     // The target window and the second window that carries its frame (null: none). Not owned.
-    HWND TargetWnd() const noexcept;
-    HWND TargetSubWnd() const noexcept;
+    HWND TargetWnd() const noexcept
+    {
+        return m_target;
+    }
+    HWND TargetSubWnd() const noexcept
+    {
+        return m_frame;
+    }
+    // The windows managed from now on, as a launch or the picker found them (tests give their own).
+    void SetTarget(HWND window, HWND frame) noexcept;
     // The target's process as seen at attachment.
     const procwin::ProcessIdentity &Identity() const noexcept
     {
@@ -124,6 +132,8 @@ class TargetSession
     std::vector<HWND> m_listed;
     EarlyLaunch m_early;
 
+    HWND m_target = nullptr;
+    HWND m_frame = nullptr;
     procwin::ProcessIdentity m_identity;
     DWORD m_launchedProcess = 0; // the process the last start created
 
@@ -139,5 +149,14 @@ class TargetSession
 
 // The target's windows are shown and hidden by their own thread: KV2 never waits for a hung one.
 void ShowAsync(HWND window, int command);
+
+// The target's windows as the session last set them, for the handler of a fault nothing caught, which
+// runs in a process that may be broken: read from atomic copies, never from the session.
+struct PublishedTarget
+{
+    HWND window = nullptr;
+    HWND frame = nullptr;
+};
+PublishedTarget PublishedTargetWindows() noexcept;
 
 } // namespace controller

@@ -26,8 +26,6 @@ namespace
 {
 
 // Module state, read by every part and reassigned only by the controller.
-HWND g_targetWnd = nullptr;
-HWND g_targetSubWnd = nullptr;
 ProcessCreator g_processCreator = &CreateProcessW;
 
 // The first top-level window of the process in the system's order; with `visibleUnownedOnly`, the
@@ -145,41 +143,21 @@ PROCESS_INFORMATION CreateExactly(const std::u16string &programPath, const std::
     return created;
 }
 
-void BringIntoNormalState(const std::optional<Bounds> &placement)
+void BringIntoNormalState(const LaunchedTarget &found, const std::optional<Bounds> &placement)
 {
-    const HWND frame = g_targetSubWnd != nullptr ? g_targetSubWnd : g_targetWnd;
+    const HWND frame = found.frame != nullptr ? found.frame : found.window;
     RECT r{};
     std::optional<Rect> rect;
     if (GetWindowRect(frame, &r))
         rect = Rect{r.left, r.top, r.right, r.bottom};
     const RestorePlan plan = PlanRestore(rect, IsZoomed(frame) != FALSE, IsIconic(frame) != FALSE, placement);
     if (plan.restore)
-        Show(g_targetWnd, SW_RESTORE); // the state is read on the frame, the command goes to the target
+        Show(found.window, SW_RESTORE); // the state is read on the frame, the command goes to the target
     if (plan.move)
         Move(frame, *placement);
 }
 
 } // namespace
-
-HWND TargetWnd()
-{
-    return g_targetWnd;
-}
-
-void SetTargetWnd(HWND window)
-{
-    g_targetWnd = window;
-}
-
-HWND TargetSubWnd()
-{
-    return g_targetSubWnd;
-}
-
-void SetTargetSubWnd(HWND window)
-{
-    g_targetSubWnd = window;
-}
 
 LaunchError::LaunchError(const std::u16string &text, DWORD code)
     : common::Error(common::Utf16ToUtf8(text)), m_text(text), m_code(code)
@@ -331,32 +309,30 @@ CreatedProcess CreateApp(const std::u16string &programPath, const std::u16string
     return process;
 }
 
-DWORD FollowLaunch(CreatedProcess created, const std::optional<Bounds> &placement, const LaunchWait &wait)
+LaunchedTarget FollowLaunch(CreatedProcess created, const std::optional<Bounds> &placement,
+                            const LaunchWait &wait)
 {
-    g_targetWnd = nullptr;
-    g_targetSubWnd = nullptr;
+    LaunchedTarget found{.processId = created.id};
     const HANDLE process = created.process.Get();
     // A console program has no message queue: the wait fails at once and no window is taken.
     if (WaitUntilIdle(process, created.id, wait) == 0)
-        g_targetWnd = FirstVisibleUnownedWindow(created.id);
+        found.window = FirstVisibleUnownedWindow(created.id);
     if (placement)
     {
         const HWND frame =
             WaitUntilIdle(process, created.id, wait) == 0 ? FindFrameWindow(created.id) : nullptr;
-        if (frame != g_targetWnd)
-            g_targetSubWnd = frame;
+        if (frame != found.window)
+            found.frame = frame;
     }
-    if (g_targetWnd != nullptr)
-        BringIntoNormalState(placement);
-    return created.id;
+    if (found.window != nullptr)
+        BringIntoNormalState(found, placement);
+    return found;
 }
 
-DWORD ExecuteApp(const std::u16string &programPath, const std::u16string &arguments,
-                 const std::u16string &workDir, DWORD priorityClass, const std::optional<Bounds> &placement,
-                 const LaunchWait &wait)
+LaunchedTarget ExecuteApp(const std::u16string &programPath, const std::u16string &arguments,
+                          const std::u16string &workDir, DWORD priorityClass,
+                          const std::optional<Bounds> &placement, const LaunchWait &wait)
 {
-    g_targetWnd = nullptr;
-    g_targetSubWnd = nullptr;
     return FollowLaunch(CreateApp(programPath, arguments, workDir, priorityClass, placement), placement,
                         wait);
 }
@@ -371,9 +347,9 @@ bool StartProgram(const std::u16string &programPath, const std::u16string &argum
     return process.Get() != nullptr;
 }
 
-bool CloseTargetWnd()
+bool CloseTargetWnd(HWND target)
 {
-    return g_targetWnd != nullptr && PostMessageW(g_targetWnd, WM_SYSCOMMAND, SC_CLOSE, 0) != FALSE;
+    return target != nullptr && PostMessageW(target, WM_SYSCOMMAND, SC_CLOSE, 0) != FALSE;
 }
 
 } // namespace procwin

@@ -20,14 +20,15 @@
 namespace procwin
 {
 
-// The target's main top-level window (0 = none). Not owned: KV2 never destroys it.
-HWND TargetWnd();
-void SetTargetWnd(HWND window);
-
-// A second window of the target program that carries the visible frame when the main one is an
-// application-level window (0 = none). Not owned.
-HWND TargetSubWnd();
-void SetTargetSubWnd(HWND window);
+// What a launch found: the new process, its main top-level window and a second window of the program
+// that carries the visible frame when the main one is an application-level window (null: none found).
+// The windows are not owned: KV2 never destroys them.
+struct LaunchedTarget
+{
+    DWORD processId = 0;
+    HWND window = nullptr;
+    HWND frame = nullptr;
+};
 
 // ERROR_ELEVATION_REQUIRED, which not every toolchain's headers name.
 constexpr DWORD kErrorElevationRequired = 740;
@@ -93,15 +94,16 @@ CreatedProcess CreateApp(const std::u16string &programPath, const std::u16string
                          const std::optional<Bounds> &placement);
 
 // The second half: waits through `wait` until `created` is idle and takes its first visible, unowned
-// top-level window as TargetWnd. With the placement it was created with, it also finds TargetSubWnd
-// and moves the frame there. A maximized or minimized new window is restored once. Nothing is taken
-// when the process is not idle when the wait returns. Answers the id of the process.
-DWORD FollowLaunch(CreatedProcess created, const std::optional<Bounds> &placement, const LaunchWait &wait);
+// top-level window as the target's window. With the placement it was created with, it also finds the
+// frame window and moves the frame there. A maximized or minimized new window is restored once. No
+// window is taken when the process is not idle when the wait returns.
+LaunchedTarget FollowLaunch(CreatedProcess created, const std::optional<Bounds> &placement,
+                            const LaunchWait &wait);
 
 // CreateApp, then FollowLaunch.
-DWORD ExecuteApp(const std::u16string &programPath, const std::u16string &arguments,
-                 const std::u16string &workDir, DWORD priorityClass, const std::optional<Bounds> &placement,
-                 const LaunchWait &wait);
+LaunchedTarget ExecuteApp(const std::u16string &programPath, const std::u16string &arguments,
+                          const std::u16string &workDir, DWORD priorityClass,
+                          const std::optional<Bounds> &placement, const LaunchWait &wait);
 
 // Starts the program file `programPath` with `arguments` (as written) in the working folder, named exactly
 // as the launch does, and does not wait for it. False when it cannot be started.
@@ -116,7 +118,8 @@ STARTUPINFOW StartupRecordFor(const STARTUPINFOW &own, const std::optional<Bound
 // The first top-level window of the process in the system's order, whatever its visibility or owner.
 HWND FirstProcessWindow(DWORD processId);
 
-// Asks the target window to close (WM_SYSCOMMAND, SC_CLOSE) without waiting. False when the post fails.
-bool CloseTargetWnd();
+// Asks the target window to close (WM_SYSCOMMAND, SC_CLOSE) without waiting. False when there is none or
+// the post fails.
+bool CloseTargetWnd(HWND target);
 
 } // namespace procwin
