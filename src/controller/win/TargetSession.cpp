@@ -129,15 +129,21 @@ std::atomic<HWND> g_publishedFrame{nullptr};
 
 PublishedTarget PublishedTargetWindows() noexcept
 {
-    return {g_publishedWindow.load(), g_publishedFrame.load()};
+    return {g_publishedWindow.load(std::memory_order_relaxed), g_publishedFrame.load(std::memory_order_relaxed)};
 }
 
 void TargetSession::SetTarget(HWND window, HWND frame) noexcept
 {
     m_target = window;
     m_frame = frame;
-    g_publishedWindow.store(window);
-    g_publishedFrame.store(frame);
+}
+
+// The windows the fault handler shows again: a target can be hidden only once it is attached. Each copy
+// is whole at any moment, which is all the handler needs: no order between them.
+void TargetSession::Publish() noexcept
+{
+    g_publishedWindow.store(m_target, std::memory_order_relaxed);
+    g_publishedFrame.store(m_frame, std::memory_order_relaxed);
 }
 
 void TargetSession::FirstStart()
@@ -201,6 +207,7 @@ bool TargetSession::Start()
     startup::TaskDefinition &task = startup::Task();
     m_wait.Reset();
     SetTarget(nullptr, nullptr);
+    Publish();
     m_identity = {};
     m_launchedProcess = 0;
     m_view.ShowStarting(true);
@@ -292,6 +299,7 @@ void TargetSession::Attach(HWND target)
     if (m_frame != nullptr && !IsWindowVisible(m_frame))
         SetTarget(target, nullptr);
     m_hidden = false;
+    Publish();
     // Written down before it is done: a KV2 that dies in between leaves nothing unrecorded.
     RecordChanges();
     if (options.TransValue < 100)
@@ -396,6 +404,7 @@ void TargetSession::Modify()
         return;
     const bool changed = chosen != TargetWnd();
     SetTarget(chosen, m_frame);
+    Publish();
     m_identity = procwin::WindowProcessIdentity(chosen);
     m_model.targetAboveRights = procwin::RunsWithHigherRights(m_identity.id);
     m_keeper.Follow(chosen);

@@ -121,6 +121,7 @@ class TargetSession
     bool HandToElevatedBuild();
     void Attach(HWND target);
     bool PutBack(HWND target);
+    void Publish() noexcept;
 
     MenuInputs &m_model;
     ControllerState &m_state;

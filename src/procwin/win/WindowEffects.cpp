@@ -60,7 +60,9 @@ UINT PositionFlags(HWND window, UINT flags)
 }
 
 // The taskbar-list object and whether a button was put back. Owned for the controller's life.
-common::win::UniqueCom<ITaskbarList> g_taskbarList;
+// The shell's object; a plain pointer, since the program releases it before it ends (a global that
+// releases it itself would run its release after the apartment is gone).
+ITaskbarList *g_taskbarList = nullptr;
 bool g_taskbarWanted = false; // TaskBarListCreate was called: make the object at its first use
 bool g_tabShown = false;
 
@@ -182,8 +184,8 @@ namespace
 // a start-up some milliseconds.
 ITaskbarList *TaskbarList()
 {
-    if (g_taskbarList || !g_taskbarWanted)
-        return g_taskbarList.Get();
+    if (g_taskbarList != nullptr || !g_taskbarWanted)
+        return g_taskbarList;
     g_taskbarWanted = false; // one try: a failure is reported once, not at every change
     common::win::EnterComApartment();
     common::win::UniqueCom<IUnknown> unknown;
@@ -191,13 +193,13 @@ ITaskbarList *TaskbarList()
                                       IID_IUnknown, reinterpret_cast<void **>(unknown.Put()));
     if (FAILED(result))
         throw common::win::WinError("CoCreateInstance(TaskbarList)", static_cast<DWORD>(result));
-    result = unknown->QueryInterface(IID_ITaskbarList, reinterpret_cast<void **>(g_taskbarList.Put()));
+    result = unknown->QueryInterface(IID_ITaskbarList, reinterpret_cast<void **>(&g_taskbarList));
     if (FAILED(result))
     {
-        g_taskbarList.Release(); // nothing was handed over
+        g_taskbarList = nullptr;
         throw common::win::WinError("QueryInterface(ITaskbarList)", static_cast<DWORD>(result));
     }
-    return g_taskbarList.Get();
+    return g_taskbarList;
 }
 
 } // namespace
@@ -214,12 +216,12 @@ void TaskBarListAttach(ITaskbarList *list)
     g_taskbarWanted = false;
     if (list != nullptr)
         list->AddRef();
-    g_taskbarList.Reset(list);
+    g_taskbarList = list;
 }
 
 void TaskBarListRelease()
 {
-    g_taskbarList.Reset();
+    const common::win::UniqueCom<ITaskbarList> released(std::exchange(g_taskbarList, nullptr));
     g_taskbarWanted = false;
     g_tabShown = false;
 }
