@@ -128,9 +128,25 @@ Process::Process(const std::u16string &program, const std::u16string &arguments,
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(W(program), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.empty() ? nullptr : W(folder), &startup, &info))
-        throw std::runtime_error("cannot start " + common::Utf16ToUtf8(program));
+    // A start that the system refuses for a moment (once seen under Wine on a loaded machine, with a
+    // program that had started a moment before) is tried again; a program that is not there is not.
+    DWORD error = ERROR_SUCCESS;
+    for (int attempt = 0; attempt < 5; ++attempt)
+    {
+        if (CreateProcessW(W(program), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           folder.empty() ? nullptr : W(folder), &startup, &info))
+        {
+            error = ERROR_SUCCESS;
+            break;
+        }
+        error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            break;
+        Sleep(200);
+    }
+    if (error != ERROR_SUCCESS)
+        throw std::runtime_error("cannot start " + common::Utf16ToUtf8(program) + " (error " +
+                                 std::to_string(error) + ")");
     CloseHandle(info.hThread);
     m_process.Reset(info.hProcess);
     m_id = info.dwProcessId;
