@@ -5,6 +5,7 @@
 
 #include <tlhelp32.h>
 
+#include <cstdio>
 #include <stdexcept>
 #include <thread>
 
@@ -142,6 +143,8 @@ Process::Process(const std::u16string &program, const std::u16string &arguments,
         error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
             break;
+        std::fprintf(stderr, "starting %s failed with error %lu; trying again\n",
+                     common::Utf16ToUtf8(program).c_str(), static_cast<unsigned long>(error));
         Sleep(200);
     }
     if (error != ERROR_SUCCESS)
