@@ -52,7 +52,7 @@ struct Forms : controller::Companions
         return nullptr;
 #else
         if (!panelForm)
-            panelForm.emplace(mainForm);
+            panelForm.emplace(mainForm.PanelOwner());
         return &*panelForm;
 #endif
     }

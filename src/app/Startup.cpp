@@ -57,8 +57,10 @@ int RunProgram()
     gui::Application &application = gui::Application::Instance();
     application.SetTitle(kApplicationTitle);
 
+    TaskDefinition task = Task();
     ApplyCommandLine(SplitCommandLine(common::win::U(GetCommandLineW())), SystemFileProbe(),
-                     common::win::SystemAnsiCodePage(), Task());
+                     common::win::SystemAnsiCodePage(), task);
+    SetTask(std::move(task));
     if (Task().ProgramPath.empty())
     {
         ShowError(kRefusalMessage);

@@ -1,5 +1,7 @@
 #include "startup/ProcessState.h"
 
+#include <utility>
+
 namespace startup
 {
 
@@ -9,10 +11,21 @@ FixedPaths &Paths()
     return paths;
 }
 
-TaskDefinition &Task()
+namespace
 {
-    static TaskDefinition task;
-    return task;
+
+TaskDefinition g_task;
+
+} // namespace
+
+const TaskDefinition &Task() noexcept
+{
+    return g_task;
+}
+
+void SetTask(TaskDefinition task)
+{
+    g_task = std::move(task);
 }
 
 void SetFixedPaths(const std::u16string &dataFolder, std::u16string_view errorLogName)
@@ -21,7 +34,7 @@ void SetFixedPaths(const std::u16string &dataFolder, std::u16string_view errorLo
     paths.DataFolder = dataFolder;
     paths.SettingsFilePath = dataFolder + u"KV2.ini";
     paths.ErrorLogPath = errorLogName.empty() ? std::u16string() : dataFolder + std::u16string(errorLogName);
-    Task().TaskFilePath = dataFolder + u"exe.ini";
+    g_task.TaskFilePath = dataFolder + u"exe.ini";
 }
 
 } // namespace startup

@@ -17,9 +17,14 @@ struct FixedPaths
 };
 
 FixedPaths &Paths();
-TaskDefinition &Task();
 
-// Fills the fixed paths and the default option file from the data folder (with its trailing
+// The task as start-up read it; it never changes afterwards (a program the user changes to is the
+// controller's to keep).
+const TaskDefinition &Task() noexcept;
+// Start-up's task (tests set their own).
+void SetTask(TaskDefinition task);
+
+// Fills the fixed paths and the task's default option file from the data folder (with its trailing
 // backslash). `errorLogName` is the error log's file name in that folder; empty (the elevated build,
 // which keeps no error log, and whose program does not even contain the name) leaves ErrorLogPath
 // empty.

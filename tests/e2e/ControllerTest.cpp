@@ -555,11 +555,14 @@ TEST(Controller, ProgramChangeQuestionForALauncherThatStartsAnotherCopy)
     EXPECT_EQ(common::ToLower(question->text), common::ToLower(u"プログラムを\r\n" + TargetProgram() +
                                                                u"から\r\n" + copy + u"に\r\n変更しますか？"));
     EXPECT_EQ(question->buttons, (std::vector<int>{IDYES, IDNO}));
+    // The answer finds the task file held open by another program for longer than one save waits.
+    auto holder = HoldFile(scenario.TaskFile(), 1500);
     PostMessageW(box, WM_COMMAND, IDYES, 0);
-    // The task file now names the copy, and the copy's window is the target.
+    // The task file names the copy once it is free, and the copy's window is the target.
     EXPECT_TRUE(WaitUntil(
         [&] { return common::ToLower(scenario.TaskValue(u"Program", u"Name")) == common::ToLower(copy); },
-        5s));
+        10s));
+    EXPECT_EQ(holder->WaitForExit(20s), 0u);
     HWND target = scenario.WaitForTarget();
     ASSERT_NE(target, nullptr);
     scenario.Command(kPPMostTop);

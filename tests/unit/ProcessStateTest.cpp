@@ -24,7 +24,7 @@ class FixedPathsTest : public testing::Test
     void TearDown() override
     {
         startup::Paths() = m_paths;
-        startup::Task() = m_task;
+        startup::SetTask(m_task);
     }
 
   private:
@@ -49,7 +49,9 @@ TEST_F(FixedPathsTest, FilesLieInTheDataFolderAndOnlyANamedErrorLogIsKept)
     {
         // Leftovers of an earlier call must not survive.
         startup::Paths().ErrorLogPath = u"stale";
-        startup::Task().TaskFilePath = u"stale";
+        startup::TaskDefinition stale;
+        stale.TaskFilePath = u"stale";
+        startup::SetTask(stale);
         startup::SetFixedPaths(c.dataFolder, c.errorLogName);
         EXPECT_EQ(startup::Paths().DataFolder, c.dataFolder) << c.name;
         EXPECT_EQ(startup::Paths().SettingsFilePath, c.settings) << c.name;

@@ -92,9 +92,8 @@ class Controller
     {
         const std::u16string taskFile = m_temp / u"menu.KV2";
         WriteBytes(taskFile, Utf16File("[Tray Option]\r\n" + options));
-        startup::TaskDefinition &task = startup::Task();
-        m_saved = task;
-        task = {};
+        m_saved = startup::Task();
+        startup::TaskDefinition task;
         task.TaskFilePath = taskFile;
         task.TaskFileGiven = true;
         task.ProgramPath = BinFolder() + u"\\KV2OptionSaver.exe";
@@ -110,6 +109,7 @@ class Controller
             task.CommandLine = task.ProgramPath + u" " + targetArguments;
             task.IconFile = task.ProgramPath;
         }
+        startup::SetTask(task);
         gui::Application::Instance().SetTitle(u"KV2");
         // The taskbar-list object is a COM object of this thread's apartment, as in the program.
         m_com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -123,7 +123,7 @@ class Controller
         End();
         if (SUCCEEDED(m_com))
             CoUninitialize();
-        startup::Task() = m_saved;
+        startup::SetTask(m_saved);
     }
     void End()
     {
@@ -136,7 +136,7 @@ class Controller
     }
     HMENU Menu()
     {
-        return Form().PPMenu();
+        return Form().PanelOwner().PPMenu();
     }
     void Open(HMENU menu)
     {

@@ -6,7 +6,6 @@
 #include "procwin/win/WindowEffects.h"
 #include "procwin/win/WindowEvents.h"
 #include "procwin/win/WindowInfo.h"
-#include "startup/ProcessState.h"
 
 #include <span>
 
@@ -68,7 +67,7 @@ void CloseFlows::CloseWait()
 
 bool CloseFlows::AskForceTerminate()
 {
-    return m_view.Question(startup::Task().ProgramPath + u"を\r\n終了出来ません。\r\n強制終了しますか？",
+    return m_view.Question(m_session.ProgramPath() + u"を\r\n終了出来ません。\r\n強制終了しますか？",
                            kTerminateQuestionStyle) == IDYES;
 }
 
@@ -110,7 +109,7 @@ void CloseFlows::Restart()
     if (m_state.Closing())
         return;
     // A window shown anew may have dropped its translucency: it is applied once more.
-    if (m_session.StartAndShow())
+    if (m_launch.StartAndShow())
         m_session.ReapplyTranslucency();
 }
 

@@ -6,6 +6,7 @@
 #include "controller/win/ControllerView.h"
 #include "controller/win/ControllerWait.h"
 #include "controller/win/OptionStore.h"
+#include "controller/win/TargetLaunch.h"
 #include "controller/win/TargetSession.h"
 
 namespace controller
@@ -14,9 +15,10 @@ namespace controller
 class CloseFlows
 {
   public:
-    CloseFlows(TargetSession &session, ControllerState &state, ControllerWait &wait, ControllerView &view,
-               OptionStore &optionStore) noexcept
-        : m_session(session), m_state(state), m_wait(wait), m_view(view), m_optionStore(optionStore)
+    CloseFlows(TargetSession &session, TargetLaunch &launch, ControllerState &state, ControllerWait &wait,
+               ControllerView &view, OptionStore &optionStore) noexcept
+        : m_session(session), m_launch(launch), m_state(state), m_wait(wait), m_view(view),
+          m_optionStore(optionStore)
     {
     }
 
@@ -41,6 +43,7 @@ class CloseFlows
     void EndQuery();
 
     TargetSession &m_session;
+    TargetLaunch &m_launch;
     ControllerState &m_state;
     ControllerWait &m_wait;
     ControllerView &m_view;

@@ -1,26 +1,20 @@
 #include "controller/win/MainForm.h"
 
 #include "common/ScopeExit.h"
-#include "common/win/FileSystem.h"
-#include "common/win/Shell.h"
 #include "common/win/WinText.h"
 #include "controller/HandOver.h"
 #include "controller/WheelKeyStroke.h"
 #include "controller/win/ErrorLog.h"
-#include "controller/win/MenuItems.h"
+#include "controller/win/InstanceLink.h"
+#include "controller/win/TaskEditor.h"
 #include "gui/Application.h"
 #include "gui/InputText.h"
 #include "procwin/WheelGesture.h"
-#include "procwin/win/AppExecute.h"
 #include "procwin/win/Hook.h"
 #include "procwin/win/WindowEffects.h"
 #include "procwin/win/WindowInfo.h"
 #include "procwin/win/Wow64.h"
-#include "resources/resource.h"
-#include "startup/Build.h"
 #include "startup/ProcessState.h"
-#include "ui/ShortcutText.h"
-#include "ui/win/IRunFindForm.h"
 #include "ui/win/KeyForm.h"
 #include "ui/win/KeyNames.h"
 
@@ -30,9 +24,7 @@
 namespace controller
 {
 
-using common::win::U;
 using common::win::W;
-using Phase = ControllerState::Phase;
 
 namespace
 {
@@ -43,13 +35,6 @@ constexpr UINT WM_HANDOVER = WM_APP + 1;
 // Posted to itself once the controller is made: the monitor's first look (which starts the target) as
 // soon as the message loop runs, not half a second later on the first tick.
 constexpr UINT WM_FIRSTLOOK = WM_APP + 2;
-
-// Display modes: 0 tray icon, 1 icon panel, 2 both. The elevated build has no panel: its tray icon
-// stays in every mode, so that the program is never left without anything to click.
-bool TrayIconShown(int displayMode)
-{
-    return displayMode != 1 || startup::kElevatedBuild;
-}
 
 // Shows a target hidden in the tray again when KV2 ends on a fault no handler caught: the user must
 // never lose a window because KV2 crashed. Runs in a damaged process, so it only asks the system.
@@ -86,15 +71,12 @@ void TmainForm::LoopEnded()
 }
 
 TmainForm::TmainForm(EarlyLaunch early)
-    : m_menu(ControllerMenuItems()), m_timer(kMonitorInterval, [this] { m_monitor.Tick(); }),
-      m_timerClose(1000,
-                   [this] {
-                       m_timerClose.SetEnabled(false);
-                       gui::Application::Instance().Terminate();
-                   }),
-      m_optionStore([this] { return CurrentOptions(); })
+    : m_timerClose(1000, [this] {
+          m_timerClose.SetEnabled(false);
+          gui::Application::Instance().Terminate();
+      })
 {
-    m_session.AdoptEarlyLaunch(std::move(early));
+    m_launch.AdoptEarlyLaunch(std::move(early));
     // A hidden top-level window without owner: it never shows and has no taskbar button.
     Create({.className = kMainFormClassName,
             .caption = gui::Application::Instance().Title(),
@@ -113,9 +95,8 @@ TmainForm::~TmainForm()
 void TmainForm::SetCompanions(Companions *companions) noexcept
 {
     m_companions = companions;
-    if (companions == nullptr)
-        m_panel = nullptr;
-    m_session.SetCompanions(companions);
+    m_views.SetCompanions(companions);
+    m_launch.SetCompanions(companions);
 }
 
 void TmainForm::FormCreate()
@@ -133,62 +114,21 @@ void TmainForm::FormCreate()
     procwin::Wow64Init();
     procwin::TaskBarListCreate();
     m_session.RestoreOrphans();
-    m_menu.SetCaption(kPPKV2Close, application.Title() + u"を閉じる");
     m_model.translucencyAvailable = procwin::IsWin2000OrLater();
     TrayOptions options = m_optionStore.Load();
     options.TransValue = std::clamp(options.TransValue, 10, 100);
     m_model.options = options;
     m_model.taskFileGiven = task.TaskFileGiven;
-    m_panelOptions = options;
-    MenuChanged();
+    m_views.Open(Handle(), options);
 
     // A duplicate start that hands over shows nothing (a start that launched early found nobody to hand
     // over to). Otherwise the first look starts the target, and the views appear once it is launched.
-    if (!(m_model.options.WExecute && !m_session.HasEarlyLaunch() && HandOver()))
+    if (!(m_model.options.WExecute && !m_launch.HasEarlyLaunch() && HandOver()))
     {
         SetWindowTextW(Handle(), W(ControllerCaption(task.ProgramPath)));
-        m_timer.SetInterval(kMonitorInterval);
-        m_timer.SetEnabled(true);
-        m_monitor.ScheduleFirstStart();
+        m_monitor.Start();
         PostMessageW(Handle(), WM_FIRSTLOOK, 0, 0);
     }
-}
-
-void TmainForm::ShowViews()
-{
-    if (m_viewsShown)
-        return;
-    m_viewsShown = true;
-    const startup::TaskDefinition &task = startup::Task();
-    m_waitingIcon.Reset(static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KV2_WAIT), IMAGE_ICON,
-                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
-    m_targetIcon.Reset(
-        common::win::GetAssociatedIcon(task.IconFile, static_cast<std::uint16_t>(task.IconIndex)));
-    const bool starting = m_state.Within(Phase::Starting);
-    m_trayIcon.SetIconList({m_waitingIcon.Get(), m_targetIcon.Get()});
-    m_trayIcon.SetIconIndex(starting ? 0 : 1);
-    m_trayIcon.SetHint(task.CommandLine);
-    m_trayIcon.SetPopupMenu(m_menu.Handle(), Handle());
-    m_trayIcon.SetEnabled(true);
-    WireClicks();
-    ShowDisplayMode(m_model.options.Display);
-
-    m_hookHotKey = std::make_unique<ui::THookHotKey>(Handle());
-    m_hookHotKey->SetActivate(false);
-    m_hookHotKey->SetOnHotKey([this](int index) {
-        if (index == 1)
-            ActivateTarget();
-    });
-    if (!task.HotKeyText.empty())
-        m_model.hotKeyTaken =
-            !m_hookHotKey->Add(1, ui::TextToShortCut(task.HotKeyText, ui::LayoutKeyNames()));
-
-    if (!procwin::IsWinEventHookInstalled())
-        procwin::WinEventHookStart(
-            {.onMinimizeStart = [this](HWND window) { m_session.MinimizeStarted(window); },
-             .onMinimizeEnd = [this](HWND) { m_session.MinimizeEnded(); },
-             .onError = [](std::exception_ptr error) { gui::Application::Instance().ParkException(error); }});
 }
 
 // Hands the start over to an instance that already manages the same program; false when there is none.
@@ -203,128 +143,11 @@ bool TmainForm::HandOver()
 void TmainForm::FormDestroy() noexcept
 {
     procwin::TaskBarListRelease();
-    if (m_hookHotKey && !startup::Task().HotKeyText.empty())
-        m_hookHotKey->Delete(1);
+    m_views.ReleaseHotKey();
     if (procwin::IsWinEventHookInstalled())
         procwin::WinEventHookStop();
     if (procwin::IsMouseHookInstalled())
         procwin::MouseHookStop();
-}
-
-void TmainForm::PanelFormCreate(ui::IconPanel &panel)
-{
-    panel.ApplyPanelOptions(PanelOptionsOf(m_panelOptions));
-}
-
-void TmainForm::PanelOptionsChanged()
-{
-    if (!m_state.Closing())
-        m_optionStore.Save();
-}
-
-TrayOptions TmainForm::CurrentOptions() const
-{
-    // The panel's keys are the panel's own while it exists; as loaded otherwise.
-    TrayOptions options = m_model.options;
-    ui::PanelOptions panel = PanelOptionsOf(m_panelOptions);
-    if (m_panel != nullptr)
-        m_panel->ReadPanelOptions(panel);
-    SetPanelOptions(options, panel);
-    return options;
-}
-
-// ---------------------------------------------------------------------------------------------------
-// What the parts show
-
-void TmainForm::ShowStarting(bool starting)
-{
-    m_trayIcon.SetIconIndex(starting ? 0 : 1);
-    if (m_panel != nullptr)
-        m_panel->ShowWaitingPicture(starting);
-    m_model.starting = m_state.Within(Phase::Starting);
-}
-
-// The shell hears of the tip only when it changed.
-void TmainForm::ShowTip(const std::u16string &tip)
-{
-    if (m_trayIcon.Hint() != tip)
-        m_trayIcon.SetHint(tip);
-    if (m_panel != nullptr)
-        m_panel->SetPictureHint(tip);
-}
-
-void TmainForm::ShowTitle(const std::u16string &title)
-{
-    if (m_panel != nullptr)
-        m_panel->Proc_PanelHint(title);
-}
-
-void TmainForm::ShowCommandLine(const std::u16string &commandLine)
-{
-    m_trayIcon.SetHint(commandLine);
-    if (m_panel != nullptr)
-        m_panel->SetPictureHint(m_trayIcon.Hint());
-}
-
-// The menu is drawn from the controller's state, and only what changed is drawn.
-void TmainForm::MenuChanged()
-{
-    m_model.starting = m_state.Within(Phase::Starting);
-    if (m_drawnMenu && *m_drawnMenu == m_model)
-        return;
-    for (UINT id : m_menu.Ids())
-    {
-        const MenuItemState state = MenuItemStateOf(id, m_model);
-        if (m_menu.Checked(id) != state.checked)
-            m_menu.SetChecked(id, state.checked);
-        if (m_menu.Enabled(id) != state.enabled)
-            m_menu.SetEnabled(id, state.enabled);
-    }
-    m_drawnMenu = m_model;
-}
-
-int TmainForm::Question(const std::u16string &text, UINT style)
-{
-    return MessageBoxW(Handle(), W(text), W(std::u16string(startup::kMessageCaption)), style);
-}
-
-void TmainForm::SetClicksEnabled(bool enabled)
-{
-    m_trayIcon.SetEnabled(enabled && !m_state.Closing());
-    if (m_panel != nullptr)
-        m_panel->SetPictureEnabled(enabled);
-}
-
-void TmainForm::EndViews()
-{
-    if (m_panel != nullptr)
-        m_panel->ClosePanel();
-    m_timer.SetEnabled(false);
-    m_trayIcon.SetEnabled(false);
-    m_trayIcon.SetIconVisible(false);
-}
-
-void TmainForm::CloseLater()
-{
-    PostMessageW(Handle(), WM_CLOSE, 0, 0);
-}
-
-// ---------------------------------------------------------------------------------------------------
-// Activation
-
-void TmainForm::ActivateTarget()
-{
-    m_session.Activate();
-}
-
-void TmainForm::TrayIconClick()
-{
-    ActivateTarget();
-}
-
-void TmainForm::TrayIconDblClick()
-{
-    ActivateTarget();
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -347,7 +170,7 @@ void TmainForm::OnCommand(UINT id)
     m_session.RecordChanges();
     const common::ScopeExit redraw([this] {
         m_session.RecordChanges();
-        MenuChanged();
+        m_views.MenuChanged();
     });
     PerformEffects(effects);
 }
@@ -373,9 +196,9 @@ void TmainForm::PerformEffects(const CommandEffects &effects)
     if (effects.stopMouseHook)
         procwin::MouseHookStop();
     if (effects.wireClicks)
-        WireClicks();
+        m_views.WireClicks();
     if (effects.display)
-        ShowDisplayMode(*effects.display);
+        m_views.ShowDisplayMode(*effects.display);
     // A dialog left with "キャンセル" saves all the same, as the options may have changed meanwhile.
     RunDialog(effects.dialog);
     if (effects.save)
@@ -389,8 +212,8 @@ void TmainForm::RunDialog(CommandDialog dialog)
     switch (dialog)
     {
     case CommandDialog::CaptionInput: {
-        SetClicksEnabled(false);
-        const common::ScopeExit reenable([this] { SetClicksEnabled(true); });
+        m_views.SetClicksEnabled(false);
+        const common::ScopeExit reenable([this] { m_views.SetClicksEnabled(true); });
         const HWND target = m_session.TargetWnd();
         TargetFacts facts;
         facts.exists = IsWindow(target) != FALSE;
@@ -412,9 +235,9 @@ void TmainForm::RunDialog(CommandDialog dialog)
         return;
     }
     case CommandDialog::Picker:
-        return m_session.Modify();
+        return m_launch.Modify();
     case CommandDialog::TaskEditor:
-        return OpenTaskEditor();
+        return OpenTaskEditor(startup::Task().TaskFilePath);
     case CommandDialog::None:
         return;
     }
@@ -425,7 +248,7 @@ void TmainForm::RunFlow(CommandFlow flow)
     switch (flow)
     {
     case CommandFlow::Activate:
-        return ActivateTarget();
+        return m_launch.Activate();
     case CommandFlow::Exit:
         return m_closeFlows.Exit();
     case CommandFlow::Restart:
@@ -439,90 +262,6 @@ void TmainForm::RunFlow(CommandFlow flow)
     case CommandFlow::None:
         return;
     }
-}
-
-void TmainForm::PPMenuPopup()
-{
-    m_menu.SetCaption(kPPWheelKeyEdit1,
-                      WheelKeyCaption(u"シングルクリック　キー", m_model.options.WheelKey1));
-    m_menu.SetCaption(kPPWheelKeyEdit2, WheelKeyCaption(u"ダブルクリック　キー", m_model.options.WheelKey2));
-    MenuChanged();
-}
-
-void TmainForm::PPPriorityClick()
-{
-    if (const std::optional<int> tag = PriorityTagOfClass(procwin::GetWndPriority(m_session.TargetWnd())))
-        m_model.priorityTag = tag;
-    MenuChanged();
-}
-
-void TmainForm::PPTransClick()
-{
-    if (!procwin::IsWinXPOrLater())
-        return;
-    m_model.transTag = TransTagOfPercent(procwin::GetTrans(m_session.TargetWnd()));
-    MenuChanged();
-}
-
-void TmainForm::WireClicks()
-{
-    if (m_model.options.Click)
-    {
-        m_trayIcon.SetOnClick({});
-        m_trayIcon.SetOnDblClick([this] { TrayIconDblClick(); });
-    }
-    else
-    {
-        m_trayIcon.SetOnClick([this] { TrayIconClick(); });
-        m_trayIcon.SetOnDblClick({});
-    }
-    if (m_panel != nullptr)
-        m_panel->Proc_ImageWClick(m_model.options.Click);
-}
-
-void TmainForm::OpenTaskEditor()
-{
-    const std::u16string folder = common::win::ProgramFolder() + u"\\";
-    const std::u16string editor = folder + u"KV2C.exe";
-    const std::u16string &file = startup::Task().TaskFilePath;
-    if (!common::win::FileExistsReady(file) || !common::win::DirectoryExistsReady(folder))
-        return;
-    const std::u16string quoted = u"\"" + file + u"\"";
-    if (common::win::FileExistsReady(editor))
-    {
-        procwin::StartProgram(editor, quoted, folder);
-        return;
-    }
-    // Without the task editor, the system's text editor; never with administrator rights, which the
-    // elevated build would hand on to it.
-    wchar_t windows[MAX_PATH] = {};
-    const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return;
-    const std::u16string notepad = U(windows) + u"\\notepad.exe";
-    if (startup::kElevatedBuild)
-        procwin::StartAsShellUser(notepad, quoted);
-    else
-        procwin::StartProgram(notepad, quoted, u"");
-}
-
-// The icon panel is made when it is first shown: most tasks never show it.
-void TmainForm::ShowDisplayMode(int displayMode)
-{
-    m_trayIcon.SetIconVisible(TrayIconShown(displayMode));
-    const bool panelShown = displayMode == 1 || displayMode == 2;
-    if (m_panel == nullptr && panelShown && m_companions != nullptr)
-    {
-        m_panel = m_companions->Panel();
-        if (m_panel != nullptr)
-        {
-            m_panel->ShowWaitingPicture(m_state.Within(Phase::Starting));
-            m_panel->SetPictureHint(m_trayIcon.Hint());
-            m_panel->Proc_ImageWClick(m_model.options.Click);
-        }
-    }
-    if (m_panel != nullptr)
-        m_panel->SetPanelVisible(panelShown);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -550,16 +289,9 @@ LRESULT TmainForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (HIWORD(wParam) == 0 && lParam == 0)
             OnCommand(LOWORD(wParam));
         return 0;
-    case WM_INITMENUPOPUP: {
-        const HMENU menu = reinterpret_cast<HMENU>(wParam);
-        if (menu == m_menu.Handle())
-            PPMenuPopup();
-        else if (menu == m_menu.Submenu(kPPPriority))
-            PPPriorityClick();
-        else if (menu == m_menu.Submenu(kPPTrans))
-            PPTransClick();
+    case WM_INITMENUPOPUP:
+        m_views.MenuOpening(reinterpret_cast<HMENU>(wParam));
         return 0;
-    }
     case WM_COPYDATA:
         // Answered at once; the activation (which may start the target and wait) runs afterwards.
         if (IsHandOver(reinterpret_cast<const COPYDATASTRUCT *>(lParam), startup::Task().NoExecute))
@@ -569,7 +301,7 @@ LRESULT TmainForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         m_monitor.Tick();
         return 0;
     case WM_HANDOVER:
-        ActivateTarget();
+        m_launch.Activate();
         return 0;
     case procwin::WM_WHEELKEY1:
         WMWheelKey(1);
@@ -587,8 +319,8 @@ LRESULT TmainForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             m_closeFlows.EndSession();
         return 0;
     case WM_ACTIVATEAPP:
-        if (wParam == FALSE && m_panel != nullptr)
-            m_panel->KeepOnTop();
+        if (wParam == FALSE)
+            m_views.KeepPanelOnTop();
         return 0;
     case WM_CLOSE:
         m_closeFlows.CloseController();

@@ -20,12 +20,23 @@ bool HasThickFrame(HWND window)
 
 } // namespace
 
+void Monitor::Start()
+{
+    m_firstStartDue = true;
+    m_timer.SetEnabled(true);
+}
+
 void Monitor::Tick()
 {
+    if (m_state.Closing())
+    {
+        m_timer.SetEnabled(false);
+        return;
+    }
     if (m_firstStartDue)
     {
         m_firstStartDue = false;
-        m_session.FirstStart();
+        m_launch.FirstStart();
     }
     m_wait.Tick();
     const HWND target = m_session.TargetWnd();
@@ -93,8 +104,8 @@ void Monitor::KeepMouseHook(HWND target)
 
 void Monitor::Absent()
 {
-    m_view.ShowTip(AbsentTip(HotKeyTipText(startup::Task().HotKeyText, m_model.hotKeyTaken),
-                             startup::Task().CommandLine));
+    m_view.ShowTip(
+        AbsentTip(HotKeyTipText(startup::Task().HotKeyText, m_model.hotKeyTaken), m_session.CommandLine()));
     m_session.Lost();
     if (m_model.targetRunning || m_model.targetSizable || m_model.captionless)
     {
@@ -104,7 +115,7 @@ void Monitor::Absent()
         m_view.MenuChanged();
     }
     // A start or restart in progress has no target yet: that is no reason to end.
-    if ((!m_model.options.Live || startup::Task().ProgramPath.empty()) && m_state.MayEndWithoutTarget())
+    if ((!m_model.options.Live || m_session.ProgramPath().empty()) && m_state.MayEndWithoutTarget())
     {
         m_endWithoutTarget();
         return;

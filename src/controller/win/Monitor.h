@@ -7,7 +7,9 @@
 #include "controller/MenuModel.h"
 #include "controller/win/ControllerView.h"
 #include "controller/win/ControllerWait.h"
+#include "controller/win/TargetLaunch.h"
 #include "controller/win/TargetSession.h"
+#include "gui/SimpleTimer.h"
 
 #include <functional>
 
@@ -18,18 +20,16 @@ class Monitor
 {
   public:
     // `endWithoutTarget`: ends KV2 (the target is gone and nothing keeps KV2 running).
-    Monitor(MenuInputs &model, TargetSession &session, ControllerState &state, ControllerWait &wait,
-            ControllerView &view, std::function<void()> endWithoutTarget)
-        : m_model(model), m_session(session), m_state(state), m_wait(wait), m_view(view),
-          m_endWithoutTarget(std::move(endWithoutTarget))
+    Monitor(MenuInputs &model, TargetSession &session, TargetLaunch &launch, ControllerState &state,
+            ControllerWait &wait, ControllerView &view, std::function<void()> endWithoutTarget)
+        : m_model(model), m_session(session), m_launch(launch), m_state(state), m_wait(wait), m_view(view),
+          m_endWithoutTarget(std::move(endWithoutTarget)), m_timer(kMonitorInterval, [this] { Tick(); })
     {
     }
 
-    // The next tick starts the target first (the program's first start).
-    void ScheduleFirstStart() noexcept
-    {
-        m_firstStartDue = true;
-    }
+    // The ticks begin, the first of which starts the target (the program's first start). They stop
+    // once KV2 is closing.
+    void Start();
 
     void Tick();
 
@@ -40,12 +40,14 @@ class Monitor
 
     MenuInputs &m_model;
     TargetSession &m_session;
+    TargetLaunch &m_launch;
     ControllerState &m_state;
     ControllerWait &m_wait;
     ControllerView &m_view;
     std::function<void()> m_endWithoutTarget;
     bool m_firstStartDue = false;
     int m_hookResetCount = 0; // ticks until the wheel hook is installed again
+    gui::TSimpleTimer m_timer;
 };
 
 } // namespace controller

@@ -86,9 +86,13 @@ bool OptionStore::TrySave()
     const TrayOptions options = m_current();
     const OptionLocation location = OptionLocationFor(startup::Task());
     const bool saved = UpdateIniFile(location.file, [&](common::IniDocument &file) {
+                           if (m_program)
+                               file.Set(u"Program", u"Name", *m_program);
                            controller::SaveOptions(file, location.section, options, !startup::kElevatedBuild,
                                                    m_unread ? &m_stored : nullptr);
                        }) == SaveResult::Saved;
+    if (saved)
+        m_program.reset();
     // After a failed load the assumed values stay the reference: only what the user changed is written.
     if (saved && !m_unread)
         m_stored = options;
@@ -116,10 +120,18 @@ void OptionStore::RetryTimer()
 
 void OptionStore::LogUnsaved() const
 {
-    AppendErrorLog(startup::Paths().ErrorLogPath,
-                   OptionLocationFor(startup::Task()).file +
-                       u"を保存できません（他のプログラムが使用中です）: " +
-                       ChangedOptionsText(m_stored, m_current(), !startup::kElevatedBuild));
+    std::u16string unsaved = ChangedOptionsText(m_stored, m_current(), !startup::kElevatedBuild);
+    if (m_program)
+        unsaved = u"Name=" + *m_program + (unsaved.empty() ? u"" : u", ") + unsaved;
+    AppendErrorLog(startup::Paths().ErrorLogPath, OptionLocationFor(startup::Task()).file +
+                                                      u"を保存できません（他のプログラムが使用中です）: " +
+                                                      unsaved);
+}
+
+void OptionStore::SaveProgram(std::u16string path)
+{
+    m_program = std::move(path);
+    Save();
 }
 
 void OptionStore::SaveBeforeEnd() noexcept

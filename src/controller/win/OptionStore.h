@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 
 namespace controller
 {
@@ -35,6 +36,10 @@ class OptionStore
     // The save of the program's end: waits out a held file briefly here, never raises.
     void SaveBeforeEnd() noexcept;
 
+    // The task's program is now `path`: written into the task file with the options, and tried again
+    // as they are while the file is held.
+    void SaveProgram(std::u16string path);
+
   private:
     bool TrySave();
     void RetryTimer();
@@ -44,6 +49,7 @@ class OptionStore
     // What the file holds as far as this instance knows: as loaded, then as last saved.
     TrayOptions m_stored;
     bool m_unread = false; // the load failed: m_stored is what was assumed
+    std::optional<std::u16string> m_program; // a change of the task's program not yet written
     int m_retries = 0;
     gui::TSimpleTimer m_timer;
 };

@@ -1,117 +1,15 @@
 #include "controller/win/TargetSession.h"
 
-#include "common/ScopeExit.h"
-#include "common/Text.h"
-#include "common/win/FileSystem.h"
-#include "common/win/IniFile.h"
-#include "common/win/WinText.h"
 #include "procwin/ProcessIdentity.h"
-#include "procwin/win/AppExecute.h"
-#include "procwin/win/ProgramWindows.h"
 #include "procwin/win/WindowEffects.h"
-#include "procwin/win/WindowEvents.h"
 #include "procwin/win/WindowInfo.h"
-#include "procwin/win/Wow64.h"
-#include "startup/Build.h"
-#include "startup/CommandLine.h"
 #include "startup/ProcessState.h"
-#include "ui/win/IRunFindForm.h"
 
-#include <algorithm>
 #include <atomic>
-#include <span>
-#include <unordered_map>
 #include <utility>
-#include <vector>
 
 namespace controller
 {
-
-using common::win::UpdateIniFile;
-
-using Phase = ControllerState::Phase;
-
-namespace
-{
-
-constexpr UINT kQuestionStyle = MB_YESNO | MB_ICONQUESTION;        // 0x24
-constexpr UINT kErrorStyle = MB_OK | MB_ICONHAND | MB_SYSTEMMODAL; // 0x1010
-
-// Finds new windows of the target program, pass after pass of a wait. What a process's executable is
-// (a process query, a disk test and a file search per path part) is worked out once per process, not
-// once per window and pass: a pass asks each top-level window for its visibility, owner and process,
-// and only the windows of the program for more.
-class ProgramWindowSearch
-{
-  public:
-    // `before`: windows that ran before the start and are never taken; `skipped`: a process whose
-    // windows the launch judges itself (0: none).
-    ProgramWindowSearch(std::u16string programName, std::vector<HWND> before, DWORD skipped)
-        : m_programName(std::move(programName)), m_before(std::move(before)), m_skipped(skipped)
-    {
-    }
-
-    // The last qualifying window of one pass in the system's order: visible, unowned, with a caption
-    // and a class name, of the same program, not running before; null when there is none.
-    HWND Pass(std::u16string &foundPath)
-    {
-        HWND found = nullptr;
-        for (HWND window : procwin::TopLevelWindows())
-        {
-            if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr)
-                continue;
-            const DWORD processId = procwin::ProcessIdOf(window);
-            if (m_skipped != 0 && processId == m_skipped)
-                continue;
-            const Program *program = ProgramOf(processId, window);
-            wchar_t className[2] = {};
-            if (program == nullptr || !program->isTarget || GetWindowTextLengthW(window) <= 0 ||
-                std::find(m_before.begin(), m_before.end(), window) != m_before.end() ||
-                GetClassNameW(window, className, 2) <= 0)
-                continue;
-            found = window;
-            foundPath = program->exePath;
-        }
-        return found;
-    }
-
-  private:
-    struct Program
-    {
-        std::u16string exePath;
-        bool isTarget = false; // the same program file name as the target's
-    };
-
-    // A path that could not be read yet (a process just starting) is asked again on the next pass.
-    const Program *ProgramOf(DWORD processId, HWND window)
-    {
-        const auto known = m_programs.find(processId);
-        if (known != m_programs.end())
-            return &known->second;
-        std::u16string path;
-        {
-            procwin::Wow64Redirection redirectionOff;
-            path = procwin::GetWndInfo(window).exePath;
-        }
-        if (path.empty())
-            return nullptr;
-        const bool isTarget = ProgramFileNameLower(path) == m_programName;
-        return &m_programs.emplace(processId, Program{std::move(path), isTarget}).first->second;
-    }
-
-    std::u16string m_programName;
-    std::vector<HWND> m_before;
-    DWORD m_skipped;
-    std::unordered_map<DWORD, Program> m_programs;
-};
-
-// How often a wait for the target's window looks by itself (milliseconds): soon after the start or an
-// event of the new process, then ever more seldom. Events of the process wake it at once; the passes
-// catch what sends no event (a window of another process, or a system that raises no show event).
-constexpr DWORD kSearchPollFirst = 20;
-constexpr DWORD kSearchPollLimit = 1000;
-
-} // namespace
 
 void ShowAsync(HWND window, int command)
 {
@@ -132,6 +30,19 @@ PublishedTarget PublishedTargetWindows() noexcept
     return {g_publishedWindow.load(std::memory_order_relaxed), g_publishedFrame.load(std::memory_order_relaxed)};
 }
 
+TargetSession::TargetSession(MenuInputs &model, std::u16string journalPath)
+    : m_model(model), m_programPath(startup::Task().ProgramPath), m_commandLine(startup::Task().CommandLine),
+      m_keeper([this](HWND target) { return PutBack(target); }), m_journal(std::move(journalPath))
+{
+}
+
+void TargetSession::ChangeProgram(const std::u16string &path)
+{
+    const std::u16string &option = startup::Task().ProgramOption;
+    m_programPath = path;
+    m_commandLine = option.empty() ? path : path + u" " + option;
+}
+
 void TargetSession::SetTarget(HWND window, HWND frame) noexcept
 {
     m_target = window;
@@ -146,147 +57,11 @@ void TargetSession::Publish() noexcept
     g_publishedFrame.store(m_frame, std::memory_order_relaxed);
 }
 
-void TargetSession::FirstStart()
+void TargetSession::Reset() noexcept
 {
-    try
-    {
-        LaunchFirst();
-    }
-    catch (...)
-    {
-        m_view.ShowViews();
-        throw;
-    }
-    m_view.ShowViews();
-}
-
-void TargetSession::LaunchFirst()
-{
-    const startup::TaskDefinition &task = startup::Task();
-    bool adopted = false;
-    m_listed.clear();
-    if (m_companions != nullptr && !m_early.Made())
-    {
-        for (const procwin::ProgramWindow &entry :
-             procwin::ProgramWindows(ProgramFileNameLower(task.ProgramPath)))
-            m_listed.push_back(entry.window);
-        if (!m_listed.empty())
-        {
-            m_view.ShowViews();
-            if (m_view.Question(task.ProgramPath + u"の\r\n実行を検出しました。\r\n処理対象を修正しますか？",
-                                kQuestionStyle) == IDYES)
-            {
-                Modify();
-                adopted = true;
-            }
-        }
-    }
-    if (task.NoExecute)
-    {
-        m_model.options.Live = true;
-        m_view.MenuChanged();
-        return;
-    }
-    if (!adopted)
-        StartAndShow();
-}
-
-bool TargetSession::StartAndShow()
-{
-    if (!Start())
-        return false;
-    ShowAsync(TargetWnd(), startup::Task().ShowCommand);
-    return true;
-}
-
-bool TargetSession::Start()
-{
-    if (!m_state.Enter(Phase::Starting))
-        return false;
-    m_view.MenuChanged();
-    startup::TaskDefinition &task = startup::Task();
-    m_wait.Reset();
     SetTarget(nullptr, nullptr);
     Publish();
     m_identity = {};
-    m_launchedProcess = 0;
-    m_view.ShowStarting(true);
-    // Every way out, the launch error included, shows the target's icon again.
-    const common::ScopeExit restore([this] {
-        m_state.Leave(Phase::Starting);
-        m_view.ShowStarting(false);
-        m_view.MenuChanged();
-    });
-
-    // A launch made before the controller existed is followed as it was made.
-    EarlyLaunch early = std::exchange(m_early, {});
-    const std::optional<procwin::Bounds> placement =
-        early.Made() ? early.placement : StartPlacement(m_model.options);
-    const auto endsWithController = [this] { return m_state.Closing(); };
-    {
-        // Commands run while the program starts up. The wait also ends when the program's window shows in
-        // another process, as with a launcher that hands over to another copy: the search takes it at once.
-        const std::u16string programName = ProgramFileNameLower(task.ProgramPath);
-        const std::vector<HWND> before = m_listed;
-        const auto waitForStart = [&](DWORD launched, const std::function<bool()> &settled,
-                                      std::span<const HANDLE> signals) {
-            m_view.ShowViews();
-            ProgramWindowSearch search(programName, before, launched);
-            procwin::ProcessWindowEvents events(launched);
-            std::u16string path;
-            m_wait.Run([&] { return settled() || search.Pass(path) != nullptr; }, endsWithController,
-                       {.eventCame = [&] { return events.TakeEvent(); },
-                        .pollInterval = kSearchPollFirst,
-                        .pollLimit = kSearchPollLimit,
-                        .handles = signals});
-        };
-        try
-        {
-            if (early.error)
-                std::rethrow_exception(early.error);
-            procwin::CreatedProcess created =
-                early.process ? std::move(*early.process)
-                              : procwin::CreateApp(task.ProgramPath, task.ProgramOption, task.WorkDir,
-                                                   task.PriorityClass, placement);
-            const procwin::LaunchedTarget found =
-                procwin::FollowLaunch(std::move(created), placement, waitForStart);
-            m_launchedProcess = found.processId;
-            SetTarget(found.window, found.frame);
-        }
-        catch (const procwin::LaunchError &error)
-        {
-            if (error.Code() != procwin::kErrorElevationRequired || !HandToElevatedBuild())
-                throw;
-            return false;
-        }
-    }
-
-    std::u16string foundPath;
-    const HWND launched = TargetWnd();
-    const procwin::WndInfo info = launched != nullptr ? procwin::GetWndInfo(launched) : procwin::WndInfo{};
-    if (launched == nullptr || info.className.empty())
-        SearchTargetWindow(foundPath);
-    else
-        foundPath = info.exePath;
-
-    const HWND target = TargetWnd();
-    if (target == nullptr || m_state.Closing())
-    {
-        if (!m_state.Closing() && !m_wait.Stopped())
-            m_view.Question(task.ProgramPath + u"の\r\n起動に失敗しました。", kErrorStyle);
-        return false;
-    }
-
-    if (task.TaskFileGiven && common::ToLower(task.ProgramPath) != common::ToLower(foundPath))
-        AskProgramChange(foundPath);
-    if (placement && !IsIconic(target) && !IsZoomed(target))
-    {
-        const std::optional<procwin::Bounds> now = procwin::GetWndBounds(target);
-        if (now && !(*now == *placement))
-            procwin::Move(target, *placement);
-    }
-    Attach(target);
-    return true;
 }
 
 // What a new target window gets: the options that stay with the target, and its identity.
@@ -311,97 +86,24 @@ void TargetSession::Attach(HWND target)
     m_keeper.Follow(target);
 }
 
-// The fall-back search when the launch found no usable window: a visible, unowned, captioned window of
-// the same program that was not running before, the last of a pass in the system's order.
-HWND TargetSession::SearchTargetWindow(std::u16string &foundPath)
+bool TargetSession::Activate()
 {
-    ProgramWindowSearch search(ProgramFileNameLower(startup::Task().ProgramPath), m_listed, 0);
-    procwin::ProcessWindowEvents events(m_launchedProcess);
-    m_wait.Run(
-        [&] {
-            const HWND found = search.Pass(foundPath);
-            if (found != nullptr)
-                SetTarget(found, m_frame);
-            return found != nullptr;
-        },
-        [this] { return m_state.Closing(); },
-        {.eventCame = [&] { return events.TakeEvent(); },
-         .pollInterval = kSearchPollFirst,
-         .pollLimit = kSearchPollLimit});
-    return TargetWnd();
-}
-
-// A program that asks for administrator rights cannot be started with the user's. KV2A, beside KV2, can
-// start the same task with them: the user decides, and KV2 closes once KV2A is started. False when
-// there is no KV2A, the user said no or KV2A could not be started (the launch error stands).
-bool TargetSession::HandToElevatedBuild()
-{
-    if (startup::kElevatedBuild)
+    const HWND target = TargetWnd();
+    if (!IsWindow(target))
         return false;
-    const std::u16string elevated = common::win::ProgramFolder() + u"\\KV2A.exe";
-    const startup::TaskDefinition &task = startup::Task();
-    if (!common::win::FileExistsReady(elevated) ||
-        m_view.Question(task.ProgramPath + u"の\r\n起動には管理者の権限が必要です。\r\nKV2Aで起動しますか？",
-                        kQuestionStyle) != IDYES)
-        return false;
-    const std::u16string arguments =
-        task.TaskFileGiven ? u"\"" + task.TaskFilePath + u"\""
-                           : std::u16string(startup::ArgumentsOf(common::win::U(GetCommandLineW())));
-    if (!procwin::StartThroughShell(elevated, arguments))
-        return false;
-    m_view.CloseLater();
+    const TrayOptions &options = m_model.options;
+    ShowHidden();
+    ReapplyTranslucency();
+    if (options.NonTaskBar)
+        procwin::TaskBarButtonHide(target);
+    if (options.MostTop)
+        procwin::SetTopMost(target, true);
+    procwin::ForceForeground(target);
     return true;
 }
 
-void TargetSession::AskProgramChange(const std::u16string &foundPath)
+void TargetSession::Adopt(HWND chosen)
 {
-    startup::TaskDefinition &task = startup::Task();
-    if (m_view.Question(u"プログラムを\r\n" + task.ProgramPath + u"から\r\n" + foundPath +
-                            u"に\r\n変更しますか？",
-                        kQuestionStyle) != IDYES)
-        return;
-    task.ProgramPath = foundPath;
-    UpdateIniFile(task.TaskFilePath,
-                  [&](common::IniDocument &file) { file.Set(u"Program", u"Name", task.ProgramPath); });
-    task.CommandLine =
-        task.ProgramOption.empty() ? task.ProgramPath : task.ProgramPath + u" " + task.ProgramOption;
-    m_view.ShowCommandLine(task.CommandLine);
-}
-
-void TargetSession::Activate()
-{
-    const HWND target = TargetWnd();
-    if (IsWindow(target))
-    {
-        const TrayOptions &options = m_model.options;
-        ShowHidden();
-        ReapplyTranslucency();
-        if (options.NonTaskBar)
-            procwin::TaskBarButtonHide(target);
-        if (options.MostTop)
-            procwin::SetTopMost(target, true);
-        procwin::ForceForeground(target);
-        return;
-    }
-    // A start in progress is not started again from within its own wait.
-    if (m_state.MayStart())
-        StartAndShow();
-}
-
-void TargetSession::Modify()
-{
-    if (m_companions == nullptr)
-        return;
-    m_view.SetClicksEnabled(false);
-    const common::ScopeExit reenable([this] { m_view.SetClicksEnabled(true); });
-    ui::TIRunFindForm &picker = m_companions->Picker();
-    picker.MTargetExe = ProgramFileNameLower(startup::Task().ProgramPath);
-    picker.MTargetHandle = nullptr;
-    picker.ShowModal(m_view.Window());
-    m_listed = picker.ListBoxH();
-    const HWND chosen = picker.MTargetHandle;
-    if (chosen == nullptr)
-        return;
     const bool changed = chosen != TargetWnd();
     SetTarget(chosen, m_frame);
     Publish();

@@ -1,23 +1,18 @@
-// The target from its start to its end: the launch and the search for its window, the attachment
-// (identity, remembered place, the options applied to a new window), bringing it forward, sending it to
-// the tray, and the choices that did not reach a target that was not answering.
+// The target once it has a window: attachment (identity, the options applied to a new window), bringing
+// it forward, sending it to the tray, the choices that did not reach a target that was not answering,
+// what the program resets, and the journal that lets the next KV2 undo what this one changed. The
+// session owns the target's windows; the launch finds them, and the program it launches is the
+// session's too (the user may change it to the one that showed).
 #pragma once
 
-#include "controller/ControllerState.h"
 #include "controller/MenuModel.h"
-#include "controller/win/Companions.h"
-#include "controller/win/ControllerView.h"
-#include "controller/win/ControllerWait.h"
-#include "controller/win/EarlyLaunch.h"
 #include "controller/win/SettingsKeeper.h"
 #include "controller/win/TargetJournal.h"
 #include "procwin/win/WindowInfo.h"
 
 #include <windows.h>
 
-#include <optional>
 #include <string>
-#include <vector>
 
 namespace controller
 {
@@ -25,20 +20,20 @@ namespace controller
 class TargetSession
 {
   public:
-    // `journalPath`: the journal of changes to targets (empty: none).
-    TargetSession(MenuInputs &model, ControllerState &state, ControllerWait &wait, ControllerView &view,
-                  std::u16string journalPath)
-        : m_model(model), m_state(state), m_wait(wait), m_view(view),
-          m_keeper([this](HWND target) { return PutBack(target); }), m_journal(std::move(journalPath))
-    {
-    }
+    // `journalPath`: the journal of changes to targets (empty: none). The program is the task's.
+    TargetSession(MenuInputs &model, std::u16string journalPath);
 
-    // The forms that give the picker (null: none). With a picker, the first start looks for copies of
-    // the program already running.
-    void SetCompanions(Companions *companions) noexcept
+    // The program the target runs, and the command line the tip shows while none runs.
+    const std::u16string &ProgramPath() const noexcept
     {
-        m_companions = companions;
+        return m_programPath;
     }
+    const std::u16string &CommandLine() const noexcept
+    {
+        return m_commandLine;
+    }
+    // The user takes the program a start found for the task's (the task file is the option store's).
+    void ChangeProgram(const std::u16string &path);
 
     // The target window and the second window that carries its frame (null: none). Not owned.
     HWND TargetWnd() const noexcept
@@ -62,29 +57,14 @@ class TargetSession
         return m_originalCaption;
     }
 
-    // The launch made before the controller existed (see LaunchEarly): the first start follows it
-    // instead of launching, and asks about no running copies (there were none).
-    void AdoptEarlyLaunch(EarlyLaunch launch) noexcept
-    {
-        m_early = std::move(launch);
-    }
-    bool HasEarlyLaunch() const noexcept
-    {
-        return m_early.Made();
-    }
-
-    // The first tick's start: offers running copies of the program to the picker, then starts the target
-    // unless the task says not to. The views appear on every way out, a failed launch included.
-    void FirstStart();
-    // Starts the target and waits for its window; false when no window was attached (a message has
-    // said so unless KV2 is closing or the wait was stopped).
-    bool Start();
-    // Start() and, when it succeeded, shows the new window as the task says.
-    bool StartAndShow();
-    // Brings the target forward with the options applied, or starts it when it is not running.
-    void Activate();
-    // "修正": the user chooses the target among the program's windows.
-    void Modify();
+    // A start begins: no target, no identity.
+    void Reset() noexcept;
+    // What a new target window gets: the options that stay with the target, and its identity.
+    void Attach(HWND target);
+    // The picker's choice becomes the target, brought forward when it is another window.
+    void Adopt(HWND chosen);
+    // Brings the target forward with the options applied; false when it has no window.
+    bool Activate();
 
     // Minimize start of `window` (any window of another process): a target goes into the tray or, with
     // "タスクバーに表示しない", gets its button while it is minimized.
@@ -115,28 +95,16 @@ class TargetSession
     void End();
 
   private:
-    void LaunchFirst();
-    HWND SearchTargetWindow(std::u16string &foundPath);
-    void AskProgramChange(const std::u16string &foundPath);
-    bool HandToElevatedBuild();
-    void Attach(HWND target);
     bool PutBack(HWND target);
     void Publish() noexcept;
 
     MenuInputs &m_model;
-    ControllerState &m_state;
-    ControllerWait &m_wait;
-    ControllerView &m_view;
-    Companions *m_companions = nullptr;
-    // The program's windows as last listed (at the first start, or by the picker), which a start does
-    // not take for its own. Not owned.
-    std::vector<HWND> m_listed;
-    EarlyLaunch m_early;
+    std::u16string m_programPath;
+    std::u16string m_commandLine;
 
     HWND m_target = nullptr;
     HWND m_frame = nullptr;
     procwin::ProcessIdentity m_identity;
-    DWORD m_launchedProcess = 0; // the process the last start created
 
     std::u16string m_originalCaption;
     // A target window that missed its translucency or caption-less maximize because it did not answer.
