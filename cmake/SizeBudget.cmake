@@ -4,11 +4,12 @@
 # Raised by 4 KiB once (from 296, 287, 258, 249): the target launched before KV2 makes its windows, when
 # nothing needs asking first, some fifteen milliseconds off a start.
 # Lowered by some 30 KiB (from 300, 291, 262, 253): thread-local data and static guards on the system's
-# own services instead of the run time's POSIX thread layer.
-set(KV2_SIZE_BUDGET_i686_KV2 269)
-set(KV2_SIZE_BUDGET_i686_KV2A 260)
-set(KV2_SIZE_BUDGET_x86_64_KV2 236)
-set(KV2_SIZE_BUDGET_x86_64_KV2A 228)
+# own services instead of the run time's POSIX thread layer, leaving 2 KiB above the programs of that
+# day for the mends of faults that real Windows shows and Wine hides.
+set(KV2_SIZE_BUDGET_i686_KV2 271)
+set(KV2_SIZE_BUDGET_i686_KV2A 262)
+set(KV2_SIZE_BUDGET_x86_64_KV2 238)
+set(KV2_SIZE_BUDGET_x86_64_KV2A 230)
 
 # Checks `target` after every link of a release build made with this project's MinGW toolchains (other
 # compilers and build types make other sizes, and have no budget).

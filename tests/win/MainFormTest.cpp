@@ -8,6 +8,8 @@
 #include "procwin/win/AppExecute.h"
 #include "startup/ProcessState.h"
 #include "app/Forms.h"
+#include "common/ScopeExit.h"
+#include "gui/MessagePump.h"
 
 #include <gtest/gtest.h>
 
@@ -434,5 +436,57 @@ TEST(MainFormStart, AProgramThatNeedsAdministratorRightsIsOfferedToKv2A)
             if (target != nullptr)
                 EndProcessOf(target);
         }
+    }
+}
+
+namespace
+{
+
+// A window of this thread with the class name, visible.
+HWND OwnVisibleWindow(const wchar_t *className)
+{
+    struct Search
+    {
+        const wchar_t *className;
+        HWND found = nullptr;
+    } search{className};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM parameter) -> BOOL {
+            auto &search = *reinterpret_cast<Search *>(parameter);
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            if (wcscmp(name, search.className) == 0 && IsWindowVisible(window))
+                search.found = window;
+            return search.found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+} // namespace
+
+TEST(MainFormStart, TheIconWindowNeverTakesTheActivationFromTheWindowTheUserIsIn)
+{
+    // The user's window (the target, in a real start) is this thread's active window. Activation
+    // within a thread does not depend on the foreground, which other tests may hold.
+    const HWND user = CreateWindowExW(0, L"STATIC", L"user", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 200,
+                                      100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(user, nullptr);
+    const common::ScopeExit destroy([user] { DestroyWindow(user); });
+    for (const char *options :
+         {"Display=2\r\nIconPanel_MostTop=1\r\n", "Display=1\r\nIconPanel_MostTop=0\r\n"})
+    {
+        SetActiveWindow(user);
+        ASSERT_EQ(GetActiveWindow(), user);
+        Controller controller(options, true);
+        HWND panel = nullptr;
+        gui::PumpUntil([&] { return (panel = OwnVisibleWindow(L"TPanelForm")) != nullptr; },
+                       {.timeout = 10000, .pollInterval = 50});
+        ASSERT_NE(panel, nullptr) << options;
+        EXPECT_EQ(GetActiveWindow(), user) << options << "shown";
+        // Another program became active: the icon window goes back to the top of its band.
+        SendMessageW(controller.Form().Handle(), WM_ACTIVATEAPP, FALSE, 0);
+        EXPECT_EQ(GetActiveWindow(), user) << options << "kept on top";
     }
 }

@@ -226,9 +226,12 @@ void TPanelForm::FormShow()
     procwin::CenterIfOffScreen(Handle());
 }
 
+// Shows the window in its band without activating it: the user goes on in the window they are in (the
+// target just started, another program).
 void TPanelForm::ApplyTopMost()
 {
-    procwin::SetTopMost(Handle(), m_options.MostTop);
+    SetWindowPos(Handle(), m_options.MostTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 
@@ -261,7 +264,8 @@ void TPanelForm::ReadPanelOptions(PanelOptions &options) const
 void TPanelForm::KeepOnTop()
 {
     if (IsWindowVisible(Handle()) && m_options.MostTop)
-        SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+        SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
 }
 
 void TPanelForm::ClosePanel()
