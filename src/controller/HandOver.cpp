@@ -13,6 +13,13 @@ std::u16string HandOverPayload(std::u16string_view argument)
     return payload;
 }
 
+std::u16string HandOverFailureText(const std::u16string &programPath, bool refused)
+{
+    return programPath + (refused
+                              ? u"を管理している実行中のKV2Aに届きませんでした（管理者の権限で実行中です）。"
+                              : u"を管理している実行中のKV2が応答しませんでした。");
+}
+
 std::optional<std::u16string> ReadHandOver(const void *data, std::size_t size)
 {
     if (data == nullptr || size == 0 || size % 2 != 0 || size > kHandOverSizeLimit)

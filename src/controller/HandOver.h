@@ -19,6 +19,11 @@ std::u16string HandOverPayload(std::u16string_view argument);
 // has none. Empty when the data is null, its size is 0 or odd, or it exceeds kHandOverSizeLimit.
 std::optional<std::u16string> ReadHandOver(const void *data, std::size_t size);
 
+// The error log's line when the running instance did not take the hand-over: refused by the system
+// (`refused`: the running one has administrator rights, which let no message of a lesser program in),
+// or not answered in time.
+std::u16string HandOverFailureText(const std::u16string &programPath, bool refused);
+
 // A hand-over carries a path: anything longer than this (bytes) is not one.
 constexpr std::size_t kHandOverSizeLimit = 64 * 1024;
 

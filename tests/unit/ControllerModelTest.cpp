@@ -287,6 +287,14 @@ TEST(HandOver, PayloadRoundTrips)
     }
 }
 
+TEST(HandOver, AHandOverTheSystemRefusedSaysWhy)
+{
+    EXPECT_EQ(controller::HandOverFailureText(u"C:\\a.exe", false),
+              u"C:\\a.exeを管理している実行中のKV2が応答しませんでした。");
+    EXPECT_EQ(controller::HandOverFailureText(u"C:\\a.exe", true),
+              u"C:\\a.exeを管理している実行中のKV2Aに届きませんでした（管理者の権限で実行中です）。");
+}
+
 TEST(HandOver, DecoderReadsTextUpToTheFirstNulOrTheEnd)
 {
     struct Case

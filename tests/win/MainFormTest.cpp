@@ -10,6 +10,7 @@
 #include "app/Forms.h"
 #include "common/ScopeExit.h"
 #include "gui/MessagePump.h"
+#include "ui/win/CoolTrayIcon.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,8 @@
 
 #include <optional>
 #include <thread>
+#include <utility>
+#include <vector>
 
 using namespace wintest;
 using namespace controller;
@@ -489,4 +492,27 @@ TEST(MainFormStart, TheIconWindowNeverTakesTheActivationFromTheWindowTheUserIsIn
         SendMessageW(controller.Form().Handle(), WM_ACTIVATEAPP, FALSE, 0);
         EXPECT_EQ(GetActiveWindow(), user) << options << "kept on top";
     }
+}
+
+namespace
+{
+
+std::vector<std::pair<HWND, UINT>> g_letIn;
+
+} // namespace
+
+TEST(MainFormStart, TheControllerLetsTheHandOverOfALesserProgramIn)
+{
+    // KV2A's controller runs with administrator rights: the hand-over a second start of KV2 sends
+    // must pass the system's message filter, and nothing else is let in.
+    g_letIn.clear();
+    ui::SetShellMessageFilter([](HWND window, UINT message) { g_letIn.emplace_back(window, message); });
+    const common::ScopeExit restore([] { ui::SetShellMessageFilter(nullptr); });
+    Controller controller("");
+    const HWND form = controller.Form().Handle();
+    std::vector<UINT> intoController;
+    for (const auto &[window, message] : g_letIn)
+        if (window == form)
+            intoController.push_back(message);
+    EXPECT_EQ(intoController, std::vector<UINT>{WM_COPYDATA});
 }

@@ -49,8 +49,9 @@ bool HandOverTo(HWND running, HWND self)
     if (SendMessageTimeoutW(running, WM_COPYDATA, reinterpret_cast<WPARAM>(self),
                             reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kHandOverTimeout,
                             &result) == 0)
-        AppendErrorLog(startup::Paths().ErrorLogPath,
-                       startup::Task().ProgramPath + u"を管理している実行中のKV2が応答しませんでした。");
+        AppendErrorLog(
+            startup::Paths().ErrorLogPath,
+            HandOverFailureText(startup::Task().ProgramPath, GetLastError() == ERROR_ACCESS_DENIED));
     return true;
 }
 

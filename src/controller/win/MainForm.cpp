@@ -15,6 +15,7 @@
 #include "procwin/win/WindowInfo.h"
 #include "procwin/win/Wow64.h"
 #include "startup/ProcessState.h"
+#include "ui/win/CoolTrayIcon.h"
 #include "ui/win/KeyForm.h"
 #include "ui/win/KeyNames.h"
 
@@ -110,6 +111,8 @@ void TmainForm::FormCreate()
             AppendErrorLog(startup::Paths().ErrorLogPath, message);
     });
     SetUnhandledExceptionFilter(RestoreHiddenTarget);
+    // A second start by KV2 hands over to a KV2A that manages the same program.
+    ui::LetMessageIn(Handle(), WM_COPYDATA);
 
     procwin::Wow64Init();
     procwin::TaskBarListCreate();

@@ -64,6 +64,11 @@ void SetShellMessageFilter(ShellMessageFilter filter) noexcept
     g_shellMessageFilter = filter != nullptr ? filter : AllowThroughSystemFilter;
 }
 
+void LetMessageIn(HWND window, UINT message)
+{
+    g_shellMessageFilter(window, message);
+}
+
 // The hidden top-level window that the shell reports to for every tray icon of the process. Shared
 // by the icons through their references; destroyed with the last one.
 class TTrayIconHandler : public gui::SharedWindow<TTrayIconHandler, TCoolTrayIcon, UINT>

@@ -29,6 +29,9 @@ constexpr UINT kTrayCallbackMessage = 0x800;
 // nothing for a process that is not elevated). Replaceable for tests; null restores the system's.
 using ShellMessageFilter = void (*)(HWND window, UINT message);
 void SetShellMessageFilter(ShellMessageFilter filter) noexcept;
+// Lets `message` from programs of the user's rights into `window` through the same filter (the
+// controller's hand-over of a second start, sent by KV2 to KV2A).
+void LetMessageIn(HWND window, UINT message);
 
 // The notification record is sent up to and including dwInfoFlags (the Unicode version 2 layout):
 // the balloon and GUID fields after it are never used.
