@@ -5,20 +5,6 @@
 namespace procwin
 {
 
-std::u16string DevicePathToDrivePath(std::u16string_view devicePath, const std::vector<DriveDevice> &drives)
-{
-    for (const DriveDevice &drive : drives)
-    {
-        if (drive.device.empty())
-            continue;
-        // The backslash keeps HarddiskVolume1 from matching a path on HarddiskVolume10.
-        const std::u16string prefix = drive.device + u'\\';
-        if (common::StartsWith(devicePath, prefix))
-            return drive.drive + std::u16string(devicePath.substr(drive.device.size()));
-    }
-    return std::u16string(devicePath);
-}
-
 std::u16string_view FileNameOf(std::u16string_view path) noexcept
 {
     const size_t last = path.find_last_of(u"\\/:");

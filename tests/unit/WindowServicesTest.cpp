@@ -303,56 +303,6 @@ TEST(CenteredPosition, HalvesFromTheScreenOriginTowardZero)
 
 // --- Executable paths ---------------------------------------------------------------------------
 
-TEST(DevicePath, MapsToTheFirstDriveWhoseDeviceBeginsThePath)
-{
-    using Drives = std::vector<procwin::DriveDevice>;
-    const Drives oneThenTen{{u"C:", u"\\Device\\HarddiskVolume1"}, {u"D:", u"\\Device\\HarddiskVolume10"}};
-    const Drives tenThenOne{{u"D:", u"\\Device\\HarddiskVolume10"}, {u"C:", u"\\Device\\HarddiskVolume1"}};
-    const std::u16string onVolume1 = u"\\Device\\HarddiskVolume1\\Windows\\notepad.exe";
-    const std::u16string onVolume10 = u"\\Device\\HarddiskVolume10\\Tools\\app.exe";
-    const std::u16string network = u"\\Device\\LanmanRedirector\\;Z:000000000001a2b3\\server\\share";
-    struct Case
-    {
-        const char *name;
-        Drives drives;
-        std::u16string devicePath;
-        std::u16string expected;
-    };
-    const Case cases[] = {
-        {"volume 1, table 1 then 10", oneThenTen, onVolume1, u"C:\\Windows\\notepad.exe"},
-        {"volume 1, table 10 then 1", tenThenOne, onVolume1, u"C:\\Windows\\notepad.exe"},
-        {"volume 10, table 1 then 10", oneThenTen, onVolume10, u"D:\\Tools\\app.exe"},
-        {"volume 10, table 10 then 1", tenThenOne, onVolume10, u"D:\\Tools\\app.exe"},
-        {"volume root", oneThenTen, u"\\Device\\HarddiskVolume1\\", u"C:\\"},
-        {"first match in table order wins",
-         {{u"E:", u"\\Device\\HarddiskVolume1"}, {u"C:", u"\\Device\\HarddiskVolume1"}},
-         onVolume1,
-         u"E:\\Windows\\notepad.exe"},
-        {"volume without a drive letter", oneThenTen, u"\\Device\\HarddiskVolume3\\Mounted\\app.exe",
-         u"\\Device\\HarddiskVolume3\\Mounted\\app.exe"},
-        {"device names compare case-sensitively", oneThenTen, u"\\device\\harddiskvolume1\\app.exe",
-         u"\\device\\harddiskvolume1\\app.exe"},
-        {"device name equal to the whole path", oneThenTen, u"\\Device\\HarddiskVolume1",
-         u"\\Device\\HarddiskVolume1"},
-        {"device name only inside the path", oneThenTen, u"\\X\\Device\\HarddiskVolume1\\app.exe",
-         u"\\X\\Device\\HarddiskVolume1\\app.exe"},
-        {"drive without a device name skipped",
-         {{u"A:", u""}, {u"C:", u"\\Device\\HarddiskVolume1"}},
-         onVolume1,
-         u"C:\\Windows\\notepad.exe"},
-        {"network drive", {{u"Z:", network}}, network + u"\\bin\\app.exe", u"Z:\\bin\\app.exe"},
-        {"no drives", {}, onVolume1, onVolume1},
-        {"empty path", oneThenTen, u"", u""},
-        {"non-ASCII rest kept", oneThenTen, U("\\Device\\HarddiskVolume1\\ツール\\アプリ.exe"),
-         U("C:\\ツール\\アプリ.exe")},
-    };
-    for (const Case &c : cases)
-    {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(procwin::DevicePathToDrivePath(c.devicePath, c.drives), c.expected);
-    }
-}
-
 TEST(SameProgram, ComparesFileNamesIgnoringCaseAndFolders)
 {
     struct Case

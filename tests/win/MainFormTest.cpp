@@ -445,25 +445,27 @@ TEST(MainFormStart, AProgramThatNeedsAdministratorRightsIsOfferedToKv2A)
 namespace
 {
 
+struct ClassSearch
+{
+    const wchar_t *className;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindVisibleOfClass(HWND window, LPARAM parameter)
+{
+    auto &search = *reinterpret_cast<ClassSearch *>(parameter);
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (wcscmp(name, search.className) == 0 && IsWindowVisible(window))
+        search.found = window;
+    return search.found == nullptr;
+}
+
 // A window of this thread with the class name, visible.
 HWND OwnVisibleWindow(const wchar_t *className)
 {
-    struct Search
-    {
-        const wchar_t *className;
-        HWND found = nullptr;
-    } search{className};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto &search = *reinterpret_cast<Search *>(parameter);
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            if (wcscmp(name, search.className) == 0 && IsWindowVisible(window))
-                search.found = window;
-            return search.found == nullptr;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ClassSearch search{className};
+    EnumThreadWindows(GetCurrentThreadId(), FindVisibleOfClass, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

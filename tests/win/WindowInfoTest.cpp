@@ -2,7 +2,9 @@
 #include "WinTestSupport.h"
 
 #include "common/win/FileSystem.h"
+#include "common/win/SystemLibrary.h"
 #include "procwin/ProcessIdentity.h"
+#include "procwin/win/ProgramWindows.h"
 #include "procwin/win/WindowInfo.h"
 #include "procwin/win/Wow64.h"
 
@@ -123,12 +125,13 @@ TEST(GetWndExePath, WineNotepadComesBackInDriveLetterForm)
     EXPECT_EQ(procwin::FileNameOf(info.exePath), u"notepad.exe");
 }
 
-TEST(GetWndExePath, ImageFileNameIsMappedToADriveLetter)
+TEST(GetWndExePath, AWindowOfThisProgramGivesItsOwnPath)
 {
-    // The way a 32-bit KV2 learns a 64-bit program's path: from its device path.
-    common::win::UniqueHandle self(
-        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, GetCurrentProcessId()));
-    const std::u16string path = procwin::ImageFileDrivePath(self.Get());
+    const HWND window =
+        CreateWindowExW(0, L"STATIC", L"own", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    const std::u16string path = procwin::GetWndExePath(window);
+    DestroyWindow(window);
     wchar_t own[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, own, MAX_PATH);
     EXPECT_TRUE(common::EqualsNoCase(path, U(own))) << common::Utf16ToUtf8(path);
@@ -267,4 +270,24 @@ TEST(FitListBoxExtent, TwiceTheWidestItem)
     ReleaseDC(list, dc);
     EXPECT_EQ(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0), 2 * widest.cx);
     DestroyWindow(list);
+}
+
+// Windows loads no library while a 32-bit program has redirection off (the system folder then names
+// the 64-bit one), and keeps the failure: a program would never again be identified. What runs inside
+// the bracket (identifying programs and their windows) loads nothing; its own suite, so that it is the
+// process's first look at a program.
+TEST(RedirectionOff, IdentifyingProgramsLoadsNoLibrary)
+{
+    procwin::Wow64Init();
+    FixtureTarget target(u"--title \"identified\"");
+    ASSERT_NE(target.Window(), nullptr);
+    const unsigned before = common::win::LoadsWithRedirectionOff();
+    procwin::WndInfo info;
+    {
+        procwin::Wow64Redirection redirectionOff;
+        info = procwin::GetWndInfo(target.Window());
+        (void)procwin::ProgramWindows(u"kv2target.exe");
+    }
+    EXPECT_EQ(common::win::LoadsWithRedirectionOff(), before);
+    EXPECT_EQ(procwin::FileNameOf(info.exePath), u"KV2Target.exe");
 }

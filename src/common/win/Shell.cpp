@@ -1,5 +1,7 @@
 #include "common/win/Shell.h"
 
+#include "common/win/SystemLibrary.h"
+
 #include <objbase.h>
 #include <shellapi.h>
 
@@ -16,6 +18,7 @@ bool g_apartmentTried = false;
 
 void EnterComApartment() noexcept
 {
+    CountLoadWithRedirectionOff();
     if (g_apartmentTried)
         return;
     g_apartmentTried = true;

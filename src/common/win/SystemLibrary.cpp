@@ -1,12 +1,38 @@
 #include "common/win/SystemLibrary.h"
 
+#include <atomic>
 #include <string>
 
 namespace common::win
 {
 
+namespace
+{
+
+thread_local bool t_redirectionOff = false;
+std::atomic<unsigned> g_loadsWithRedirectionOff{0};
+
+} // namespace
+
+void SetRedirectionOff(bool off) noexcept
+{
+    t_redirectionOff = off;
+}
+
+void CountLoadWithRedirectionOff() noexcept
+{
+    if (t_redirectionOff)
+        ++g_loadsWithRedirectionOff;
+}
+
+unsigned LoadsWithRedirectionOff() noexcept
+{
+    return g_loadsWithRedirectionOff;
+}
+
 SystemLibrary::SystemLibrary(const wchar_t *name)
 {
+    CountLoadWithRedirectionOff();
     wchar_t folder[MAX_PATH];
     const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)

@@ -9,6 +9,14 @@
 namespace common::win
 {
 
+// Whether the calling thread has switched the file-system redirection of a 32-bit program on 64-bit
+// Windows off (procwin's bracket tells). Windows cannot load a library while it is off, so nothing is
+// loaded then; a load asked for anyway (by name here, or by entering COM) is counted, for the tests that
+// guard against it.
+void SetRedirectionOff(bool off) noexcept;
+void CountLoadWithRedirectionOff() noexcept;
+unsigned LoadsWithRedirectionOff() noexcept;
+
 class SystemLibrary
 {
   public:

@@ -5,7 +5,6 @@
 #include "common/win/Unique.h"
 #include "common/win/WinText.h"
 #include "procwin/ProcessIdentity.h"
-#include "common/win/SystemLibrary.h"
 #include "procwin/win/WindowEffects.h"
 #include "procwin/win/Wow64.h"
 
@@ -17,7 +16,6 @@
 namespace procwin
 {
 
-using common::win::SystemLibrary;
 using common::win::U;
 using common::win::UniqueHandle;
 
@@ -54,24 +52,6 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM windows) noexcept
     }
 }
 
-// The drives A to Z that exist, with their device names.
-std::vector<DriveDevice> LetteredDrives()
-{
-    std::vector<DriveDevice> drives;
-    const DWORD present = GetLogicalDrives();
-    for (int i = 0; i < 26; ++i)
-    {
-        if ((present & (1u << i)) == 0)
-            continue;
-        const wchar_t drive[] = {static_cast<wchar_t>(L'A' + i), L':', L'\0'};
-        wchar_t device[kTextBuffer] = {};
-        if (QueryDosDeviceW(drive, device, kTextBuffer) == 0)
-            continue;
-        drives.push_back({U(drive), U(device)}); // the first name only: U stops at its NUL
-    }
-    return drives;
-}
-
 } // namespace
 
 std::vector<HWND> TopLevelWindows()
@@ -97,38 +77,18 @@ DWORD ProcessIdOf(HWND window)
     return processId;
 }
 
-std::u16string ImageFileDrivePath(HANDLE process)
-{
-    using GetImageFileName = DWORD(WINAPI *)(HANDLE, LPWSTR, DWORD);
-    const SystemLibrary psapi(L"Psapi.dll");
-    const auto getImageFileName = psapi.Find<GetImageFileName>("GetProcessImageFileNameW");
-    if (getImageFileName == nullptr)
-        return {};
-    wchar_t devicePath[kTextBuffer] = {};
-    const DWORD length = getImageFileName(process, devicePath, kTextBuffer);
-    if (length == 0)
-        return {};
-    return DevicePathToDrivePath(U(devicePath, std::min<DWORD>(length, kTextBuffer)), LetteredDrives());
-}
-
+// The program's own path in drive-letter form, from the system itself: a limited query, which a program
+// of higher rights grants too, and no library to load (this runs inside the redirection bracket).
 std::u16string GetWndExePath(HWND window)
 {
-    UniqueHandle process = OpenWindowProcess(window, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ);
+    UniqueHandle process = OpenWindowProcess(window, PROCESS_QUERY_LIMITED_INFORMATION);
     if (!process)
         return {};
-    using GetModuleFileNameEx = DWORD(WINAPI *)(HANDLE, HMODULE, LPWSTR, DWORD);
-    // Loaded on first use and kept for the life of the program.
-    static const SystemLibrary psapi(L"Psapi.dll");
-    static const auto getModuleFileNameEx = psapi.Find<GetModuleFileNameEx>("GetModuleFileNameExW");
-    if (getModuleFileNameEx != nullptr)
-    {
-        wchar_t path[kTextBuffer] = {};
-        const DWORD length = getModuleFileNameEx(process.Get(), nullptr, path, kTextBuffer);
-        if (length != 0)
-            return U(path, std::min<DWORD>(length, kTextBuffer));
-    }
-    // A 64-bit process seen from the 32-bit program: only its image file name can be had.
-    return ImageFileDrivePath(process.Get());
+    wchar_t path[kTextBuffer] = {};
+    DWORD length = kTextBuffer;
+    if (!QueryFullProcessImageNameW(process.Get(), 0, path, &length))
+        return {};
+    return U(path, std::min<DWORD>(length, kTextBuffer));
 }
 
 WndInfo GetWndInfo(HWND window)

@@ -36,13 +36,10 @@ DWORD ProcessIdOf(HWND window);
 // characters.
 WndInfo GetWndInfo(HWND window);
 
-// Full path of the executable of the window's process, in drive-letter form; empty when it cannot be
-// determined (for instance for an elevated process seen without elevation).
+// Full path of the executable of the window's process, in drive-letter form, whatever its bitness and
+// rights (a limited query, which programs of higher rights grant too); empty when it cannot be determined.
+// Loads no library: it may run with redirection off.
 std::u16string GetWndExePath(HWND window);
-
-// The executable of a process from its image file name, a device path turned into drive-letter form.
-// Works across bitness, where the module query does not. Empty on failure.
-std::u16string ImageFileDrivePath(HANDLE process);
 
 // The top of the window's GetParent chain (owners included); the window itself when it has none.
 HWND RootWnd(HWND window);

@@ -71,12 +71,14 @@ bool IsWow64()
 
 void Wow64FsOff()
 {
+    common::win::SetRedirectionOff(true);
     if (g_isWow64 && g_disableRedirection != nullptr)
         g_disableRedirection(&g_savedRedirection);
 }
 
 void Wow64FsRestore()
 {
+    common::win::SetRedirectionOff(false);
     if (g_isWow64 && g_revertRedirection != nullptr)
         g_revertRedirection(g_savedRedirection);
 }
