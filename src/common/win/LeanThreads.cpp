@@ -3,8 +3,10 @@
 //
 // - Thread-local variables. The GNU compiler for Windows keeps each in a block per thread that it asks
 //   for through __emutls_get_address (the C++ library's exception state is one). The run time's version
-//   sits on a POSIX thread layer of some 25 KB; this one keeps a thread's blocks in a fiber-local slot,
-//   whose callback frees them when the thread ends, as the run time's key destructor does.
+//   sits on a POSIX thread layer of some 25 KB; this one keeps a thread's blocks in a thread-local slot
+//   of the system, and the program's thread callback frees them when the thread ends, as the run
+//   time's key destructor does. The callback of a fiber-local slot would do the same, but one was seen
+//   to be called at an address it was never given under 32-bit Wine.
 // - The guards of function-local statics, and the run-once of the 32-bit unwinder (pthread_once, the
 //   one call it makes into that layer besides its locks): one lock for all of them, which a thread may
 //   take again, so that an initializer may use another function-local static. No initializer here waits
@@ -32,11 +34,11 @@ struct ThreadLocalObject
 
 SRWLOCK g_indexLock = SRWLOCK_INIT;
 std::uintptr_t g_indexCount = 0;
-DWORD g_slot = FLS_OUT_OF_INDEXES; // written once, before the first index is published
+DWORD g_slot = TLS_OUT_OF_INDEXES; // written once, before the first index is published
 
 // A thread's table: its length, then a block per index. Each block keeps the start of its allocation
 // in the pointer before it.
-void NTAPI FreeThreadBlocks(void *table) noexcept
+void FreeThreadBlocks(void *table) noexcept
 {
     auto *const blocks = static_cast<void **>(table);
     if (blocks == nullptr)
@@ -71,9 +73,9 @@ std::uintptr_t IndexOf(ThreadLocalObject &object) noexcept
     if (index != 0)
         return index;
     AcquireSRWLockExclusive(&g_indexLock);
-    if (g_slot == FLS_OUT_OF_INDEXES)
-        g_slot = FlsAlloc(FreeThreadBlocks);
-    if (g_slot == FLS_OUT_OF_INDEXES)
+    if (g_slot == TLS_OUT_OF_INDEXES)
+        g_slot = TlsAlloc();
+    if (g_slot == TLS_OUT_OF_INDEXES)
         std::abort();
     index = published.load(std::memory_order_relaxed);
     if (index == 0)
@@ -129,7 +131,8 @@ extern "C"
     {
         ThreadLocalObject &variable = *static_cast<ThreadLocalObject *>(object);
         const std::uintptr_t index = IndexOf(variable);
-        auto *blocks = static_cast<void **>(FlsGetValue(g_slot));
+        const DWORD lastError = GetLastError(); // kept for the caller, whose error may be read after
+        auto *blocks = static_cast<void **>(TlsGetValue(g_slot));
         const std::uintptr_t length = blocks != nullptr ? reinterpret_cast<std::uintptr_t>(blocks[0]) : 0;
         if (index > length)
         {
@@ -139,12 +142,13 @@ extern "C"
                 std::abort();
             std::memset(larger + length + 1, 0, (grown - length) * sizeof(void *));
             larger[0] = reinterpret_cast<void *>(grown);
-            if (!FlsSetValue(g_slot, larger))
+            if (!TlsSetValue(g_slot, larger))
                 std::abort();
             blocks = larger;
         }
         if (blocks[index] == nullptr)
             blocks[index] = NewBlock(variable);
+        SetLastError(lastError);
         return blocks[index];
     }
 
@@ -186,3 +190,21 @@ extern "C"
         return 0;
     }
 }
+
+namespace
+{
+
+// Called by the loader for every thread that ends: its blocks are freed. (Placed where the run time
+// collects the program's thread callbacks.)
+void NTAPI OnThreadEvent(void *, DWORD reason, void *) noexcept
+{
+    if (reason != DLL_THREAD_DETACH || g_slot == TLS_OUT_OF_INDEXES)
+        return;
+    FreeThreadBlocks(TlsGetValue(g_slot));
+    TlsSetValue(g_slot, nullptr);
+}
+
+} // namespace
+
+extern "C" __attribute__((section(".CRT$XLF"), used)) const PIMAGE_TLS_CALLBACK kv2_thread_callback =
+    OnThreadEvent;
