@@ -6,6 +6,7 @@
 #include "controller/win/MainForm.h"
 #include "gui/Application.h"
 #include "procwin/win/AppExecute.h"
+#include "procwin/win/WindowEffects.h"
 #include "startup/ProcessState.h"
 #include "app/Forms.h"
 #include "common/ScopeExit.h"
@@ -517,4 +518,28 @@ TEST(MainFormStart, TheControllerLetsTheHandOverOfALesserProgramIn)
         if (window == form)
             intoController.push_back(message);
     EXPECT_EQ(intoController, std::vector<UINT>{WM_COPYDATA});
+}
+
+TEST(MainFormStart, AHiddenButtonStaysHiddenOnceTheWindowShowsAndAfterTheShellRestarts)
+{
+    // The shell adds a button for a window that becomes visible, some time after it does: the removal
+    // must come once the window shows, and again when the shell restarted.
+    Controller controller("NonTaskBar=1\r\nLive=1\r\n");
+    CountingTaskbarList list;
+    procwin::TaskBarListAttach(&list);
+    const common::ScopeExit release([] { procwin::TaskBarListRelease(); });
+    const HWND window = CreateWindowExW(0, L"STATIC", L"target", WS_OVERLAPPEDWINDOW, 40, 40, 200, 100,
+                                        nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    const common::ScopeExit destroy([window] { DestroyWindow(window); });
+    TargetSession &session = controller.Form().Session();
+    session.SetTarget(window, nullptr);
+    session.Activate(); // brings the hidden window back: shown by its own thread, later
+    EXPECT_TRUE(gui::PumpUntil([&] { return list.deleteTabVisible >= 2; },
+                               {.timeout = 5000, .pollInterval = 50}) == gui::PumpEnd::Condition)
+        << list.deleteTabVisible;
+    const int before = list.deleteTabVisible;
+    session.TaskbarRestarted();
+    EXPECT_TRUE(gui::PumpUntil([&] { return list.deleteTabVisible > before; },
+                               {.timeout = 5000, .pollInterval = 50}) == gui::PumpEnd::Condition);
 }

@@ -150,6 +150,7 @@ class CountingTaskbarList : public ITaskbarList
 {
   public:
     int addTab = 0, deleteTab = 0, activateTab = 0, hrInit = 0;
+    int deleteTabVisible = 0; // of a window visible at the time, whose button the shell would show
     LONG references = 1;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override
@@ -181,9 +182,11 @@ class CountingTaskbarList : public ITaskbarList
         ++addTab;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE DeleteTab(HWND) override
+    HRESULT STDMETHODCALLTYPE DeleteTab(HWND window) override
     {
         ++deleteTab;
+        if (IsWindowVisible(window))
+            ++deleteTabVisible;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE ActivateTab(HWND) override

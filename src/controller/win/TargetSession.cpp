@@ -20,6 +20,9 @@ void ShowAsync(HWND window, int command)
 namespace
 {
 
+// Ticks on which a target that has become visible has its taskbar button removed once more.
+constexpr int kButtonLooks = 2;
+
 std::atomic<HWND> g_publishedWindow{nullptr};
 std::atomic<HWND> g_publishedFrame{nullptr};
 
@@ -81,6 +84,7 @@ void TargetSession::Attach(HWND target)
         procwin::SetTrans(target, options.TransValue);
     if (options.NonTaskBar)
         procwin::TaskBarButtonHide(target);
+    m_buttonLooks = kButtonLooks;
     if (options.MostTop)
         procwin::SetTopMost(target, true);
     m_keeper.Follow(target);
@@ -159,6 +163,7 @@ void TargetSession::ShowHidden()
     {
         ShowAsync(target, SW_RESTORE);
         ShowAsync(TargetSubWnd(), SW_RESTORE);
+        m_buttonLooks = kButtonLooks;
     }
     if (std::exchange(m_hidden, false))
         RecordChanges();
@@ -256,11 +261,22 @@ void TargetSession::End()
     m_journal.RestoreOrphans();
 }
 
+void TargetSession::TaskbarRestarted() noexcept
+{
+    m_buttonLooks = kButtonLooks;
+}
+
 void TargetSession::Check(HWND target)
 {
     const TrayOptions &options = m_model.options;
     m_keeper.Follow(target);
     m_keeper.Look();
+    if (m_buttonLooks > 0 && IsWindowVisible(target))
+    {
+        --m_buttonLooks;
+        if (options.NonTaskBar)
+            procwin::TaskBarButtonHide(target);
+    }
     if (m_transMissed == target && procwin::SetTrans(target, options.TransValue))
         m_transMissed = nullptr;
     if (m_captionlessMissed == target && procwin::SetCaptionless(target, m_model.captionless))

@@ -72,6 +72,8 @@ class TargetSession
     void MinimizeEnded();
     // Shows the target again when it is hidden in the tray.
     void ShowHidden();
+    // The shell restarted and gave every window its taskbar button back.
+    void TaskbarRestarted() noexcept;
     // Shows the target hidden in the tray minimized.
     void ShowMinimized();
 
@@ -113,6 +115,9 @@ class TargetSession
     SettingsKeeper m_keeper;
     TargetJournal m_journal;
     bool m_hidden = false; // the target is hidden in the tray by KV2
+    // Looks at which the taskbar button is removed again once the target shows: the shell adds a button
+    // for a window that becomes visible, some time after it does.
+    int m_buttonLooks = 0;
     bool m_ended = false;
 };
 

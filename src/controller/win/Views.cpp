@@ -81,6 +81,7 @@ void Views::ShowViews()
     m_trayIcon.SetHint(m_session.CommandLine());
     m_trayIcon.SetPopupMenu(m_menu.Handle(), m_window);
     m_trayIcon.SetEnabled(true);
+    m_trayIcon.SetOnTaskbarCreated([this] { m_session.TaskbarRestarted(); });
     WireClicks();
     ShowDisplayMode(m_model.options.Display);
 

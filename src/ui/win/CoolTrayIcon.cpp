@@ -203,6 +203,8 @@ void TCoolTrayIcon::OnTaskbarCreated()
 {
     if (m_visible)
         Notify(NIM_ADD);
+    if (m_onTaskbarCreated)
+        m_onTaskbarCreated();
 }
 
 void TCoolTrayIcon::OnMouse(UINT mouseMessage)

@@ -141,6 +141,12 @@ class TCoolTrayIcon
     {
         m_onDblClick = std::move(onDblClick);
     }
+    // The shell restarted ("TaskbarCreated"): it has added the icon again and shows every program's
+    // taskbar button again.
+    void SetOnTaskbarCreated(Event onTaskbarCreated)
+    {
+        m_onTaskbarCreated = std::move(onTaskbarCreated);
+    }
 
   private:
     friend class TTrayIconHandler;
@@ -164,6 +170,7 @@ class TCoolTrayIcon
     HWND m_commandWindow = nullptr; // not owned
     Event m_onClick;
     Event m_onDblClick;
+    Event m_onTaskbarCreated;
     TrayClick m_click;
     gui::TSimpleTimer m_clickTimer;
 };
