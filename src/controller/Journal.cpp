@@ -112,6 +112,14 @@ std::optional<JournalEntry> EntryOf(const common::IniDocument &journal, const co
     entry.translucency = translucency && *translucency >= 1 && *translucency < 100 ? *translucency : 100;
     if (const std::u16string *caption = journal.Find(section.name, u"Caption"))
         entry.caption = TextOfHex(*caption);
+    // The target's own layering: only an alpha and a colour key the system would take.
+    procwin::OwnLayering &own = entry.ownLayering;
+    own.layered = flag(u"OwnLayered");
+    own.drawsItself = flag(u"OwnDrawn");
+    const std::optional<std::uint64_t> alpha = ParseNumber(value(u"OwnAlpha"));
+    own.alpha = alpha && *alpha <= procwin::kOpaqueAlpha ? static_cast<int>(*alpha) : procwin::kOpaqueAlpha;
+    own.colourKey = static_cast<std::uint32_t>(ParseNumber(value(u"OwnKey")).value_or(0) & 0xFFFFFF);
+    own.flags = static_cast<std::uint32_t>(ParseNumber(value(u"OwnFlags")).value_or(0) & 3);
     return entry;
 }
 
@@ -159,6 +167,15 @@ void WriteJournalEntry(common::IniDocument &journal, const JournalEntry &entry)
         journal.Set(section, u"Translucency", Number(static_cast<std::uint64_t>(std::max(entry.translucency, 1))));
     if (entry.caption)
         journal.Set(section, u"Caption", HexOf(*entry.caption));
+    const procwin::OwnLayering &own = entry.ownLayering;
+    if (own.layered)
+    {
+        flag(u"OwnLayered", true);
+        flag(u"OwnDrawn", own.drawsItself);
+        journal.Set(section, u"OwnAlpha", Number(static_cast<std::uint64_t>(own.alpha)));
+        journal.Set(section, u"OwnKey", Number(own.colourKey));
+        journal.Set(section, u"OwnFlags", Number(own.flags));
+    }
 }
 
 void RemoveJournalEntry(common::IniDocument &journal, const procwin::ProcessIdentity &instance)

@@ -9,6 +9,7 @@
 
 #include "common/IniDocument.h"
 #include "procwin/ProcessIdentity.h"
+#include "procwin/Translucency.h"
 
 #include <cstdint>
 #include <optional>
@@ -32,6 +33,7 @@ struct JournalEntry
     bool captionless = false;    // maximized without its title bar
     bool topMost = false;        // put into the topmost band
     int translucency = 100;      // made translucent (percent below 100)
+    procwin::OwnLayering ownLayering;      // the target's own layering before, given back by the undoing
     std::optional<std::u16string> caption; // a caption was fixed: the target's own, to be given back
 
     // Nothing to undo.

@@ -17,6 +17,7 @@ JournalEntry FullEntry()
     entry.target = {1234, 133000000000000002};
     entry.hidden = entry.noTaskBar = entry.captionless = entry.topMost = true;
     entry.translucency = 50;
+    entry.ownLayering = {.layered = true, .colourKey = 0x00FF00, .alpha = 200, .flags = 3};
     entry.caption = u"  メモ帳\r\n = [x] ; ";
     return entry;
 }

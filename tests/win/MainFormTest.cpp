@@ -261,23 +261,27 @@ TEST(MainFormMenu, SubmenusMarkTheTargetsTranslucencyAndPriority)
     ASSERT_NE(window, nullptr);
     controller.Form().Session().SetTarget(window, nullptr);
     const HMENU trans = SubmenuOf(controller.Menu(), kPPTrans);
-    // Alpha read back as a percent, cut down to the item below.
-    const std::pair<int, int> alphaToItemPercent[] = {{187, 70}, {197, 75}, {8, 10}, {255, 100}, {40, 15}};
-    for (const auto &[alpha, itemPercent] : alphaToItemPercent)
+    // What the user chose is marked, whatever the window shows of its own: a program translucent by
+    // itself (alpha 187) shows "100%" while KV2 has set nothing; each choice is marked as made.
+    SetLayeredWindowAttributes(window, 0, 187, LWA_ALPHA);
+    const UINT chosen[] = {kPPTrans100, kPPTrans10 + 8, kPPTrans10, kPPTrans100};
+    for (size_t i = 0; i < std::size(chosen); ++i)
     {
-        SetLayeredWindowAttributes(window, 0, static_cast<BYTE>(alpha), LWA_ALPHA);
+        const UINT item = chosen[i];
+        if (i > 0)
+            SendMessageW(controller.Form().Handle(), WM_COMMAND, item, 0);
         controller.Open(trans);
-        const UINT item = kPPTrans10 - 1 + static_cast<UINT>(itemPercent / 5 - 1);
-        EXPECT_TRUE(IsChecked(controller.Menu(), item)) << alpha;
+        EXPECT_TRUE(IsChecked(controller.Menu(), item)) << item;
         int checkedItems = 0;
         for (UINT id = kPPTrans10; id <= kPPTrans100; ++id)
             checkedItems += IsChecked(controller.Menu(), id) ? 1 : 0;
-        EXPECT_EQ(checkedItems, 1) << alpha;
+        EXPECT_EQ(checkedItems, 1) << item;
     }
-    // Not layered: 100%.
-    SetWindowLongW(window, GWL_EXSTYLE, 0);
-    controller.Open(trans);
-    EXPECT_TRUE(IsChecked(controller.Menu(), kPPTrans100));
+    // "100%" gave the window back its own alpha.
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    EXPECT_TRUE(GetLayeredWindowAttributes(window, nullptr, &alpha, &flags));
+    EXPECT_EQ(alpha, 187);
 
     const HMENU priority = SubmenuOf(controller.Menu(), kPPPriority);
     const std::pair<DWORD, UINT> classToItem[] = {{BELOW_NORMAL_PRIORITY_CLASS, kPPPriority0 + 3},

@@ -200,3 +200,53 @@ TEST(TaskBarButton, TheShellObjectCanBeCreated)
     DestroyWindow(window);
     CoUninitialize();
 }
+
+TEST(WindowEffects, AWindowsOwnTranslucencyComesBackAt100)
+{
+    struct Case
+    {
+        const char *name;
+        DWORD exStyle;
+        bool attributes; // the program gave its window alpha 200 and a colour key
+        bool layeredAt100;
+    } cases[] = {
+        {"its own alpha and colour key", WS_EX_LAYERED, true, true},
+        {"not layered", 0, false, false},
+    };
+    for (const Case &c : cases)
+    {
+        const HWND window = CreateWindowExW(c.exStyle, L"STATIC", L"own", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                            nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(window, nullptr);
+        if (c.attributes)
+            SetLayeredWindowAttributes(window, RGB(0, 255, 0), 200, LWA_ALPHA | LWA_COLORKEY);
+        const procwin::OwnLayering own = procwin::ReadLayering(window);
+        EXPECT_TRUE(procwin::SetTrans(window, 50, own)) << c.name;
+        COLORREF key = 0;
+        BYTE alpha = 0;
+        DWORD flags = 0;
+        ASSERT_TRUE(GetLayeredWindowAttributes(window, &key, &alpha, &flags)) << c.name;
+        EXPECT_EQ(alpha, procwin::AlphaFromPercent(50)) << c.name;
+        EXPECT_EQ((flags & LWA_COLORKEY) != 0, c.attributes) << c.name << ": the colour key stays";
+        EXPECT_TRUE(procwin::SetTrans(window, 100, own)) << c.name;
+        const bool layered = (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
+        EXPECT_EQ(layered, c.layeredAt100) << c.name;
+        if (c.attributes)
+        {
+            ASSERT_TRUE(GetLayeredWindowAttributes(window, &key, &alpha, &flags)) << c.name;
+            EXPECT_EQ(alpha, 200) << c.name;
+            EXPECT_EQ(key, RGB(0, 255, 0)) << c.name;
+        }
+        DestroyWindow(window);
+    }
+    // A layered window without attributes draws itself (per-pixel alpha): it is never given any.
+    const HWND drawn = CreateWindowExW(WS_EX_LAYERED, L"STATIC", L"drawn", WS_POPUP, 0, 0, 50, 50, nullptr,
+                                       nullptr, nullptr, nullptr);
+    ASSERT_NE(drawn, nullptr);
+    const procwin::OwnLayering own = procwin::ReadLayering(drawn);
+    EXPECT_TRUE(own.drawsItself);
+    EXPECT_TRUE(procwin::SetTrans(drawn, 50, own));
+    BYTE alpha = 0;
+    EXPECT_FALSE(GetLayeredWindowAttributes(drawn, nullptr, &alpha, nullptr));
+    DestroyWindow(drawn);
+}

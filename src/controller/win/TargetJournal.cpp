@@ -38,7 +38,7 @@ void Undo(const JournalEntry &entry, HWND window)
     if (entry.captionless)
         procwin::SetCaptionless(window, false);
     if (entry.translucency < 100)
-        procwin::SetTrans(window, 100);
+        procwin::SetTrans(window, 100, entry.ownLayering);
     if (entry.topMost)
         procwin::SetTopMostQuietly(window, false);
     if (entry.noTaskBar)

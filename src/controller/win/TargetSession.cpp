@@ -65,6 +65,7 @@ void TargetSession::Reset() noexcept
     SetTarget(nullptr, nullptr);
     Publish();
     m_identity = {};
+    m_ownLayering.reset();
 }
 
 // What a new target window gets: the options that stay with the target, and its identity.
@@ -77,11 +78,12 @@ void TargetSession::Attach(HWND target)
     if (m_frame != nullptr && !IsWindowVisible(m_frame))
         SetTarget(target, nullptr);
     m_hidden = false;
+    m_ownLayering.reset();
     Publish();
     // Written down before it is done: a KV2 that dies in between leaves nothing unrecorded.
     RecordChanges();
     if (options.TransValue < 100)
-        procwin::SetTrans(target, options.TransValue);
+        procwin::SetTrans(target, options.TransValue, OwnLayeringOf(target));
     if (options.NonTaskBar)
         procwin::TaskBarButtonHide(target);
     m_buttonLooks = kButtonLooks;
@@ -117,6 +119,7 @@ void TargetSession::Adopt(HWND chosen)
     if (changed)
     {
         m_hidden = false;
+        m_ownLayering.reset();
         Activate();
     }
     if (IsIconic(chosen))
@@ -180,7 +183,7 @@ void TargetSession::ShowMinimized()
 void TargetSession::ApplyTranslucency(int percent)
 {
     const HWND target = TargetWnd();
-    m_transMissed = procwin::SetTrans(target, percent) ? nullptr : target;
+    m_transMissed = procwin::SetTrans(target, percent, OwnLayeringOf(target)) ? nullptr : target;
 }
 
 void TargetSession::ReapplyTranslucency()
@@ -241,6 +244,11 @@ void TargetSession::RecordChanges()
         entry.captionless = m_model.captionless;
         entry.topMost = options.MostTop;
         entry.translucency = options.TransValue;
+        // Read just before KV2 first makes it translucent: a program may still be fading in before.
+        if (options.TransValue < 100)
+            entry.ownLayering = OwnLayeringOf(target);
+        else if (m_ownLayering)
+            entry.ownLayering = *m_ownLayering;
         if (options.Caption)
             entry.caption = m_originalCaption;
     }
@@ -261,6 +269,13 @@ void TargetSession::End()
     m_journal.RestoreOrphans();
 }
 
+const procwin::OwnLayering &TargetSession::OwnLayeringOf(HWND target)
+{
+    if (!m_ownLayering)
+        m_ownLayering = procwin::ReadLayering(target);
+    return *m_ownLayering;
+}
+
 void TargetSession::TaskbarRestarted() noexcept
 {
     m_buttonLooks = kButtonLooks;
@@ -277,7 +292,7 @@ void TargetSession::Check(HWND target)
         if (options.NonTaskBar)
             procwin::TaskBarButtonHide(target);
     }
-    if (m_transMissed == target && procwin::SetTrans(target, options.TransValue))
+    if (m_transMissed == target && procwin::SetTrans(target, options.TransValue, OwnLayeringOf(target)))
         m_transMissed = nullptr;
     if (m_captionlessMissed == target && procwin::SetCaptionless(target, m_model.captionless))
         m_captionlessMissed = nullptr;

@@ -8,10 +8,12 @@
 #include "controller/MenuModel.h"
 #include "controller/win/SettingsKeeper.h"
 #include "controller/win/TargetJournal.h"
+#include "procwin/Translucency.h"
 #include "procwin/win/WindowInfo.h"
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace controller
@@ -98,6 +100,7 @@ class TargetSession
 
   private:
     bool PutBack(HWND target);
+    const procwin::OwnLayering &OwnLayeringOf(HWND target);
     void Publish() noexcept;
 
     MenuInputs &m_model;
@@ -107,6 +110,8 @@ class TargetSession
     HWND m_target = nullptr;
     HWND m_frame = nullptr;
     procwin::ProcessIdentity m_identity;
+    // The target's own layering, read just before KV2 first changed its translucency.
+    std::optional<procwin::OwnLayering> m_ownLayering;
 
     std::u16string m_originalCaption;
     // A target window that missed its translucency or caption-less maximize because it did not answer.

@@ -174,7 +174,8 @@ void Views::MenuOpening(HMENU menu)
     {
         if (!procwin::IsWinXPOrLater())
             return;
-        m_model.transTag = TransTagOfPercent(procwin::GetTrans(m_session.TargetWnd()));
+        // What the user chose, not what the window shows (a program may be translucent by itself).
+        m_model.transTag = TransTagOfPercent(m_model.options.TransValue);
     }
     else
     {

@@ -96,13 +96,45 @@ bool SetCaption(HWND window, const std::u16string &caption)
                                SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &result) != 0;
 }
 
-bool SetTrans(HWND window, int percent)
+OwnLayering ReadLayering(HWND window)
 {
-    if (const SetLayered set = Layered().set)
+    OwnLayering own;
+    own.layered = (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
+    if (!own.layered)
+        return own;
+    COLORREF key = 0;
+    BYTE alpha = kOpaqueAlpha;
+    DWORD flags = 0;
+    const GetLayered get = Layered().get;
+    if (get == nullptr || !get(window, &key, &alpha, &flags))
+    {
+        own.drawsItself = true;
+        return own;
+    }
+    own.colourKey = key;
+    own.alpha = (flags & LWA_ALPHA) != 0 ? alpha : kOpaqueAlpha;
+    own.flags = flags;
+    return own;
+}
+
+bool SetTrans(HWND window, int percent, const OwnLayering &own)
+{
+    // Attributes given to a window that draws itself would make its own drawing fail.
+    if (own.drawsItself)
+        return true;
+    const SetLayered set = Layered().set;
+    if (percent == 100 && own.layered)
+    {
+        if (set != nullptr)
+            set(window, own.colourKey, static_cast<BYTE>(own.alpha), own.flags);
+        return true;
+    }
+    if (set != nullptr)
     {
         if (!ChangeExStyle(window, WS_EX_LAYERED, 0))
             return false;
-        set(window, 0, static_cast<BYTE>(AlphaFromPercent(percent)), LWA_ALPHA);
+        set(window, own.colourKey, static_cast<BYTE>(AlphaFromPercent(percent)),
+            LWA_ALPHA | (own.flags & LWA_COLORKEY));
     }
     return percent != 100 || ChangeExStyle(window, 0, WS_EX_LAYERED);
 }

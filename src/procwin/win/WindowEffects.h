@@ -9,6 +9,7 @@
 #pragma once
 
 #include "procwin/ScreenGeometry.h"
+#include "procwin/Translucency.h"
 
 #include <windows.h>
 
@@ -37,9 +38,14 @@ bool Move(HWND window, const Bounds &bounds);
 // not take it in time; a thread that was only slow still takes it when it answers again.
 bool SetCaption(HWND window, const std::u16string &caption);
 
-// Translucent at `percent` (10 to 99 usable), or opaque and no longer layered at 100. False when the
-// window did not answer: the layered style is then unchanged.
-bool SetTrans(HWND window, int percent);
+// The window's own layering now, to be given back later.
+OwnLayering ReadLayering(HWND window);
+
+// Translucent at `percent` (10 to 99 usable, keeping a colour key the window had), or at 100 back to
+// its own layering: opaque and no longer layered when it had none. A window that draws itself with
+// per-pixel alpha is left alone. False when the window did not answer: the layered style is then
+// unchanged.
+bool SetTrans(HWND window, int percent, const OwnLayering &own = {});
 
 // The window's translucency read back as a percent; 100 for a window that is not layered.
 int GetTrans(HWND window);
