@@ -49,9 +49,12 @@ int TransTagOfPercent(int percent) noexcept
     return std::clamp(cut / 5 - 1, 1, kTransItemCount);
 }
 
-std::u16string RunningTip(std::u16string_view hotKeyText, std::u16string_view title, bool aboveRights)
+std::u16string RunningTip(std::u16string_view hotKeyText, std::u16string_view title, bool aboveRights,
+                          bool translucencyRefused)
 {
-    std::u16string tip = aboveRights ? u"実行中（管理者の権限で動いているため変更できません）\r\n" : u"実行中\r\n";
+    std::u16string tip = aboveRights ? u"実行中（管理者の権限で動いているため変更できません）\r\n"
+                         : translucencyRefused ? u"実行中（自分で描画しているため半透明にできません）\r\n"
+                                               : u"実行中\r\n";
     tip += hotKeyText;
     tip += u"\r\n";
     tip += title.substr(0, kTipTitleLength);

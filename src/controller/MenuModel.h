@@ -83,7 +83,8 @@ constexpr size_t kTipTitleLength = 259;
 // The tray tip while the target runs: "実行中", the hot key's text and the window title on three lines;
 // the title cut to kTipTitleLength characters. A target that runs with rights above KV2's (the system
 // refuses KV2's changes to it) is named so on the first line.
-std::u16string RunningTip(std::u16string_view hotKeyText, std::u16string_view title, bool aboveRights = false);
+std::u16string RunningTip(std::u16string_view hotKeyText, std::u16string_view title, bool aboveRights = false,
+                          bool translucencyRefused = false);
 
 // The hot key's text for the tips; one that another program holds (the system refused it) is named
 // so. Empty stays empty.
@@ -108,6 +109,7 @@ struct MenuInputs
     bool translucencyAvailable = true;
     bool hotKeyTaken = false;       // another program holds the task's hot key
     bool targetAboveRights = false; // the target runs with rights above KV2's: the system refuses changes
+    bool targetDrawsItself = false; // the target draws itself with per-pixel alpha: no translucency
     std::optional<int> priorityTag; // the target's priority as last read, when known
     std::optional<int> transTag;    // the target's translucency as last read, when known
 

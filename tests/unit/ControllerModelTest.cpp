@@ -202,6 +202,8 @@ TEST(MenuModelTip, ATakenHotKeyAndATargetAboveKv2sRightsAreNamed)
     EXPECT_EQ(controller::HotKeyTipText(u"", true), u"");
     EXPECT_EQ(controller::RunningTip(controller::HotKeyTipText(u"F2", true), u"題名", true),
               u"実行中（管理者の権限で動いているため変更できません）\r\nF2（他のプログラムが使用中）\r\n題名");
+    EXPECT_EQ(controller::RunningTip(u"F2", u"題名", false, true),
+              u"実行中（自分で描画しているため半透明にできません）\r\nF2\r\n題名");
 }
 
 TEST(MenuModelTip, RunningTipCutsTheTitleTo259Characters)

@@ -52,7 +52,8 @@ void Monitor::Running(HWND target)
     GetWindowTextW(target, title, static_cast<int>(kTipTitleLength + 1));
     m_view.ShowTitle(common::win::U(title));
     m_view.ShowTip(RunningTip(HotKeyTipText(startup::Task().HotKeyText, m_model.hotKeyTaken),
-                              common::win::U(title), m_model.targetAboveRights));
+                              common::win::U(title), m_model.targetAboveRights,
+                              m_model.targetDrawsItself && m_model.options.TransValue < 100));
     // Once seen, the sizing frame keeps the item on while the target runs (a caption-less window keeps
     // its frame anyway).
     const bool sizable = m_model.targetSizable || HasThickFrame(target);

@@ -65,7 +65,7 @@ void TargetSession::Reset() noexcept
     SetTarget(nullptr, nullptr);
     Publish();
     m_identity = {};
-    m_ownLayering.reset();
+    ForgetOwnLayering();
 }
 
 // What a new target window gets: the options that stay with the target, and its identity.
@@ -78,7 +78,7 @@ void TargetSession::Attach(HWND target)
     if (m_frame != nullptr && !IsWindowVisible(m_frame))
         SetTarget(target, nullptr);
     m_hidden = false;
-    m_ownLayering.reset();
+    ForgetOwnLayering();
     Publish();
     // Written down before it is done: a KV2 that dies in between leaves nothing unrecorded.
     RecordChanges();
@@ -119,7 +119,7 @@ void TargetSession::Adopt(HWND chosen)
     if (changed)
     {
         m_hidden = false;
-        m_ownLayering.reset();
+        ForgetOwnLayering();
         Activate();
     }
     if (IsIconic(chosen))
@@ -272,8 +272,17 @@ void TargetSession::End()
 const procwin::OwnLayering &TargetSession::OwnLayeringOf(HWND target)
 {
     if (!m_ownLayering)
+    {
         m_ownLayering = procwin::ReadLayering(target);
+        m_model.targetDrawsItself = m_ownLayering->drawsItself;
+    }
     return *m_ownLayering;
+}
+
+void TargetSession::ForgetOwnLayering() noexcept
+{
+    m_ownLayering.reset();
+    m_model.targetDrawsItself = false;
 }
 
 void TargetSession::TaskbarRestarted() noexcept

@@ -101,6 +101,7 @@ class TargetSession
   private:
     bool PutBack(HWND target);
     const procwin::OwnLayering &OwnLayeringOf(HWND target);
+    void ForgetOwnLayering() noexcept;
     void Publish() noexcept;
 
     MenuInputs &m_model;
