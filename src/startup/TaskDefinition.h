@@ -46,6 +46,9 @@ int ShowCommandFromWord(std::u16string_view word) noexcept;
 // exactly; 0 for any other word.
 std::uint32_t PriorityClassFromWord(std::u16string_view word) noexcept;
 
+// The command line a task shows: the program, and " " + its arguments when there are any; no quotes.
+std::u16string CommandLineOf(const std::u16string &programPath, const std::u16string &programOption);
+
 // Fills in the defaults once ProgramPath is known: CommandLine, WorkDir (the program's folder without a
 // trailing backslash), ShowCommand 10, IconFile = ProgramPath, PriorityClass 0x20. Does nothing when
 // ProgramPath is empty.

@@ -73,11 +73,16 @@ bool IsTaskFileExtension(std::u16string_view path) noexcept
     return common::EqualsNoCase(extension, u".KV2") || common::EqualsNoCase(extension, u".KV2A");
 }
 
+std::u16string CommandLineOf(const std::u16string &programPath, const std::u16string &programOption)
+{
+    return programOption.empty() ? programPath : programPath + u" " + programOption;
+}
+
 void CompleteTaskDefinition(TaskDefinition &task)
 {
     if (task.ProgramPath.empty())
         return;
-    task.CommandLine = task.ProgramOption.empty() ? task.ProgramPath : task.ProgramPath + u" " + task.ProgramOption;
+    task.CommandLine = CommandLineOf(task.ProgramPath, task.ProgramOption);
     if (task.WorkDir.empty())
         task.WorkDir = FolderOf(task.ProgramPath);
     if (task.ShowCommand == 0)

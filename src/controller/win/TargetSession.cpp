@@ -41,9 +41,8 @@ TargetSession::TargetSession(MenuInputs &model, std::u16string journalPath)
 
 void TargetSession::ChangeProgram(const std::u16string &path)
 {
-    const std::u16string &option = startup::Task().ProgramOption;
     m_programPath = path;
-    m_commandLine = option.empty() ? path : path + u" " + option;
+    m_commandLine = startup::CommandLineOf(path, startup::Task().ProgramOption);
 }
 
 void TargetSession::SetTarget(HWND window, HWND frame) noexcept
