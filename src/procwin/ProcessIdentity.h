@@ -16,6 +16,10 @@ struct ProcessIdentity
     bool operator==(const ProcessIdentity &) const = default;
 };
 
+// Whether the path lies in a folder named "WindowsApps" (any case), where Windows keeps packaged
+// programs: a program there cannot be started by its path.
+bool IsPackagedProgramPath(std::u16string_view path);
+
 // The file-name part of a path (after its last "\", "/" or ":").
 std::u16string_view FileNameOf(std::u16string_view path) noexcept;
 

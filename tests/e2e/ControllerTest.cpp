@@ -569,6 +569,24 @@ TEST(Controller, ProgramChangeQuestionForALauncherThatStartsAnotherCopy)
     EXPECT_TRUE(WaitUntil([&] { return IsTopMost(target); }, 10s));
 }
 
+TEST(Controller, APackagedProgramThatAStartHandsOverToIsTakenWithoutTheQuestion)
+{
+    // As Windows 11 starts the packaged Notepad for System32's: the launcher starts a copy of itself
+    // in a "WindowsApps" folder and ends.
+    TempFolder elsewhere;
+    const std::u16string packaged = elsewhere / u"WindowsApps";
+    ASSERT_TRUE(CreateDirectoryW(W(packaged), nullptr));
+    Scenario scenario("", "--copy-to \"" + common::Utf16ToUtf8(packaged) + "\" --title {title}");
+    scenario.Start();
+    HWND target = scenario.WaitForTarget();
+    ASSERT_NE(target, nullptr);
+    scenario.Command(kPPMostTop); // attached: KV2 acts on it
+    EXPECT_TRUE(WaitUntil([&] { return IsTopMost(target); }, 10s));
+    HWND box = nullptr;
+    EXPECT_FALSE(WaitForMessageBox(scenario.Kv2Process().Id(), box, 1s).has_value());
+    EXPECT_EQ(common::ToLower(scenario.TaskValue(u"Program", u"Name")), common::ToLower(TargetProgram()));
+}
+
 TEST(Controller, WheelClickMessagesTypeTheConfiguredKeys)
 {
     TempFolder folder;

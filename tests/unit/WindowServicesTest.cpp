@@ -303,6 +303,23 @@ TEST(CenteredPosition, HalvesFromTheScreenOriginTowardZero)
 
 // --- Executable paths ---------------------------------------------------------------------------
 
+TEST(PackagedProgram, IsRecognisedByItsWindowsAppsFolder)
+{
+    const std::pair<std::u16string_view, bool> cases[] = {
+        {u"C:\\Program "
+         u"Files\\WindowsApps\\Microsoft.WindowsNotepad_11.2_x64__8wekyb3d8bbwe\\Notepad\\Notepad.exe",
+         true},
+        {u"D:\\windowsapps\\App\\a.exe", true},
+        {u"C:\\Windows\\System32\\notepad.exe", false},
+        {u"C:\\MyWindowsApps\\a.exe", false},
+        {u"C:\\Tools\\WindowsApps.exe", false},
+        {u"", false},
+    };
+    for (const auto &[path, packaged] : cases)
+        EXPECT_EQ(procwin::IsPackagedProgramPath(path), packaged)
+            << testing::PrintToString(std::u16string(path));
+}
+
 TEST(SameProgram, ComparesFileNamesIgnoringCaseAndFolders)
 {
     struct Case

@@ -4,6 +4,7 @@
 #include "common/Text.h"
 #include "common/win/FileSystem.h"
 #include "common/win/WinText.h"
+#include "procwin/ProcessIdentity.h"
 #include "procwin/win/AppExecute.h"
 #include "procwin/win/ProgramWindows.h"
 #include "procwin/win/WindowEffects.h"
@@ -238,7 +239,10 @@ bool TargetLaunch::Start()
         return false;
     }
 
-    if (task.TaskFileGiven && common::ToLower(programPath) != common::ToLower(foundPath))
+    // A packaged program (Windows 11 starts the packaged Notepad for System32's) cannot be started by
+    // its path: its window is taken quietly and the task keeps its program.
+    if (task.TaskFileGiven && common::ToLower(programPath) != common::ToLower(foundPath) &&
+        !procwin::IsPackagedProgramPath(foundPath) && !procwin::IsPackagedProcess(target))
         AskProgramChange(foundPath);
     if (placement && !IsIconic(target) && !IsZoomed(target))
     {

@@ -91,6 +91,24 @@ std::u16string GetWndExePath(HWND window)
     return U(path, std::min<DWORD>(length, kTextBuffer));
 }
 
+bool IsPackagedProcess(HWND window)
+{
+    using GetPackageFullName = LONG(WINAPI *)(HANDLE, UINT32 *, PWSTR);
+    // Windows 8 and later; kernel32 is loaded in every process, so nothing is loaded here.
+    const HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+    const auto get = kernel32 != nullptr ? reinterpret_cast<GetPackageFullName>(reinterpret_cast<void (*)()>(
+                                               GetProcAddress(kernel32, "GetPackageFullName")))
+                                         : nullptr;
+    if (get == nullptr)
+        return false;
+    UniqueHandle process = OpenWindowProcess(window, PROCESS_QUERY_LIMITED_INFORMATION);
+    if (!process)
+        return false;
+    UINT32 length = 0;
+    const LONG result = get(process.Get(), &length, nullptr);
+    return result == ERROR_SUCCESS || result == ERROR_INSUFFICIENT_BUFFER;
+}
+
 WndInfo GetWndInfo(HWND window)
 {
     WndInfo info;

@@ -41,6 +41,10 @@ WndInfo GetWndInfo(HWND window);
 // Loads no library: it may run with redirection off.
 std::u16string GetWndExePath(HWND window);
 
+// Whether the window's process runs with a package identity (a packaged program; false where the
+// system has no packages).
+bool IsPackagedProcess(HWND window);
+
 // The top of the window's GetParent chain (owners included); the window itself when it has none.
 HWND RootWnd(HWND window);
 
