@@ -87,7 +87,7 @@ endfunction()
 # console, so nobody can read it, and that handler alone pulls the library's symbol demangler and a full
 # printf into the program (about 75 KB of 450). Here the handler is plain abort, which it ends with
 # anyway: the program ends just as before. And the thread-local variables and static guards of
-# `LeanThreads.cpp`, on the system's fiber-local storage and locks: the library's own sit on its POSIX
+# `LeanThreads.cpp`, on the system's thread-local storage and locks: the library's own sit on its POSIX
 # thread layer, which the program then carries (about 27 KB of 262 on 64-bit Windows).
 function(kv2_lean_runtime target)
     if(NOT MSVC AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")

@@ -7,13 +7,18 @@
 //   of the system, and the program's thread callback frees them when the thread ends, as the run
 //   time's key destructor does. The callback of a fiber-local slot would do the same, but one was seen
 //   to be called at an address it was never given under 32-bit Wine.
-// - The guards of function-local statics, and the run-once of the 32-bit unwinder (pthread_once, the
-//   one call it makes into that layer besides its locks): one lock for all of them, which a thread may
-//   take again, so that an initializer may use another function-local static. No initializer here waits
-//   for another thread, which a single lock would turn into a deadlock.
+// - The guards of function-local statics, and the run-once of the 32-bit unwinder (pthread_once): one
+//   lock for all of them, which a thread may take again, so that an initializer may use another
+//   function-local static. No initializer here waits for another thread, which a single lock would turn
+//   into a deadlock.
+// - The locks of the 32-bit unwinder and of the C++ library (pthread_mutex_*): a second such lock.
 //
 // Failures end the program, as the run time's own versions do.
 #include <windows.h>
+#if __has_include(<pthread.h>)
+#include <pthread.h> // a toolchain on POSIX threads: its unwinder locks through them
+#define KV2_POSIX_MUTEXES 1
+#endif
 
 #include <atomic>
 #include <cstdint>
@@ -87,28 +92,45 @@ std::uintptr_t IndexOf(ThreadLocalObject &object) noexcept
     return index;
 }
 
-SRWLOCK g_guardLock = SRWLOCK_INIT;
-std::atomic<DWORD> g_guardOwner{0};
-unsigned g_guardDepth = 0; // changed by the owner only
+// A lock that its holder may take again.
+struct RecursiveLock
+{
+    SRWLOCK lock = SRWLOCK_INIT;
+    std::atomic<DWORD> owner{0};
+    unsigned depth = 0; // changed by the owner only
+};
+
+RecursiveLock g_guardLock;
+RecursiveLock g_mutexLock;
+
+void Enter(RecursiveLock &held) noexcept
+{
+    const DWORD self = GetCurrentThreadId();
+    if (held.owner.load(std::memory_order_relaxed) != self)
+    {
+        AcquireSRWLockExclusive(&held.lock);
+        held.owner.store(self, std::memory_order_relaxed);
+    }
+    ++held.depth;
+}
+
+void Leave(RecursiveLock &held) noexcept
+{
+    if (--held.depth == 0)
+    {
+        held.owner.store(0, std::memory_order_relaxed);
+        ReleaseSRWLockExclusive(&held.lock);
+    }
+}
 
 void EnterGuard() noexcept
 {
-    const DWORD self = GetCurrentThreadId();
-    if (g_guardOwner.load(std::memory_order_relaxed) != self)
-    {
-        AcquireSRWLockExclusive(&g_guardLock);
-        g_guardOwner.store(self, std::memory_order_relaxed);
-    }
-    ++g_guardDepth;
+    Enter(g_guardLock);
 }
 
 void LeaveGuard() noexcept
 {
-    if (--g_guardDepth == 0)
-    {
-        g_guardOwner.store(0, std::memory_order_relaxed);
-        ReleaseSRWLockExclusive(&g_guardLock);
-    }
+    Leave(g_guardLock);
 }
 
 // The first byte of a guard says that its static is made; the compiler's code reads it before it calls.
@@ -189,6 +211,32 @@ extern "C"
         LeaveGuard();
         return 0;
     }
+
+#ifdef KV2_POSIX_MUTEXES
+    // The 32-bit unwinder's lock over its table of frames and the C++ library's locks of shared
+    // pointers: one lock for all of them (none is held while another thread is waited for).
+    int pthread_mutex_init(pthread_mutex_t *, const pthread_mutexattr_t *)
+    {
+        return 0;
+    }
+
+    int pthread_mutex_destroy(pthread_mutex_t *)
+    {
+        return 0;
+    }
+
+    int pthread_mutex_lock(pthread_mutex_t *)
+    {
+        Enter(g_mutexLock);
+        return 0;
+    }
+
+    int pthread_mutex_unlock(pthread_mutex_t *)
+    {
+        Leave(g_mutexLock);
+        return 0;
+    }
+#endif
 }
 
 namespace
