@@ -35,6 +35,10 @@ class AllExist : public startup::FileProbe
             return std::nullopt;
         return m_content;
     }
+    std::optional<startup::ShellLinkTarget> ReadShellLink(std::u16string_view) const override
+    {
+        return std::nullopt;
+    }
 
   private:
     std::string m_content;

@@ -98,6 +98,7 @@ void ApplyCommandLine(const std::vector<std::u16string> &arguments, const FilePr
     else
         for (size_t i = 1; i < arguments.size(); ++i)
             ApplyOption(arguments[i], probe, task);
+    ResolveShellLink(probe, task);
     CompleteTaskDefinition(task);
 }
 

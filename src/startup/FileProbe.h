@@ -9,6 +9,14 @@
 namespace startup
 {
 
+// What a shell link (".lnk") starts.
+struct ShellLinkTarget
+{
+    std::u16string Program; // its environment variables expanded
+    std::u16string Arguments;
+    std::u16string WorkDir; // expanded too; empty when the link names none
+};
+
 class FileProbe
 {
   public:
@@ -26,6 +34,11 @@ class FileProbe
     // The path made absolute against the current folder at start-up (later loads and saves change the
     // current folder); the path itself when it cannot be made absolute.
     virtual std::u16string FullPath(std::u16string_view path) const = 0;
+
+    // What the shell link at the path starts, read without asking the user or searching for a moved
+    // target; nothing when the file is no link or its target is no file-system path (an installer's
+    // advertised shortcut, a packaged app, a web address).
+    virtual std::optional<ShellLinkTarget> ReadShellLink(std::u16string_view path) const = 0;
 };
 
 } // namespace startup

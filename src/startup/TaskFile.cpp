@@ -93,6 +93,50 @@ void CompleteTaskDefinition(TaskDefinition &task)
         task.PriorityClass = kPriorityNormal;
 }
 
+void ResolveShellLink(const FileProbe &probe, TaskDefinition &task)
+{
+    const std::u16string_view name =
+        std::u16string_view(task.ProgramPath).substr(LastDelimiter(task.ProgramPath) + 1);
+    if (name.size() < 4 || !common::EqualsNoCase(name.substr(name.size() - 4), u".lnk"))
+        return;
+    const std::optional<ShellLinkTarget> link = probe.ReadShellLink(task.ProgramPath);
+    if (!link || link->Program.empty() || !probe.FileExists(link->Program))
+        return;
+    task.ProgramPath = link->Program;
+    if (!link->Arguments.empty())
+        task.ProgramOption = CommandLineOf(link->Arguments, task.ProgramOption);
+    if (task.WorkDir.empty() && !link->WorkDir.empty() && probe.DirectoryExists(link->WorkDir))
+        task.WorkDir = link->WorkDir;
+}
+
+std::u16string NativeProgramFilesVariables(std::u16string_view text)
+{
+    static constexpr std::pair<std::u16string_view, std::u16string_view> kNative[] = {
+        {u"%ProgramFiles%", u"%ProgramW6432%"},
+        {u"%CommonProgramFiles%", u"%CommonProgramW6432%"},
+    };
+    std::u16string result;
+    while (!text.empty())
+    {
+        bool replaced = false;
+        for (const auto &[variable, native] : kNative)
+            if (text.size() >= variable.size() &&
+                common::EqualsNoCase(text.substr(0, variable.size()), variable))
+            {
+                result += native;
+                text.remove_prefix(variable.size());
+                replaced = true;
+                break;
+            }
+        if (!replaced)
+        {
+            result += text.front();
+            text.remove_prefix(1);
+        }
+    }
+    return result;
+}
+
 void ApplyTaskFile(const IniDocument &file, const FileProbe &probe, TaskDefinition &task)
 {
     if (file.Get(u"Execute", u"YesNo", u"") == u"No")

@@ -211,3 +211,28 @@ TEST(TargetStart, LauncherThatStaysWhileAnotherProcessShowsTheWindowIsFollowedAt
     HWND box = nullptr;
     EXPECT_TRUE(WaitForMessageBox(scenario.Kv2Process().Id(), box, 5s).has_value());
 }
+
+TEST(TargetStart, AShortcutStartsItsTargetWithItsArgumentsAndFolder)
+{
+    Scenario scenario;
+    const std::u16string link = scenario.Folder() / u"KV2 Target.lnk";
+    const std::u16string work = scenario.Folder() / u"work";
+    const std::u16string marker = scenario.Folder() / u"started.txt";
+    ASSERT_TRUE(CreateDirectoryW(W(work), nullptr));
+    const std::string linkArguments = "--title \"" + common::Utf16ToUtf8(scenario.Title()) + "\"";
+    WriteShellLink(link, TargetProgram(), common::Utf8ToUtf16(linkArguments), work);
+    const std::string taskArguments = "--touch \"" + common::Utf16ToUtf8(marker) + "\"";
+    WriteBytes(scenario.TaskFile(), Utf16File("[Program]\r\nName=" + common::Utf16ToUtf8(link) +
+                                              "\r\nOption=" + taskArguments + "\r\n"));
+
+    scenario.Start(); // its controller names the link's program
+    HWND target = scenario.WaitForTarget();
+    ASSERT_NE(target, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return ReadBytes(marker).find('\n') != std::string::npos; }, 10s));
+    const std::string touched = ReadBytes(marker);
+    EXPECT_EQ(touched, "\"" + common::Utf16ToUtf8(TargetProgram()) + "\" " + linkArguments + " " +
+                           taskArguments + "\n" + common::Utf16ToUtf8(work) + "\n");
+    scenario.Command(kPPMostTop); // attached: KV2 acts on it
+    EXPECT_TRUE(WaitUntil([&] { return IsTopMost(target); }, 10s));
+    EXPECT_EQ(scenario.TaskValue(u"Program", u"Name"), link);
+}

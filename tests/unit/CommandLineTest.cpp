@@ -1,4 +1,5 @@
 #include "startup/CommandLine.h"
+#include "startup/TaskFile.h"
 
 #include "FakeFileSystem.h"
 #include "TaskDefinitionPrinter.h"
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -466,4 +468,85 @@ TEST_F(CommandLineStep, WholeCommandLines)
         startup::ApplyCommandLine(startup::SplitCommandLine(c.commandLine), m_files, m_ansi, task);
         EXPECT_EQ(task, c.expected());
     }
+}
+
+TEST_F(CommandLineStep, AShortcutStartsItsTargetWithItsArgumentsFirst)
+{
+    const std::u16string link = u"C:\\Start Menu\\App.LNK";
+    struct Case
+    {
+        const char *name;
+        std::optional<startup::ShellLinkTarget> target; // nothing: no link the probe can read
+        Arguments arguments;                            // after "/e:" + link and "/w:def"
+        std::u16string program, option, workDir;
+    };
+    const Case cases[] = {
+        {"target with arguments and folder",
+         startup::ShellLinkTarget{kApp, u"-a \"b c\"", kWork},
+         {u"/o:-t"},
+         kApp,
+         u"-a \"b c\" -t",
+         kWork},
+        {"the task's folder wins",
+         startup::ShellLinkTarget{kApp, u"-a", kWork},
+         {u"/d:" + kAppFolder},
+         kApp,
+         u"-a",
+         kAppFolder},
+        {"no folder: the target's",
+         startup::ShellLinkTarget{kSpacedApp, u"", u""},
+         {u"/o:-t"},
+         kSpacedApp,
+         u"-t",
+         u"C:\\Program Files\\My App"},
+        {"a missing folder is not taken",
+         startup::ShellLinkTarget{kApp, u"", u"C:\\Gone"},
+         {},
+         kApp,
+         u"",
+         kAppFolder},
+        {"a missing target leaves the link",
+         startup::ShellLinkTarget{u"C:\\Gone\\app.exe", u"-a", kWork},
+         {u"/o:-t"},
+         link,
+         u"-t",
+         u"C:\\Start Menu"},
+        {"no file-system target leaves the link", std::nullopt, {}, link, u"", u"C:\\Start Menu"},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        m_files = FakeFileSystem();
+        for (const auto &file : {kApp, kSpacedApp})
+            m_files.AddFile(file);
+        for (const std::u16string &folder : {kAppFolder, kWork, std::u16string(u"C:\\Start Menu")})
+            m_files.AddFolder(folder);
+        if (c.target)
+            m_files.AddLink(link, *c.target);
+        else
+            m_files.AddFile(link);
+        Arguments arguments = c.arguments;
+        arguments.insert(arguments.begin(), {u"/e:" + link, u"/w:def"}); // one argument is a task file
+        const TaskDefinition task = Apply(arguments);
+        EXPECT_EQ(task.ProgramPath, c.program);
+        EXPECT_EQ(task.ProgramOption, c.option);
+        EXPECT_EQ(task.WorkDir, c.workDir);
+        EXPECT_EQ(task.IconFile, c.program);
+        EXPECT_EQ(task.CommandLine, startup::CommandLineOf(c.program, c.option));
+    }
+}
+
+TEST(ShellLinkPaths, ProgramFilesVariablesNameTheSystemsOwnFolders)
+{
+    const std::pair<std::u16string_view, std::u16string_view> cases[] = {
+        {u"%ProgramFiles%\\App\\app.exe", u"%ProgramW6432%\\App\\app.exe"},
+        {u"%PROGRAMFILES%\\a;%commonprogramfiles%\\b", u"%ProgramW6432%\\a;%CommonProgramW6432%\\b"},
+        {u"%ProgramFiles(x86)%\\App\\app.exe", u"%ProgramFiles(x86)%\\App\\app.exe"},
+        {u"C:\\Program Files\\%ProgramFiles", u"C:\\Program Files\\%ProgramFiles"},
+        {u"%SystemRoot%\\notepad.exe", u"%SystemRoot%\\notepad.exe"},
+        {u"", u""},
+    };
+    for (const auto &[raw, native] : cases)
+        EXPECT_EQ(startup::NativeProgramFilesVariables(raw), native)
+            << testing::PrintToString(std::u16string(raw));
 }

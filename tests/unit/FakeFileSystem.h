@@ -41,6 +41,17 @@ class FakeFileSystem : public startup::FileProbe
         return found->second;
     }
 
+    void AddLink(std::u16string path, startup::ShellLinkTarget target)
+    {
+        AddFile(path);
+        m_links[common::ToLower(path)] = std::move(target);
+    }
+    std::optional<startup::ShellLinkTarget> ReadShellLink(std::u16string_view path) const override
+    {
+        const auto found = m_links.find(common::ToLower(path));
+        return found == m_links.end() ? std::nullopt : std::optional(found->second);
+    }
+
     // A relative path is taken against the current folder, "C:\\Current" unless set.
     void SetCurrentFolder(std::u16string folder)
     {
@@ -59,6 +70,7 @@ class FakeFileSystem : public startup::FileProbe
     std::u16string m_currentFolder = u"C:\\Current";
     std::map<std::u16string, std::string> m_files;
     std::set<std::u16string> m_folders;
+    std::map<std::u16string, startup::ShellLinkTarget> m_links;
 };
 
 // Reads bytes as Latin-1, which is enough to tell that the ANSI path was taken.

@@ -2,7 +2,10 @@
 
 #include "common/Text.h"
 #include "common/win/FileSystem.h"
+#include "common/win/Shell.h"
+#include "common/win/Unique.h"
 
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -73,6 +76,32 @@ void WriteBytes(const std::u16string &path, const std::string &bytes)
         throw std::runtime_error("cannot create a test file");
     DWORD written = 0;
     WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+void WriteShellLink(const std::u16string &path, const std::u16string &program,
+                    const std::u16string &arguments, const std::u16string &folder)
+{
+    common::win::EnterComApartment();
+    common::win::UniqueCom<IShellLinkW> link;
+    common::win::UniqueCom<IPersistFile> file;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void **>(link.Put()))) ||
+        FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(file.Put()))))
+        throw std::runtime_error("cannot make a shell link");
+    if (program.empty())
+    {
+        PIDLIST_ABSOLUTE computer = nullptr;
+        if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer)))
+            throw std::runtime_error("cannot name This PC");
+        link->SetIDList(computer);
+        CoTaskMemFree(computer);
+    }
+    else
+        link->SetPath(W(program));
+    link->SetArguments(W(arguments));
+    link->SetWorkingDirectory(W(folder));
+    if (FAILED(file->Save(W(path), TRUE)))
+        throw std::runtime_error("cannot save a shell link");
 }
 
 std::string ReadBytes(const std::u16string &path)

@@ -64,6 +64,11 @@ void RemoveTree(const std::u16string &path);
 void WriteBytes(const std::u16string &path, const std::string &bytes);
 std::string ReadBytes(const std::u16string &path);
 
+// Saves a shell link at `path` that starts `program` with `arguments` in `folder`; an empty program
+// gives a link to "This PC", which is no file-system path.
+void WriteShellLink(const std::u16string &path, const std::u16string &program,
+                    const std::u16string &arguments, const std::u16string &folder);
+
 // A file of `size` bytes that occupies (almost) no disk: its length is set without writing.
 bool CreateSparseFile(const std::u16string &path, long long size);
 

@@ -13,6 +13,7 @@ class SystemFileProbe : public FileProbe
     bool DirectoryExists(std::u16string_view path) const override;
     std::optional<std::string> ReadFile(std::u16string_view path, size_t limit) const override;
     std::u16string FullPath(std::u16string_view path) const override;
+    std::optional<ShellLinkTarget> ReadShellLink(std::u16string_view path) const override;
 };
 
 } // namespace startup
