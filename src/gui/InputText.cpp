@@ -55,9 +55,10 @@ LRESULT CALLBACK InputTextProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             if (LOWORD(wParam) == IDOK)
             {
                 const int length = GetWindowTextLengthW(state->edit);
-                std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
-                const int copied = GetWindowTextW(state->edit, buffer.data(), length + 1);
-                state->text = U(buffer.data(), static_cast<size_t>(copied));
+                std::u16string buffer(static_cast<size_t>(length) + 1, u'\0');
+                const int copied = GetWindowTextW(state->edit, common::win::Writable(buffer), length + 1);
+                buffer.resize(static_cast<size_t>(std::max(copied, 0)));
+                state->text = std::move(buffer);
                 state->confirmed = true;
             }
             Finish(window, *state);

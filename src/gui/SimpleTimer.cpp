@@ -2,7 +2,6 @@
 
 #include "gui/SharedWindow.h"
 
-#include <unordered_map>
 #include <utility>
 
 namespace gui

@@ -21,9 +21,10 @@ Window::~Window()
 
 void Window::Create(const CreateParams &params)
 {
-    static std::set<std::wstring> registered;
+    static std::set<std::u16string> registered;
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (!registered.contains(params.className))
+    const std::u16string className = common::win::U(params.className);
+    if (!registered.contains(className))
     {
         WNDCLASSEXW windowClass{};
         windowClass.cbSize = sizeof(windowClass);
@@ -36,7 +37,7 @@ void Window::Create(const CreateParams &params)
         windowClass.lpszClassName = params.className;
         if (RegisterClassExW(&windowClass) == 0)
             throw common::win::WinError("RegisterClassExW");
-        registered.insert(params.className);
+        registered.insert(className);
     }
     const HWND window = CreateWindowExW(params.exStyle, params.className, common::win::W(params.caption),
                                         params.style, params.place.left, params.place.top, params.place.right,

@@ -154,7 +154,7 @@ Process::Process(const std::u16string &program, const std::u16string &arguments,
     std::u16string commandLine = u"\"" + program + u"\"";
     if (!arguments.empty())
         commandLine += u" " + arguments;
-    std::wstring buffer = common::win::Wide(commandLine);
+    std::u16string buffer = commandLine;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
@@ -163,7 +163,7 @@ Process::Process(const std::u16string &program, const std::u16string &arguments,
     DWORD error = ERROR_SUCCESS;
     for (int attempt = 0; attempt < 5; ++attempt)
     {
-        if (CreateProcessW(W(program), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+        if (CreateProcessW(W(program), common::win::Writable(buffer), nullptr, nullptr, FALSE, 0, nullptr,
                            folder.empty() ? nullptr : W(folder), &startup, &info))
         {
             error = ERROR_SUCCESS;

@@ -1,5 +1,7 @@
 #include "common/win/SystemLibrary.h"
 
+#include "common/win/WinText.h"
+
 #include <atomic>
 #include <string>
 
@@ -37,8 +39,8 @@ SystemLibrary::SystemLibrary(const wchar_t *name)
     const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return;
-    const std::wstring path = std::wstring(folder, length) + L'\\' + name;
-    m_module.Reset(LoadLibraryW(path.c_str()));
+    const std::u16string path = U(folder, length) + u'\\' + U(name);
+    m_module.Reset(LoadLibraryW(W(path)));
 }
 
 } // namespace common::win

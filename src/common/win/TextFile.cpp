@@ -29,9 +29,20 @@ std::u16string SystemAnsiCodePage::Decode(std::string_view bytes) const
         return {};
     const int size = static_cast<int>(std::min<size_t>(bytes.size(), kTextFileSizeLimit));
     const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
-    std::wstring text(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, text.data(), length);
-    return U(text);
+    std::u16string text(static_cast<size_t>(std::max(length, 0)), u'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, Writable(text), length);
+    return text;
+}
+
+std::string EncodeAnsi(std::u16string_view text)
+{
+    if (text.empty())
+        return {};
+    const int size = static_cast<int>(text.size());
+    const int length = WideCharToMultiByte(CP_ACP, 0, Chars(text), size, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(std::max(length, 0)), '\0');
+    WideCharToMultiByte(CP_ACP, 0, Chars(text), size, bytes.data(), length, nullptr, nullptr);
+    return bytes;
 }
 
 bool IsHeldError(DWORD code) noexcept
@@ -49,18 +60,6 @@ void MakeProgramFolderCurrent()
     const std::u16string folder = ProgramFolder();
     if (!folder.empty())
         SetCurrentDirectoryW(W(folder));
-}
-
-std::string EncodeAnsi(std::u16string_view text)
-{
-    if (text.empty())
-        return {};
-    const std::wstring wide = Wide(text);
-    const int size = static_cast<int>(wide.size());
-    const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), size, bytes.data(), length, nullptr, nullptr);
-    return bytes;
 }
 
 // True when another program holds the file open without allowing it to be deleted, which is when

@@ -25,6 +25,10 @@ class SystemAnsiCodePage : public AnsiCodePage
     std::u16string Decode(std::string_view bytes) const override;
 };
 
+// The text in the system's ANSI code page (WideCharToMultiByte with CP_ACP; what it cannot show
+// becomes its default character).
+std::string EncodeAnsi(std::u16string_view text);
+
 // Raised for a file that another program holds open so that it cannot be read (a sharing or lock
 // violation): the file is fine and can be tried again in a moment.
 class FileHeldError : public WinError

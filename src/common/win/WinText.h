@@ -31,9 +31,16 @@ inline std::u16string U(std::wstring_view text)
     return U(text.data(), text.size());
 }
 
-inline std::wstring Wide(std::u16string_view text)
+// The characters of the text for a Win32 call that takes a length (the view need not end in a NUL).
+inline const wchar_t *Chars(std::u16string_view text) noexcept
 {
-    return std::wstring(reinterpret_cast<const wchar_t *>(text.data()), text.size());
+    return reinterpret_cast<const wchar_t *>(text.data());
+}
+
+// The text's own characters for a Win32 call that fills them or may change them.
+inline wchar_t *Writable(std::u16string &text) noexcept
+{
+    return reinterpret_cast<wchar_t *>(text.data());
 }
 
 } // namespace common::win

@@ -2,6 +2,7 @@
 
 #include "common/Text.h"
 #include "common/win/FileSystem.h"
+#include "common/win/TextFile.h"
 #include "common/win/Unique.h"
 #include "common/win/WinText.h"
 #include "controller/ErrorLogLine.h"
@@ -31,18 +32,6 @@ std::u16string FormatNow(const SYSTEMTIME &now, bool date)
     return length > 0 ? common::win::U(text) : std::u16string();
 }
 
-std::string Ansi(const std::u16string &text)
-{
-    if (text.empty())
-        return {};
-    const std::wstring wide = common::win::Wide(text);
-    const int size = static_cast<int>(wide.size());
-    const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(std::max(length, 0)), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), size, bytes.data(), length, nullptr, nullptr);
-    return bytes;
-}
-
 common::win::UniqueFile OpenForAppending(const std::u16string &path, DWORD extraAccess)
 {
     // Read access as well: the writers' lock needs it.
@@ -59,14 +48,14 @@ bool RotatedWhenFull(HANDLE log, const std::u16string &path)
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(log, &size) || static_cast<unsigned long long>(size.QuadPart) < kErrorLogSizeLimit)
         return false;
-    const std::wstring previous = common::win::Wide(common::win::FullPath(PreviousErrorLogPath(path)));
+    const std::u16string previous = common::win::FullPath(PreviousErrorLogPath(path));
     const size_t nameBytes = previous.size() * sizeof(wchar_t);
     std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
     auto *rename = reinterpret_cast<FILE_RENAME_INFO *>(buffer.data());
     rename->ReplaceIfExists = TRUE;
     rename->RootDirectory = nullptr;
     rename->FileNameLength = static_cast<DWORD>(nameBytes);
-    std::copy(previous.begin(), previous.end(), rename->FileName);
+    std::copy(previous.begin(), previous.end(), reinterpret_cast<char16_t *>(rename->FileName));
     return SetFileInformationByHandle(log, FileRenameInfo, rename, static_cast<DWORD>(buffer.size())) !=
            FALSE;
 }
@@ -122,7 +111,8 @@ void AppendErrorLog(const std::u16string &path, const std::u16string &message) n
         const bool midnight =
             now.wHour == 0 && now.wMinute == 0 && now.wSecond == 0 && now.wMilliseconds == 0;
         Append(path,
-               Ansi(ErrorLogLine(FormatNow(now, true), FormatNow(now, false), midnight, message) + u"\r\n"));
+               common::win::EncodeAnsi(
+                   ErrorLogLine(FormatNow(now, true), FormatNow(now, false), midnight, message) + u"\r\n"));
         const std::u16string folder = common::win::ProgramFolder();
         if (!folder.empty())
             SetCurrentDirectoryW(W(folder));

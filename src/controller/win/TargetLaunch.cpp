@@ -18,7 +18,7 @@
 
 #include <algorithm>
 #include <span>
-#include <unordered_map>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -98,7 +98,7 @@ class ProgramWindowSearch
     std::u16string m_programName;
     std::vector<HWND> m_before;
     DWORD m_skipped;
-    std::unordered_map<DWORD, Program> m_programs;
+    std::map<DWORD, Program> m_programs;
 };
 
 // How often a wait for the target's window looks by itself (milliseconds): soon after the start or an

@@ -131,14 +131,14 @@ PROCESS_INFORMATION CreateExactly(const std::u16string &programPath, const std::
     GetStartupInfoW(&own);
     STARTUPINFOW startup = StartupRecordFor(own, placement);
     // The system may write into the command line, so it gets a copy of its own.
-    std::wstring commandLine = common::win::Wide(ExactCommandLine(programPath, arguments));
+    std::u16string commandLine = ExactCommandLine(programPath, arguments);
     PROCESS_INFORMATION created{};
     const bool valid = (programPath + arguments + workDir).find(u'\0') == std::u16string::npos;
     if (!valid)
         SetLastError(ERROR_INVALID_PARAMETER);
-    if (!valid || !g_processCreator(common::win::W(programPath), commandLine.data(), nullptr, nullptr, FALSE,
-                                    creationFlags, nullptr, workDir.empty() ? nullptr : common::win::W(workDir),
-                                    &startup, &created))
+    if (!valid || !g_processCreator(common::win::W(programPath), common::win::Writable(commandLine), nullptr,
+                                    nullptr, FALSE, creationFlags, nullptr,
+                                    workDir.empty() ? nullptr : common::win::W(workDir), &startup, &created))
         return {};
     return created;
 }

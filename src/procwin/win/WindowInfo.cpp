@@ -65,9 +65,10 @@ std::vector<HWND> TopLevelWindows()
 std::u16string WindowText(HWND window)
 {
     const int length = std::max(GetWindowTextLengthW(window), 0);
-    std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
-    const int copied = GetWindowTextW(window, buffer.data(), length + 1);
-    return U(buffer.data(), static_cast<size_t>(std::max(copied, 0)));
+    std::u16string buffer(static_cast<size_t>(length) + 1, u'\0');
+    const int copied = GetWindowTextW(window, common::win::Writable(buffer), length + 1);
+    buffer.resize(static_cast<size_t>(std::max(copied, 0)));
+    return buffer;
 }
 
 DWORD ProcessIdOf(HWND window)
@@ -347,16 +348,16 @@ void FitListBoxExtent(HWND listBox)
     const common::win::UniqueDc dc(listBox);
     const HGDIOBJ old = SelectObject(dc.Dc(), reinterpret_cast<HGDIOBJ>(SendMessageW(listBox, WM_GETFONT, 0, 0)));
     LONG widest = 0;
-    std::wstring text;
+    std::u16string text;
     for (LRESULT i = 0; i < count; ++i)
     {
         const LRESULT length = SendMessageW(listBox, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
         if (length == LB_ERR)
             continue;
-        text.assign(static_cast<size_t>(length) + 1, L'\0');
+        text.assign(static_cast<size_t>(length) + 1, u'\0');
         SendMessageW(listBox, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
         SIZE size{};
-        GetTextExtentPoint32W(dc.Dc(), text.c_str(), static_cast<int>(length), &size);
+        GetTextExtentPoint32W(dc.Dc(), common::win::W(text), static_cast<int>(length), &size);
         widest = std::max(widest, size.cx);
     }
     SelectObject(dc.Dc(), old);

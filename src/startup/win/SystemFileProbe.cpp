@@ -83,9 +83,9 @@ std::optional<ShellLinkTarget> SystemFileProbe::ReadShellLink(std::u16string_vie
         return std::nullopt;
     ShellLinkTarget target;
     target.Program = ExpandLinkPath(program);
-    std::wstring arguments(kLongestCommandLine, L'\0');
-    if (SUCCEEDED(link->GetArguments(arguments.data(), kLongestCommandLine)))
-        target.Arguments = common::win::U(arguments.c_str());
+    std::u16string arguments(kLongestCommandLine, u'\0');
+    if (SUCCEEDED(link->GetArguments(common::win::Writable(arguments), kLongestCommandLine)))
+        target.Arguments = arguments.c_str();
     wchar_t folder[MAX_PATH] = {};
     if (SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH)) && folder[0] != L'\0')
         target.WorkDir = ExpandLinkPath(folder);
