@@ -1,7 +1,9 @@
 // How KV2 starts programs: exactly the program named, and without freezing while the program starts up.
 #include "Kv2Scenario.h"
 
+#include "common/ScopeExit.h"
 #include "controller/MenuModel.h"
+#include "procwin/ProcessIdentity.h"
 #include "procwin/win/WindowInfo.h"
 
 #include <gtest/gtest.h>
@@ -235,4 +237,22 @@ TEST(TargetStart, AShortcutStartsItsTargetWithItsArgumentsAndFolder)
     scenario.Command(kPPMostTop); // attached: KV2 acts on it
     EXPECT_TRUE(WaitUntil([&] { return IsTopMost(target); }, 10s));
     EXPECT_EQ(scenario.TaskValue(u"Program", u"Name"), link);
+}
+
+TEST(TargetStart, ALauncherThatStartsAProgramOfAnotherNameAndEndsIsFollowed)
+{
+    // As Wine's write.exe starts wordpad.exe, or an installed app's Update.exe starts the app.
+    TempFolder elsewhere;
+    Scenario scenario("", "--copy-to \"" + common::Utf16ToUtf8(elsewhere / u"KV2 Other.exe") +
+                              "\" --title {title}");
+    const common::ScopeExit endCopy([] { EndProcessesNamed(u"KV2 Other.exe"); });
+    scenario.Start();
+    HWND target = scenario.WaitForTarget(10s);
+    ASSERT_NE(target, nullptr);
+    EXPECT_EQ(common::ToLower(procwin::FileNameOf(procwin::GetWndExePath(target))), u"kv2 other.exe");
+    scenario.Command(kPPMostTop); // attached: KV2 acts on it
+    EXPECT_TRUE(WaitUntil([&] { return IsTopMost(target); }, 10s));
+    HWND box = nullptr;
+    EXPECT_FALSE(WaitForMessageBox(scenario.Kv2Process().Id(), box, 1s).has_value());
+    EXPECT_EQ(scenario.TaskValue(u"Program", u"Name"), TargetProgram());
 }

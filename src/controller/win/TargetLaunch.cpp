@@ -41,16 +41,22 @@ class ProgramWindowSearch
 {
   public:
     // `before`: windows that ran before the start and are never taken; `skipped`: a process whose
-    // windows the launch judges itself (0: none).
-    ProgramWindowSearch(std::u16string programName, std::vector<HWND> before, DWORD skipped)
-        : m_programName(std::move(programName)), m_before(std::move(before)), m_skipped(skipped)
+    // windows the launch judges itself (0: none); `family`: what the launched process started (null:
+    // nothing is followed).
+    ProgramWindowSearch(std::u16string programName, std::vector<HWND> before, DWORD skipped,
+                        procwin::Descendants *family)
+        : m_programName(std::move(programName)), m_before(std::move(before)), m_skipped(skipped),
+          m_family(family)
     {
     }
 
     // The last qualifying window of one pass in the system's order: visible, unowned, with a caption
-    // and a class name, of the same program, not running before; null when there is none.
-    HWND Pass(std::u16string &foundPath)
+    // and a class name, of the same program or of a process the launched one started, not running
+    // before; null when there is none. `otherProgram`: the window's program has another file name.
+    HWND Pass(std::u16string &foundPath, bool &otherProgram)
     {
+        if (m_family != nullptr)
+            m_family->Look();
         HWND found = nullptr;
         for (HWND window : procwin::TopLevelWindows())
         {
@@ -61,12 +67,15 @@ class ProgramWindowSearch
                 continue;
             const Program *program = ProgramOf(processId, window);
             wchar_t className[2] = {};
-            if (program == nullptr || !program->isTarget || GetWindowTextLengthW(window) <= 0 ||
+            if (program == nullptr ||
+                (!program->isTarget && (m_family == nullptr || !m_family->Contains(processId))) ||
+                GetWindowTextLengthW(window) <= 0 ||
                 std::find(m_before.begin(), m_before.end(), window) != m_before.end() ||
                 GetClassNameW(window, className, 2) <= 0)
                 continue;
             found = window;
             foundPath = program->exePath;
+            otherProgram = !program->isTarget;
         }
         return found;
     }
@@ -98,6 +107,7 @@ class ProgramWindowSearch
     std::u16string m_programName;
     std::vector<HWND> m_before;
     DWORD m_skipped;
+    procwin::Descendants *m_family;
     std::map<DWORD, Program> m_programs;
 };
 
@@ -185,6 +195,9 @@ bool TargetLaunch::Start()
     const std::optional<procwin::Bounds> placement =
         early.Made() ? early.placement : StartPlacement(m_model.options);
     const auto endsWithController = [this] { return m_state.Closing(); };
+    // What the launched process starts is followed from its start on (a launcher may hand over to a
+    // program of another name and end).
+    std::optional<procwin::Descendants> family;
     {
         // Commands run while the program starts up. The wait also ends when the program's window shows in
         // another process, as with a launcher that hands over to another copy: the search takes it at once.
@@ -193,10 +206,12 @@ bool TargetLaunch::Start()
         const auto waitForStart = [&](DWORD launched, const std::function<bool()> &settled,
                                       std::span<const HANDLE> signals) {
             m_view.ShowViews();
-            ProgramWindowSearch search(programName, before, launched);
+            ProgramWindowSearch search(programName, before, launched, family ? &*family : nullptr);
             procwin::ProcessWindowEvents events(launched);
             std::u16string path;
-            m_wait.Run([&] { return settled() || search.Pass(path) != nullptr; }, endsWithController,
+            bool otherProgram = false;
+            m_wait.Run([&] { return settled() || search.Pass(path, otherProgram) != nullptr; },
+                       endsWithController,
                        {.eventCame = [&] { return events.TakeEvent(); },
                         .pollInterval = kSearchPollFirst,
                         .pollLimit = kSearchPollLimit,
@@ -210,6 +225,7 @@ bool TargetLaunch::Start()
                 early.process ? std::move(*early.process)
                               : procwin::CreateApp(programPath, task.ProgramOption, task.WorkDir,
                                                    task.PriorityClass, placement);
+            family.emplace(created.id);
             const procwin::LaunchedTarget found =
                 procwin::FollowLaunch(std::move(created), placement, waitForStart);
             m_launchedProcess = found.processId;
@@ -224,10 +240,11 @@ bool TargetLaunch::Start()
     }
 
     std::u16string foundPath;
+    bool otherProgram = false; // a window of a program of another name that the launched one started
     const HWND launched = m_session.TargetWnd();
     const procwin::WndInfo info = launched != nullptr ? procwin::GetWndInfo(launched) : procwin::WndInfo{};
     if (launched == nullptr || info.className.empty())
-        SearchTargetWindow(foundPath);
+        SearchTargetWindow(foundPath, otherProgram, family ? &*family : nullptr);
     else
         foundPath = info.exePath;
 
@@ -240,8 +257,9 @@ bool TargetLaunch::Start()
     }
 
     // A packaged program (Windows 11 starts the packaged Notepad for System32's) cannot be started by
-    // its path: its window is taken quietly and the task keeps its program.
-    if (task.TaskFileGiven && common::ToLower(programPath) != common::ToLower(foundPath) &&
+    // its path, nor can what a launcher hands over to: its window is taken quietly and the task keeps
+    // its program.
+    if (task.TaskFileGiven && !otherProgram && common::ToLower(programPath) != common::ToLower(foundPath) &&
         !procwin::IsPackagedProgramPath(foundPath) && !procwin::IsPackagedProcess(target))
         AskProgramChange(foundPath);
     if (placement && !IsIconic(target) && !IsZoomed(target))
@@ -255,14 +273,16 @@ bool TargetLaunch::Start()
 }
 
 // The fall-back search when the launch found no usable window: a visible, unowned, captioned window of
-// the same program that was not running before, the last of a pass in the system's order.
-HWND TargetLaunch::SearchTargetWindow(std::u16string &foundPath)
+// the same program or of a process the launched one started, that was not running before, the last of a
+// pass in the system's order.
+HWND TargetLaunch::SearchTargetWindow(std::u16string &foundPath, bool &otherProgram,
+                                      procwin::Descendants *family)
 {
-    ProgramWindowSearch search(ProgramFileNameLower(m_session.ProgramPath()), m_listed, 0);
+    ProgramWindowSearch search(ProgramFileNameLower(m_session.ProgramPath()), m_listed, 0, family);
     procwin::ProcessWindowEvents events(m_launchedProcess);
     m_wait.Run(
         [&] {
-            const HWND found = search.Pass(foundPath);
+            const HWND found = search.Pass(foundPath, otherProgram);
             if (found != nullptr)
                 m_session.SetTarget(found, m_session.TargetSubWnd());
             return found != nullptr;

@@ -13,6 +13,7 @@
 #include "controller/win/EarlyLaunch.h"
 #include "controller/win/OptionStore.h"
 #include "controller/win/TargetSession.h"
+#include "procwin/win/ProgramWindows.h"
 
 #include <windows.h>
 
@@ -65,7 +66,7 @@ class TargetLaunch
 
   private:
     void LaunchFirst();
-    HWND SearchTargetWindow(std::u16string &foundPath);
+    HWND SearchTargetWindow(std::u16string &foundPath, bool &otherProgram, procwin::Descendants *family);
     void AskProgramChange(const std::u16string &foundPath);
     bool HandToElevatedBuild();
 

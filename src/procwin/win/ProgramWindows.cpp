@@ -58,4 +58,74 @@ bool ProgramMayRun(const std::u16string &fileNameLower)
     return false;
 }
 
+namespace
+{
+
+// Not one program's business beyond this: a launch that starts more is not followed further.
+constexpr size_t kMostDescendants = 64;
+
+ULONGLONG CreationTime(HANDLE process) noexcept
+{
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (process == nullptr || !GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return 0;
+    return (ULONGLONG{created.dwHighDateTime} << 32) | created.dwLowDateTime;
+}
+
+} // namespace
+
+Descendants::Descendants(DWORD root)
+{
+    common::win::UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, root));
+    const ULONGLONG created = CreationTime(process.Get());
+    if (created != 0)
+        m_members.push_back({root, std::move(process), created});
+}
+
+void Descendants::Look()
+{
+    if (m_members.empty() || m_members.size() > kMostDescendants)
+        return;
+    const common::win::UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    std::vector<std::pair<DWORD, DWORD>> children; // id, parent: the processes whose parent is followed
+    for (BOOL more = snapshot && Process32FirstW(snapshot.Get(), &entry); more;
+         more = Process32NextW(snapshot.Get(), &entry))
+        children.emplace_back(entry.th32ProcessID, entry.th32ParentProcessID);
+    // A child may be listed before its parent: the list is gone through again while it gives more.
+    for (bool grown = true; grown && m_members.size() <= kMostDescendants;)
+    {
+        grown = false;
+        for (const auto &[id, parentId] : children)
+        {
+            const Member *parent = Find(parentId);
+            if (parent == nullptr || Find(id) != nullptr)
+                continue;
+            const ULONGLONG parentCreated = parent->created;
+            common::win::UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+            const ULONGLONG created = CreationTime(process.Get());
+            // One made before its parent was started by an earlier process that had the parent's id.
+            if (created == 0 || created < parentCreated)
+                continue;
+            m_members.push_back({id, std::move(process), created});
+            grown = true;
+        }
+    }
+}
+
+bool Descendants::Contains(DWORD processId) const noexcept
+{
+    const Member *member = Find(processId);
+    return member != nullptr && member != &m_members.front();
+}
+
+const Descendants::Member *Descendants::Find(DWORD processId) const noexcept
+{
+    for (const Member &member : m_members)
+        if (member.id == processId)
+            return &member;
+    return nullptr;
+}
+
 } // namespace procwin

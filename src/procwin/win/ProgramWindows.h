@@ -2,6 +2,8 @@
 // picker lists and what a start asks before it launches.
 #pragma once
 
+#include "common/win/Unique.h"
+
 #include <windows.h>
 
 #include <string>
@@ -26,5 +28,31 @@ std::vector<ProgramWindow> ProgramWindows(const std::u16string &fileNameLower);
 // listed. Asks the system's list of processes only, no window: a process's first query of windows costs
 // tens of milliseconds under Wine, and this is asked before KV2 has any.
 bool ProgramMayRun(const std::u16string &fileNameLower);
+
+// The processes a launched process started, and the ones they started in turn, as far as they have been
+// seen: a launcher may hand over to a program of another name and end. Each is held open while it is
+// followed, so that its id cannot pass to another process.
+class Descendants
+{
+  public:
+    // Follows from the launched process `root`, which the caller still holds.
+    explicit Descendants(DWORD root);
+
+    // Takes in the processes started since the last look (one snapshot of the system's processes).
+    void Look();
+    // Whether the process is one of them (the launched process itself is not).
+    bool Contains(DWORD processId) const noexcept;
+
+  private:
+    struct Member
+    {
+        DWORD id;
+        common::win::UniqueHandle process;
+        ULONGLONG created; // its creation time
+    };
+    const Member *Find(DWORD processId) const noexcept;
+
+    std::vector<Member> m_members; // the launched process first
+};
 
 } // namespace procwin
