@@ -1,5 +1,7 @@
 #include "common/FileReplace.h"
 
+#include "common/Text.h"
+
 namespace common
 {
 
@@ -53,6 +55,32 @@ ReplaceResult ReplaceWithTemporary(FileOperations &files, const std::u16string &
     result.outcome = Busy(result.error) ? ReplaceResult::Outcome::Held : ReplaceResult::Outcome::Failed;
     files.Delete(temporary);
     return result;
+}
+
+std::optional<SaveLeftover> ParseSaveLeftover(std::u16string_view name, std::u16string_view fileName)
+{
+    const std::u16string_view tmp = u".tmp", bak = u".bak";
+    if (name.size() < fileName.size() + 2 + 3 + 4 ||
+        !EqualsNoCase(name.substr(0, fileName.size()), fileName) || name.substr(fileName.size(), 2) != u".~")
+        return std::nullopt;
+    std::u16string_view rest = name.substr(fileName.size() + 2);
+    const std::u16string_view extension = rest.substr(rest.size() - 4);
+    const bool backup = EqualsNoCase(extension, bak);
+    if (!backup && !EqualsNoCase(extension, tmp))
+        return std::nullopt;
+    rest.remove_suffix(4);
+    const size_t dash = rest.find(u'-');
+    if (dash == std::u16string_view::npos || dash == 0 || dash + 1 == rest.size())
+        return std::nullopt;
+    std::uint64_t processId = 0;
+    for (const char16_t c : rest.substr(0, dash))
+        if (c < u'0' || c > u'9' ||
+            (processId = processId * 10 + static_cast<unsigned>(c - u'0')) > UINT32_MAX)
+            return std::nullopt;
+    for (const char16_t c : rest.substr(dash + 1))
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+    return SaveLeftover{static_cast<std::uint32_t>(processId), backup};
 }
 
 } // namespace common

@@ -5,7 +5,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace common
 {
@@ -74,5 +76,17 @@ struct ReplaceResult
 // rename. On success the backup is removed.
 ReplaceResult ReplaceWithTemporary(FileOperations &files, const std::u16string &target,
                                    const std::u16string &temporary, const std::u16string &backup);
+
+// What a save leaves beside the file it replaces while it runs: "<file>.~<process id>-<counter>.tmp",
+// the new content, and ".bak", the old file on its way out.
+struct SaveLeftover
+{
+    std::uint32_t processId = 0;
+    bool backup = false;
+};
+
+// The leftover of a save of the file named `fileName` that `name` names (both file names without a
+// folder, compared ignoring case); nothing for any other name.
+std::optional<SaveLeftover> ParseSaveLeftover(std::u16string_view name, std::u16string_view fileName);
 
 } // namespace common

@@ -1,6 +1,7 @@
 // The replace step against the outcomes Windows produces, which Wine does not: files held by
 // another program, ReplaceFileW's partial failures and read-only files.
 #include "common/FileReplace.h"
+#include "common/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -229,4 +230,39 @@ TEST(ReplaceWithTemporary, NewFileIsRenamedAndARefusedRenameRemovesTheTemporary)
     EXPECT_EQ(refused.outcome, ReplaceResult::Outcome::Failed);
     EXPECT_STREQ(refused.operation, "MoveFileExW");
     EXPECT_TRUE(failing.files.empty()) << "the temporary file is removed";
+}
+
+TEST(SaveLeftover, IsKnownByTheSavedFilesNameAndTheSavingProcess)
+{
+    struct Case
+    {
+        std::u16string_view name;
+        std::optional<std::uint32_t> processId;
+        bool backup = false;
+    };
+    const Case cases[] = {
+        {u"exe.ini.~1234-5.tmp", 1234, false},
+        {u"EXE.INI.~7-12.BAK", 7, true},
+        {u"exe.ini.~4294967295-1.bak", 4294967295u, true},
+        {u"exe.ini.~4294967296-1.bak", std::nullopt},
+        {u"exe.ini.~12.bak", std::nullopt},
+        {u"exe.ini.~-1.bak", std::nullopt},
+        {u"exe.ini.~1-.bak", std::nullopt},
+        {u"exe.ini.~1-2.old", std::nullopt},
+        {u"exe.ini.~1x-2.tmp", std::nullopt},
+        {u"other.ini.~1-2.tmp", std::nullopt},
+        {u"exe.ini.bak", std::nullopt},
+        {u"exe.ini", std::nullopt},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(common::Utf16ToUtf8(c.name));
+        const auto leftover = common::ParseSaveLeftover(c.name, u"exe.ini");
+        ASSERT_EQ(leftover.has_value(), c.processId.has_value());
+        if (leftover)
+        {
+            EXPECT_EQ(leftover->processId, *c.processId);
+            EXPECT_EQ(leftover->backup, c.backup);
+        }
+    }
 }

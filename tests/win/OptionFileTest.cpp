@@ -7,9 +7,12 @@
 #include "controller/win/OptionFile.h"
 #include "common/win/TextFile.h"
 #include "common/win/WinError.h"
+#include "common/TextEncoding.h"
+#include "startup/win/SystemFileProbe.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -209,4 +212,54 @@ TEST(OptionFile, SaveInterruptedAtAnyPointLeavesTheOldOrTheNewFile)
         }
     }
     EXPECT_GE(lastSeen, 0) << "no save got through at all";
+}
+
+TEST(OptionFile, AReadBetweenTheTwoRenamesOfAnotherSaveWaitsForIt)
+{
+    // Each reader of a file: the option and journal loads, and the task file's.
+    const std::function<bool(const std::u16string &)> readers[] = {
+        [](const std::u16string &file) { return common::win::LoadIniFile(file).HasSection(u"new"); },
+        [](const std::u16string &file) {
+            const auto bytes = startup::SystemFileProbe().FileExists(file)
+                                   ? startup::SystemFileProbe().ReadFile(file, 1 << 20)
+                                   : std::nullopt;
+            return bytes && IniDocument::Parse(common::DecodeText(*bytes, common::TextEncoding::Ansi,
+                                                                  common::win::SystemAnsiCodePage()))
+                                .HasSection(u"new");
+        },
+    };
+    for (const auto &read : readers)
+    {
+        TempFolder temp;
+        const std::u16string file = temp / u"exe.ini";
+        WriteBytes(file, Utf16File("[old]\r\nK=1\r\n"));
+        Process saver(Saver(), u"--between-renames \"" + file + u"\" 300");
+        ASSERT_TRUE(WaitUntil([&] { return common::win::FileExistsReady(file + u".saving"); }, 20s));
+        EXPECT_TRUE(read(file)) << "the read came before the save had ended";
+        EXPECT_EQ(saver.WaitForExit(10s), 0u) << "the save was undone by the read";
+        EXPECT_EQ(common::win::LoadIniFile(file).Get(u"old", u"K", u""), u"1");
+    }
+}
+
+TEST(OptionFile, WhatADeadSaveLeftIsPutBackOrClearedAwayUnderTheLock)
+{
+    TempFolder temp;
+    const std::u16string file = temp / u"exe.ini";
+    WriteBytes(file, Utf16File("[old]\r\nK=1\r\n"));
+    Process saver(Saver(), u"--between-renames \"" + file + u"\" 60000");
+    ASSERT_TRUE(WaitUntil([&] { return common::win::FileExistsReady(file + u".saving"); }, 20s));
+    TerminateProcess(saver.Handle(), 9);
+    saver.WaitForExit(10s);
+    EXPECT_EQ(common::win::LoadIniFile(file).Get(u"old", u"K", u""), u"1") << "the old file is back";
+
+    // A backup left after the new file took its place does not bring the file back once it is deleted.
+    WriteBytes(file + u".~4000000-1.bak", Utf16File("[stale]\r\nK=1\r\n"));
+    EXPECT_EQ(
+        common::win::UpdateIniFile(file, [](IniDocument &document) { document.Set(u"mine", u"K", u"2"); }),
+        common::win::SaveResult::Saved);
+    ASSERT_TRUE(DeleteFileW(W(file)));
+    EXPECT_FALSE(common::win::LoadIniFile(file).HasSection(u"stale"));
+    WIN32_FIND_DATAW found{};
+    EXPECT_FALSE(common::win::UniqueFind(FindFirstFileW(W(file + u".~*"), &found)))
+        << "left beside the file: " << common::Utf16ToUtf8(common::win::U(found.cFileName));
 }

@@ -1,5 +1,6 @@
 #include "common/win/IniFile.h"
 
+#include "common/FileReplace.h"
 #include "common/win/FileSystem.h"
 #include "common/win/Unique.h"
 #include "common/win/WinText.h"
@@ -143,6 +144,11 @@ class SettingsLock
     {
         return m_busy;
     }
+    // Taken (not so when the lock file cannot be opened, or is busy).
+    bool Held() const noexcept
+    {
+        return m_held;
+    }
 
   private:
     void Acquire()
@@ -205,6 +211,37 @@ class SettingsLock
     bool m_busy = false;
 };
 
+bool ProcessRunning(DWORD processId) noexcept
+{
+    const UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+    if (!process)
+        return GetLastError() == ERROR_ACCESS_DENIED; // there, but another user's or protected
+    return WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
+}
+
+// For the holder of the save lock, so that no save is under way: what saves of processes no longer
+// running left beside the file is cleared away, and when the file itself is missing, the old file such
+// a save had moved to its backup name is put back (a save cut off between its two renames).
+void TidyAfterDeadSaves(const std::u16string &path)
+{
+    const std::u16string full = FullPath(path);
+    const size_t slash = full.find_last_of(u'\\') + 1;
+    const std::u16string_view fileName = std::u16string_view(full).substr(slash);
+    WIN32_FIND_DATAW found{};
+    const UniqueFind search(FindFirstFileW(W(full + u".~*"), &found));
+    for (BOOL more = search.Get() != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search.Get(), &found))
+    {
+        const std::u16string name = U(found.cFileName);
+        const std::optional<SaveLeftover> leftover = ParseSaveLeftover(name, fileName);
+        if (!leftover || ProcessRunning(leftover->processId))
+            continue;
+        const std::u16string leftoverPath = full.substr(0, slash) + name;
+        // Without replacing: a file that is there is never overwritten by an older one.
+        if (!leftover->backup || !MoveFileExW(W(leftoverPath), W(full), MOVEFILE_WRITE_THROUGH))
+            DeleteFileW(W(leftoverPath));
+    }
+}
+
 common::IniDocument ReadIniFile(const std::u16string &path)
 {
     StringList lines;
@@ -219,8 +256,21 @@ void SetSettingsLockFolder(const std::u16string &folder) noexcept
     g_lockFolder = &folder;
 }
 
+void AwaitInterruptedSave(const std::u16string &path)
+{
+    if (FileExistsReady(path))
+        return;
+    WIN32_FIND_DATAW found{};
+    if (!UniqueFind(FindFirstFileW(W(path + u".~*.bak"), &found)))
+        return;
+    const SettingsLock lock(LockFilePath(path));
+    if (lock.Held())
+        TidyAfterDeadSaves(path);
+}
+
 common::IniDocument LoadIniFile(const std::u16string &path)
 {
+    AwaitInterruptedSave(path);
     for (int attempt = 1;; ++attempt)
     {
         try
@@ -242,6 +292,8 @@ SaveResult UpdateIniFile(const std::u16string &path, const std::function<void(co
     const SettingsLock lock(LockFilePath(path));
     if (lock.Busy())
         return SaveResult::Held;
+    if (lock.Held())
+        TidyAfterDeadSaves(path);
     common::IniDocument document;
     try
     {

@@ -28,9 +28,14 @@ constexpr char16_t kSettingsLockFileName[] = u"Settings.lock";
 // lives as long as the program.
 void SetSettingsLockFolder(const std::u16string &folder) noexcept;
 
-// The file's content; an empty document when the file does not exist. A byte-order mark decides the
-// encoding, a file without one is read in the ANSI code page. A file held open by another program
-// is tried again for about 300 ms. Raises WinError when the file exists but cannot be read
+// When the file is missing but a save's backup of it is there (a save between its two renames):
+// waits for the save lock, at most about a second, so that a save under way ends; then puts back the
+// old file that a save of a process no longer running left under its backup name.
+void AwaitInterruptedSave(const std::u16string &path);
+
+// The file's content (after AwaitInterruptedSave); an empty document when the file does not exist. A
+// byte-order mark decides the encoding, a file without one is read in the ANSI code page. A file held open by
+// another program is tried again for about 300 ms. Raises WinError when the file exists but cannot be read
 // (FileHeldError when it is still held).
 common::IniDocument LoadIniFile(const std::u16string &path);
 

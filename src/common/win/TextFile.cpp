@@ -130,32 +130,10 @@ class SystemFileOperations : public FileOperations
 
 } // namespace
 
-namespace
-{
-
-// A save cut off between its two renames (a crash, a kill, power loss) leaves the old file under its
-// backup name and no file under its own: the old file is put back rather than read as missing.
-void PutBackAfterAnInterruptedSave(const std::u16string &fileName)
-{
-    WIN32_FIND_DATAW found{};
-    UniqueFind search(FindFirstFileW(W(fileName + u".~*.bak"), &found));
-    if (!search)
-        return;
-    const size_t slash = fileName.find_last_of(u"\\/");
-    const std::u16string folder =
-        slash == std::u16string::npos ? std::u16string() : fileName.substr(0, slash + 1);
-    // Without replacing: a save that has just brought a new file wins.
-    MoveFileExW(W(folder + U(found.cFileName)), W(fileName), MOVEFILE_WRITE_THROUGH);
-}
-
-} // namespace
-
 size_t LoadTextFile(StringList &lines, const std::u16string &fileName, TextEncoding encoding)
 {
     const ScopeExit restoreFolder(MakeProgramFolderCurrent);
     lines.clear();
-    if (!FileExistsReady(fileName))
-        PutBackAfterAnInterruptedSave(fileName);
     if (!FileExistsReady(fileName))
         return 0;
     const auto bytes = ReadFileCapped(fileName, kTextFileSizeLimit);

@@ -1,6 +1,7 @@
 #include "startup/win/SystemFileProbe.h"
 
 #include "common/win/FileSystem.h"
+#include "common/win/IniFile.h"
 #include "common/win/Shell.h"
 #include "common/win/TextFile.h"
 #include "common/win/Unique.h"
@@ -24,7 +25,8 @@ constexpr int kLongestCommandLine = 32768;
 std::u16string ExpandLinkPath(const wchar_t *raw)
 {
     std::u16string text = common::win::U(raw);
-    if (GetEnvironmentVariableW(L"ProgramW6432", nullptr, 0) != 0)
+    // A 64-bit program gets the system's own folders anyway.
+    if (sizeof(void *) == 4 && GetEnvironmentVariableW(L"ProgramW6432", nullptr, 0) != 0)
         text = NativeProgramFilesVariables(text);
     wchar_t expanded[MAX_PATH];
     const DWORD length = ExpandEnvironmentStringsW(common::win::W(text), expanded, MAX_PATH);
@@ -35,7 +37,12 @@ std::u16string ExpandLinkPath(const wchar_t *raw)
 
 bool SystemFileProbe::FileExists(std::u16string_view path) const
 {
-    return common::win::FileExistsReady(std::u16string(path));
+    const std::u16string file(path);
+    if (common::win::FileExistsReady(file))
+        return true;
+    // A task file that another KV2 is saving at this moment is read once the save has ended.
+    common::win::AwaitInterruptedSave(file);
+    return common::win::FileExistsReady(file);
 }
 
 bool SystemFileProbe::DirectoryExists(std::u16string_view path) const
