@@ -524,7 +524,7 @@ TEST(MainFormStart, TheControllerLetsTheHandOverOfALesserProgramIn)
     EXPECT_EQ(intoController, std::vector<UINT>{WM_COPYDATA});
 }
 
-TEST(MainFormStart, AHiddenButtonStaysHiddenOnceTheWindowShowsAndAfterTheShellRestarts)
+TEST(MainFormStart, AHiddenButtonStaysHiddenOnceTheWindowShowsAfterTheShellRestartsAndWhenShownAgain)
 {
     // The shell adds a button for a window that becomes visible, some time after it does: the removal
     // must come once the window shows, and again when the shell restarted.
@@ -544,6 +544,15 @@ TEST(MainFormStart, AHiddenButtonStaysHiddenOnceTheWindowShowsAndAfterTheShellRe
         << list.deleteTabVisible;
     const int before = list.deleteTabVisible;
     session.TaskbarRestarted();
-    EXPECT_TRUE(gui::PumpUntil([&] { return list.deleteTabVisible > before; },
+    EXPECT_TRUE(gui::PumpUntil([&] { return list.deleteTabVisible >= before + 2; },
+                               {.timeout = 5000, .pollInterval = 50}) == gui::PumpEnd::Condition);
+
+    // The program hides its window and shows it again (at its show event where one comes, else on a tick).
+    ShowWindow(window, SW_HIDE);
+    gui::PumpUntil({}, {.timeout = 1200, .pollInterval = 50}); // past the ticks that still remove it
+    const int hidden = list.deleteTabVisible;
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    NotifyWinEvent(EVENT_OBJECT_SHOW, window, OBJID_WINDOW, CHILDID_SELF);
+    EXPECT_TRUE(gui::PumpUntil([&] { return list.deleteTabVisible > hidden; },
                                {.timeout = 5000, .pollInterval = 50}) == gui::PumpEnd::Condition);
 }

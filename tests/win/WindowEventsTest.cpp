@@ -127,3 +127,19 @@ TEST(WindowChangeEvents, TheWindowsCaptionAndPlaceInTheZOrderAreReportedNothingE
         EXPECT_EQ(changes > 0, c.reported) << c.name;
     }
 }
+
+TEST(WindowChangeEvents, TheWindowShowingAgainIsReported)
+{
+    // The fixture announces its showing as Windows does (the shell then gives it a taskbar button).
+    const FixtureTarget target(u"--notify-show");
+    const HWND window = target.Window();
+    ASSERT_NE(window, nullptr);
+    int changes = 0;
+    procwin::WindowChangeEvents events(window, [&] { ++changes; });
+    ASSERT_TRUE(events.Hooked());
+    ShowWindow(window, SW_HIDE);
+    gui::PumpUntil({}, {.timeout = 300});
+    changes = 0;
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    EXPECT_EQ(gui::PumpUntil([&] { return changes > 0; }, {.timeout = kGuardMs}), gui::PumpEnd::Condition);
+}

@@ -220,24 +220,23 @@ bool ProcessRunning(DWORD processId) noexcept
 }
 
 // For the holder of the save lock, so that no save is under way: what saves of processes no longer
-// running left beside the file is cleared away, and when the file itself is missing, the old file such
-// a save had moved to its backup name is put back (a save cut off between its two renames).
+// running left beside the file (a full path) is cleared away, and when the file itself is missing, the
+// old file such a save had moved to its backup name is put back (a save cut off between its renames).
 void TidyAfterDeadSaves(const std::u16string &path)
 {
-    const std::u16string full = FullPath(path);
-    const size_t slash = full.find_last_of(u'\\') + 1;
-    const std::u16string_view fileName = std::u16string_view(full).substr(slash);
+    const size_t slash = path.find_last_of(u'\\') + 1;
     WIN32_FIND_DATAW found{};
-    const UniqueFind search(FindFirstFileW(W(full + u".~*"), &found));
-    for (BOOL more = search.Get() != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search.Get(), &found))
+    const UniqueFind search(FindFirstFileW(W(path + u".~*"), &found));
+    for (BOOL more = !!search; more; more = FindNextFileW(search.Get(), &found))
     {
-        const std::u16string name = U(found.cFileName);
-        const std::optional<SaveLeftover> leftover = ParseSaveLeftover(name, fileName);
+        const std::u16string_view name(reinterpret_cast<const char16_t *>(found.cFileName));
+        const std::optional<SaveLeftover> leftover =
+            ParseSaveLeftover(name, std::u16string_view(path).substr(slash));
         if (!leftover || ProcessRunning(leftover->processId))
             continue;
-        const std::u16string leftoverPath = full.substr(0, slash) + name;
+        const std::u16string leftoverPath = path.substr(0, slash).append(name);
         // Without replacing: a file that is there is never overwritten by an older one.
-        if (!leftover->backup || !MoveFileExW(W(leftoverPath), W(full), MOVEFILE_WRITE_THROUGH))
+        if (!leftover->backup || !MoveFileExW(W(leftoverPath), W(path), MOVEFILE_WRITE_THROUGH))
             DeleteFileW(W(leftoverPath));
     }
 }

@@ -218,6 +218,9 @@ bool TargetSession::PutBack(HWND target)
         ApplyTranslucency(options.TransValue);
         changed = true;
     }
+    // The button the shell adds for a window that shows goes at its show event (the ticks after follow).
+    if (BecameVisible(target) && options.NonTaskBar)
+        procwin::TaskBarButtonHide(target);
     return changed;
 }
 
@@ -284,6 +287,18 @@ void TargetSession::ForgetOwnLayering() noexcept
     m_model.targetDrawsItself = false;
 }
 
+// A window that shows (brought back, or shown again by its program) gets a taskbar button from the shell
+// some time later: the removal is due on the looks that follow.
+bool TargetSession::BecameVisible(HWND target)
+{
+    const bool visible = IsWindowVisible(target) != FALSE;
+    const bool became = visible && !m_seenVisible;
+    m_seenVisible = visible;
+    if (became)
+        m_buttonLooks = kButtonLooks;
+    return became;
+}
+
 void TargetSession::TaskbarRestarted() noexcept
 {
     m_buttonLooks = kButtonLooks;
@@ -294,6 +309,7 @@ void TargetSession::Check(HWND target)
     const TrayOptions &options = m_model.options;
     m_keeper.Follow(target);
     m_keeper.Look();
+    BecameVisible(target);
     if (m_buttonLooks > 0 && IsWindowVisible(target))
     {
         --m_buttonLooks;

@@ -100,6 +100,7 @@ class TargetSession
 
   private:
     bool PutBack(HWND target);
+    bool BecameVisible(HWND target);
     const procwin::OwnLayering &OwnLayeringOf(HWND target);
     void ForgetOwnLayering() noexcept;
     void Publish() noexcept;
@@ -124,6 +125,7 @@ class TargetSession
     // Looks at which the taskbar button is removed again once the target shows: the shell adds a button
     // for a window that becomes visible, some time after it does.
     int m_buttonLooks = 0;
+    bool m_seenVisible = false; // the target was visible at the last look
     bool m_ended = false;
 };
 

@@ -102,8 +102,8 @@ void ProcessWindowEvents::OnEvent(DWORD, HWND window, LONG objectId, LONG childI
 
 WindowChangeEvents::WindowChangeEvents(HWND window, std::function<void()> changed)
     : ProcessEventHooks(ProcessIdOf(window), {{EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND},
-                                            {EVENT_OBJECT_REORDER, EVENT_OBJECT_REORDER},
-                                            {EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE}}),
+                                              {EVENT_OBJECT_SHOW, EVENT_OBJECT_REORDER},
+                                              {EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE}}),
       m_window(window), m_changed(std::move(changed))
 {
 }

@@ -86,7 +86,8 @@ class ProcessWindowEvents final : private ProcessEventHooks
 // Changes of one top-level window that may undo what KV2 set on it: its caption (EVENT_OBJECT_NAMECHANGE),
 // its place in the Z order, the topmost band included (EVENT_OBJECT_REORDER, which names the container
 // whose children moved, so any of the process counts), and its coming to the foreground
-// (EVENT_SYSTEM_FOREGROUND). A change of translucency raises no event on any system.
+// (EVENT_SYSTEM_FOREGROUND), and its showing and hiding (EVENT_OBJECT_SHOW, EVENT_OBJECT_HIDE: the shell
+// gives a window that shows a taskbar button). A change of translucency raises no event on any system.
 class WindowChangeEvents final : private ProcessEventHooks
 {
   public:
