@@ -55,9 +55,8 @@ class ProgramWindowSearch
     // before; null when there is none. `otherProgram`: the window's program has another file name.
     HWND Pass(std::u16string &foundPath, bool &otherProgram)
     {
-        if (m_family != nullptr)
-            m_family->Look();
         HWND found = nullptr;
+        bool looked = false;
         for (HWND window : procwin::TopLevelWindows())
         {
             if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr)
@@ -65,13 +64,12 @@ class ProgramWindowSearch
             const DWORD processId = procwin::ProcessIdOf(window);
             if (m_skipped != 0 && processId == m_skipped)
                 continue;
-            const Program *program = ProgramOf(processId, window);
+            Program *program = ProgramOf(processId, window);
             wchar_t className[2] = {};
-            if (program == nullptr ||
-                (!program->isTarget && (m_family == nullptr || !m_family->Contains(processId))) ||
-                GetWindowTextLengthW(window) <= 0 ||
+            if (program == nullptr || GetWindowTextLengthW(window) <= 0 ||
                 std::find(m_before.begin(), m_before.end(), window) != m_before.end() ||
-                GetClassNameW(window, className, 2) <= 0)
+                GetClassNameW(window, className, 2) <= 0 ||
+                (!program->isTarget && !StartedByTheLaunch(processId, *program, looked)))
                 continue;
             found = window;
             foundPath = program->exePath;
@@ -85,10 +83,24 @@ class ProgramWindowSearch
     {
         std::u16string exePath;
         bool isTarget = false; // the same program file name as the target's
+        bool stranger = false; // not started by the launched process (a process's parent never changes)
     };
 
+    // Whether the launched process started the process, or one it started did. The system's processes
+    // are listed (once a pass at most) only for a window of a process not judged yet: a listing costs a
+    // wait as much as the rest of its passes.
+    bool StartedByTheLaunch(DWORD processId, Program &program, bool &looked)
+    {
+        if (m_family == nullptr || program.stranger)
+            return false;
+        if (!m_family->Contains(processId) && !std::exchange(looked, true))
+            m_family->Look();
+        program.stranger = !m_family->Contains(processId);
+        return !program.stranger;
+    }
+
     // A path that could not be read yet (a process just starting) is asked again on the next pass.
-    const Program *ProgramOf(DWORD processId, HWND window)
+    Program *ProgramOf(DWORD processId, HWND window)
     {
         const auto known = m_programs.find(processId);
         if (known != m_programs.end())
