@@ -20,7 +20,8 @@ template <typename Derived, typename Client, typename Identity> class SharedWind
         std::shared_ptr<Derived> window = s_shared.lock();
         if (!window)
         {
-            window = std::make_shared<Derived>();
+            // Not make_shared: its type test brings the C++ library's shared-pointer locks along.
+            window = std::shared_ptr<Derived>(new Derived());
             s_shared = window;
         }
         return window;

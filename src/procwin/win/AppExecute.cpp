@@ -103,7 +103,7 @@ DWORD WaitUntilIdle(HANDLE process, DWORD processId, const LaunchWait &wait)
     const DWORD now = WaitForInputIdle(process, 0);
     if (now != WAIT_TIMEOUT)
         return now;
-    auto watch = std::make_shared<IdleWatch>();
+    const std::shared_ptr<IdleWatch> watch(new IdleWatch()); // make_shared brings library locks along
     HANDLE own = nullptr;
     if (DuplicateHandle(GetCurrentProcess(), process, GetCurrentProcess(), &own, 0, FALSE,
                         DUPLICATE_SAME_ACCESS))
