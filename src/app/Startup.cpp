@@ -53,6 +53,7 @@ int RunProgram()
     if (dataFolder.empty())
         return 0;
     SetFixedPaths(dataFolder, kErrorLogName);
+    Paths().LocalDataFolder = PrepareDataFolder(kDataFolderName, 2);
     common::win::SetSettingsLockFolder(Paths().DataFolder);
     gui::Application &application = gui::Application::Instance();
     application.SetTitle(kApplicationTitle);

@@ -104,6 +104,9 @@ std::optional<JournalEntry> EntryOf(const common::IniDocument &journal, const co
     entry.window = *window;
     entry.target = *target;
     entry.subWindow = ParseNumber(value(u"SubWindow")).value_or(0);
+    if (const std::optional<std::uint64_t> session = ParseNumber(value(u"Session"));
+        session && *session <= UINT32_MAX)
+        entry.session = static_cast<std::uint32_t>(*session);
     entry.hidden = flag(u"Hidden");
     entry.noTaskBar = flag(u"NoTaskBar");
     entry.captionless = flag(u"Captionless");
@@ -154,6 +157,8 @@ void WriteJournalEntry(common::IniDocument &journal, const JournalEntry &entry)
         if (on)
             journal.Set(section, key, u"1");
     };
+    if (entry.session)
+        journal.Set(section, u"Session", Number(*entry.session));
     journal.Set(section, u"Window", Number(entry.window));
     if (entry.subWindow != 0)
         journal.Set(section, u"SubWindow", Number(entry.subWindow));

@@ -1,6 +1,8 @@
-// The journal of what running instances have changed on their targets, kept in the data folder so that
+// The journal of what running instances have changed on their targets, kept in the local (not roaming)
+// data folder, since its window handles and process ids mean something on this machine only, so that
 // the next KV2 or KV2A can undo the changes of an instance that died without undoing them itself
-// (ended by force, a fault, a power loss). One section per instance, named after its process.
+// (ended by force, a fault, a power loss). One section per instance, named after its process, with the
+// Windows session it ran in: an instance undoes only entries of its own session.
 //
 // The file is read from any source: a section that is not an instance's, or whose instance cannot be
 // read, is none of these functions' business; an entry that lacks a window and a process it belongs to
@@ -25,6 +27,7 @@ constexpr char16_t kJournalFileName[] = u"Restore.ini";
 struct JournalEntry
 {
     procwin::ProcessIdentity instance; // the KV2 or KV2A that made the changes
+    std::optional<std::uint32_t> session; // the Windows session of the instance (none: not known)
     std::uint64_t window = 0;    // the target window
     std::uint64_t subWindow = 0; // the window carrying its frame, hidden with it (0: none)
     procwin::ProcessIdentity target; // the process the target window belongs to

@@ -14,6 +14,7 @@ struct FixedPaths
     std::u16string DataFolder;       // the per-user data folder, with a trailing backslash
     std::u16string SettingsFilePath; // DataFolder + "KV2.ini"
     std::u16string ErrorLogPath;     // DataFolder + the error log's name; empty in the elevated build
+    std::u16string LocalDataFolder;  // the same folder in the local (not roaming) application data
 };
 
 FixedPaths &Paths();

@@ -522,6 +522,15 @@ TEST(Controller, AKv2EndedByForceLeavesItsTargetAsItWasOnceAnyKv2Starts)
     ASSERT_NE(target, nullptr);
     ASSERT_TRUE(WaitUntil([&] { return WindowText(target) == u"固定された題名" && IsTopMost(target); }, 10s));
     ASSERT_TRUE(MinimizedIntoTheTray(target));
+    // Its record is in the local data folder, where window handles mean something.
+    const std::u16string section =
+        u"[Instance " + common::Utf8ToUtf16(std::to_string(first.Kv2Process().Id())) + u" ";
+    const auto journalText = [] {
+        common::win::StringList journal;
+        common::win::LoadTextFile(journal, LocalDataFolder() + u"Restore.ini", common::TextEncoding::Ansi);
+        return common::JoinLines(journal);
+    };
+    EXPECT_NE(journalText().find(section), std::u16string::npos);
     ASSERT_TRUE(TerminateProcess(first.Kv2Process().Handle(), 1));
     ASSERT_NE(first.Kv2Process().WaitForExit(10s), static_cast<DWORD>(STILL_ACTIVE));
     ASSERT_FALSE(IsWindowVisible(target));
@@ -535,11 +544,7 @@ TEST(Controller, AKv2EndedByForceLeavesItsTargetAsItWasOnceAnyKv2Starts)
     EXPECT_FALSE(IsTopMost(target));
     EXPECT_EQ(WindowText(target), first.Title());
     // Given back once: the record is gone, and the first target is no business of the second KV2.
-    common::win::StringList journal;
-    common::win::LoadTextFile(journal, DataFolder() + u"Restore.ini", common::TextEncoding::Ansi);
-    const std::u16string section =
-        u"[Instance " + common::Utf8ToUtf16(std::to_string(first.Kv2Process().Id())) + u" ";
-    EXPECT_EQ(common::JoinLines(journal).find(section), std::u16string::npos);
+    EXPECT_EQ(journalText().find(section), std::u16string::npos);
 }
 
 TEST(Controller, ProgramChangeQuestionForALauncherThatStartsAnotherCopy)

@@ -51,6 +51,13 @@ std::u16string DataFolder()
     return RoamingAppData() + u"\\Orvane\\KV2\\";
 }
 
+std::u16string LocalDataFolder()
+{
+    wchar_t path[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
+    return U(path) + u"\\Orvane\\KV2\\";
+}
+
 std::u16string ErrorLog()
 {
     return DataFolder() + u"Error.log";

@@ -25,6 +25,8 @@ std::u16string Quoted(const std::u16string &text);
 std::u16string RoamingAppData();
 // KV2's data folder, with its trailing backslash.
 std::u16string DataFolder();
+// Its local (not roaming) data folder, where the journal lives.
+std::u16string LocalDataFolder();
 
 // KV2's error log in the data folder.
 std::u16string ErrorLog();

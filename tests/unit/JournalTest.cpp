@@ -1,5 +1,7 @@
 #include "controller/Journal.h"
 
+#include "common/Text.h"
+
 #include <gtest/gtest.h>
 
 using common::IniDocument;
@@ -12,6 +14,7 @@ JournalEntry FullEntry()
 {
     JournalEntry entry;
     entry.instance = {4321, 133000000000000001};
+    entry.session = 4294967295u;
     entry.window = 0x10'0000'0456;
     entry.subWindow = 0x789;
     entry.target = {1234, 133000000000000002};
@@ -105,5 +108,12 @@ TEST(Journal, OddValuesReadAsNothingToUndoAndTheFirstOfTwinSectionsCounts)
         const IniDocument one = IniDocument::Parse(
             std::u16string(u"[Instance 5 6]\r\nWindow=7\r\nProcess=8\r\nCreated=9\r\nTranslucency=") + translucency);
         EXPECT_EQ(ReadJournal(one).at(0).translucency, 100);
+    }
+    EXPECT_FALSE(entries[0].session);
+    for (const char16_t *session : {u"-1", u"4294967296", u"1x", u""})
+    {
+        const IniDocument one = IniDocument::Parse(
+            std::u16string(u"[Instance 5 6]\r\nWindow=7\r\nProcess=8\r\nCreated=9\r\nSession=") + session);
+        EXPECT_FALSE(ReadJournal(one).at(0).session) << common::Utf16ToUtf8(session);
     }
 }

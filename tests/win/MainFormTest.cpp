@@ -556,3 +556,38 @@ TEST(MainFormStart, AHiddenButtonStaysHiddenOnceTheWindowShowsAfterTheShellResta
     EXPECT_TRUE(gui::PumpUntil([&] { return list.deleteTabVisible > hidden; },
                                {.timeout = 5000, .pollInterval = 50}) == gui::PumpEnd::Condition);
 }
+
+TEST(MainFormStart, AHideToTheTrayThatCannotBeWrittenDownIsNotMade)
+{
+    // A KV2 that died after the hide and before its record would leave the window hidden for good.
+    TempFolder data;
+    const startup::FixedPaths saved = startup::Paths();
+    startup::Paths().LocalDataFolder = data.Path() + u"\\";
+    startup::Paths().ErrorLogPath = data / u"Error.log";
+    const common::ScopeExit restore([&] { startup::Paths() = saved; });
+    const std::u16string journal = data / u"Restore.ini";
+    WriteBytes(journal, "");
+    Controller controller("Minimize=1\r\nLive=1\r\n");
+    const HWND window = CreateWindowExW(0, L"STATIC", L"target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
+                                        200, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    const common::ScopeExit destroy([window] { DestroyWindow(window); });
+    TargetSession &session = controller.Form().Session();
+    session.SetTarget(window, nullptr);
+    {
+        // Another program holds the journal: no record, so no hide, and one line says why.
+        const common::win::UniqueFile held(
+            CreateFileW(W(journal), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        session.MinimizeStarted(window);
+        session.MinimizeStarted(window);
+        gui::PumpUntil({}, {.timeout = 300});
+        EXPECT_TRUE(IsWindowVisible(window));
+        const std::string log = ReadBytes(data / u"Error.log");
+        EXPECT_NE(log.find("Restore.ini"), std::string::npos) << log;
+        EXPECT_EQ(log.find('\n'), log.rfind('\n')) << "one line: " << log;
+    }
+    session.MinimizeStarted(window);
+    EXPECT_TRUE(gui::PumpUntil([&] { return !IsWindowVisible(window); }, {.timeout = 5000}) ==
+                gui::PumpEnd::Condition);
+}

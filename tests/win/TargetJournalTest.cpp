@@ -49,6 +49,7 @@ struct ChangedTarget
     {
         JournalEntry entry;
         entry.instance = instance;
+        entry.session = procwin::SessionOf(GetCurrentProcessId());
         entry.window = reinterpret_cast<std::uintptr_t>(window);
         entry.target = procwin::WindowProcessIdentity(window);
         entry.hidden = entry.noTaskBar = entry.topMost = true;
@@ -85,8 +86,12 @@ TEST(TargetJournal, OnlyTheTargetsOfDeadInstancesThatStillBelongToTheirProcessAr
     Process running(Fixture(u"KV2TargetConsole.exe"), u"--exit-after 60000");
     const procwin::ProcessIdentity alive = NameOf(running);
 
-    ChangedTarget orphan(u"Orphan"), elevated(u"Elevated"), managed(u"Managed"), stranger(u"Stranger");
-    ASSERT_TRUE(orphan.AsLeft() && elevated.AsLeft() && managed.AsLeft() && stranger.AsLeft());
+    ChangedTarget orphan(u"Orphan"), elevated(u"Elevated"), managed(u"Managed"), stranger(u"Stranger"),
+        elsewhere(u"Elsewhere");
+    ASSERT_TRUE(orphan.AsLeft() && elevated.AsLeft() && managed.AsLeft() && stranger.AsLeft() &&
+                elsewhere.AsLeft());
+    JournalEntry otherSession = elsewhere.Entry({dead.id + 4, dead.created}); // another Windows session's
+    otherSession.session = *otherSession.session + 1;
     JournalEntry misnamed = stranger.Entry({dead.id + 1, dead.created}); // names it with another process
     misnamed.target.id = alive.id;
     JournalEntry reused = stranger.Entry({dead.id + 2, dead.created}); // its process id, another creation time
@@ -97,6 +102,7 @@ TEST(TargetJournal, OnlyTheTargetsOfDeadInstancesThatStillBelongToTheirProcessAr
         WriteJournalEntry(journal, managed.Entry(alive));
         WriteJournalEntry(journal, misnamed);
         WriteJournalEntry(journal, reused);
+        WriteJournalEntry(journal, otherSession);
     });
 
     CountingTaskbarList list;
@@ -116,11 +122,14 @@ TEST(TargetJournal, OnlyTheTargetsOfDeadInstancesThatStillBelongToTheirProcessAr
     EXPECT_TRUE(elevated.AsLeft());
     EXPECT_TRUE(managed.AsLeft());
     EXPECT_TRUE(stranger.AsLeft());
-    // What is left for later: the target this program may not change, and the running instance's.
+    EXPECT_TRUE(elsewhere.AsLeft());
+    // What is left for later: the target this program may not change, the running instance's, and the
+    // other session's.
     std::vector<JournalEntry> left = ReadJournal(LoadIniFile(path));
-    ASSERT_EQ(left.size(), 2u);
+    ASSERT_EQ(left.size(), 3u);
     EXPECT_EQ(left[0].window, reinterpret_cast<std::uintptr_t>(elevated.window));
     EXPECT_EQ(left[1].instance, alive);
+    EXPECT_EQ(left[2], otherSession);
 }
 
 TEST(TargetJournal, AnInstanceRecordsItsChangesOnceAndRemovesThemAtItsEnd)
@@ -135,11 +144,12 @@ TEST(TargetJournal, AnInstanceRecordsItsChangesOnceAndRemovesThemAtItsEnd)
     journal.Record(target.Entry({}));
     ASSERT_EQ(ReadJournal(LoadIniFile(path)).size(), 1u);
     EXPECT_EQ(ReadJournal(LoadIniFile(path))[0].instance.id, GetCurrentProcessId());
-    // An instance never undoes its own changes; the same record is not written again.
+    // An instance never undoes its own changes. A line that went missing (another machine's or
+    // session's instance, a user) is written again at the next record.
     EXPECT_EQ(journal.RestoreOrphans(), 0);
     DeleteFileW(common::win::W(path));
-    journal.Record(target.Entry({}));
-    EXPECT_EQ(GetFileAttributesW(common::win::W(path)), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(journal.Record(target.Entry({})));
+    ASSERT_EQ(ReadJournal(LoadIniFile(path)).size(), 1u);
     // A changed record is written; the end removes it.
     JournalEntry visible = target.Entry({});
     visible.hidden = false;
@@ -148,4 +158,31 @@ TEST(TargetJournal, AnInstanceRecordsItsChangesOnceAndRemovesThemAtItsEnd)
     journal.Remove();
     EXPECT_TRUE(ReadJournal(LoadIniFile(path)).empty());
     EXPECT_TRUE(target.AsLeft());
+}
+
+TEST(TargetJournal, TheRoamingJournalOfAnEarlierVersionIsTakenOverOnceAndRemoved)
+{
+    TempFolder local, roaming;
+    const std::u16string path = local / u"Restore.ini", legacy = roaming / u"Restore.ini";
+    Process ended(Fixture(u"KV2TargetConsole.exe"), u"");
+    ASSERT_EQ(ended.WaitForExit(10s), 0u);
+    ChangedTarget orphan(u"Orphan");
+    ASSERT_TRUE(orphan.AsLeft());
+    JournalEntry old = orphan.Entry(NameOf(ended));
+    old.session.reset(); // an earlier version knew no sessions
+    JournalEntry gone = old;
+    gone.instance.id += 1;
+    gone.target.created += 1; // a target that no longer runs here (another machine's)
+    UpdateIniFile(legacy, [&](common::IniDocument &journal) {
+        WriteJournalEntry(journal, old);
+        WriteJournalEntry(journal, gone);
+    });
+
+    TargetJournal journal(path, {}, legacy);
+    int restored = 0;
+    WaitUntil([&] { return (restored += journal.RestoreOrphans()) != 0; }, 10s);
+    EXPECT_EQ(restored, 1);
+    EXPECT_TRUE(WaitUntil([&] { return orphan.AsBefore(); }, 5s));
+    EXPECT_EQ(GetFileAttributesW(common::win::W(legacy)), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(ReadJournal(LoadIniFile(path)).empty());
 }

@@ -302,9 +302,12 @@ SaveResult UpdateIniFile(const std::u16string &path, const std::function<void(co
     {
         return SaveResult::Held;
     }
+    const std::u16string before = document.Serialize();
     change(document);
-    return SaveTextFile(common::SplitLines(document.Serialize()), path,
-                                     common::TextEncoding::Utf16Le, durability);
+    std::u16string after = document.Serialize();
+    if (after == before)
+        return SaveResult::Saved; // nothing to write: the file (or its absence) already says it
+    return SaveTextFile(common::SplitLines(after), path, common::TextEncoding::Utf16Le, durability);
 }
 
 } // namespace common::win

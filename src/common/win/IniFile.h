@@ -40,10 +40,11 @@ void AwaitInterruptedSave(const std::u16string &path);
 common::IniDocument LoadIniFile(const std::u16string &path);
 
 // Reads the file, lets `change` edit it and writes it back as UTF-16LE with a byte-order mark, all
-// under the shared lock. Answers Held, within about a second and with the file unchanged, when
-// another program holds the file open (for reading or for the replace) or another save keeps the
-// lock that long; the caller may try again later. Raises WinError when the file cannot be read or
-// written for any other reason; the file is then unchanged. `durability` as for SaveTextFile.
+// under the shared lock; a change that leaves the content as it was writes nothing. Answers Held, within
+// about a second and with the file unchanged, when another program holds the file open (for reading or for
+// the replace) or another save keeps the lock that long; the caller may try again later. Raises WinError when
+// the file cannot be read or written for any other reason; the file is then unchanged. `durability` as for
+// SaveTextFile.
 SaveResult UpdateIniFile(const std::u16string &path, const std::function<void(common::IniDocument &)> &change,
                          Durability durability = Durability::Disk);
 

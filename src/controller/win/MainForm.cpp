@@ -62,6 +62,12 @@ bool HasThickFrame(HWND window)
 
 std::u16string JournalPath()
 {
+    const std::u16string &folder = startup::Paths().LocalDataFolder;
+    return folder.empty() ? std::u16string() : folder + kJournalFileName;
+}
+
+std::u16string LegacyJournalPath()
+{
     const std::u16string &folder = startup::Paths().DataFolder;
     return folder.empty() ? std::u16string() : folder + kJournalFileName;
 }

@@ -29,8 +29,10 @@
 namespace controller
 {
 
-// The journal of changes to targets in the data folder; empty before start-up has set the data folder.
+// The journal of changes to targets in the local data folder; empty before start-up has set it.
 std::u16string JournalPath();
+// Where earlier versions kept it: the (roaming) data folder.
+std::u16string LegacyJournalPath();
 
 class TmainForm : public gui::Window
 {
@@ -84,7 +86,7 @@ class TmainForm : public gui::Window
     MenuInputs m_model;
     ControllerState m_state; // what the controller is doing; its waits nest
     ControllerWait m_wait;
-    TargetSession m_session{m_model, JournalPath()};
+    TargetSession m_session{m_model, JournalPath(), LegacyJournalPath()};
     OptionStore m_optionStore{[this] { return m_views.CurrentOptions(); }};
     TargetLaunch m_launch{m_model, m_state, m_wait, m_views, m_session, m_optionStore};
     Views m_views{m_model, m_state, m_session, m_launch, m_optionStore};

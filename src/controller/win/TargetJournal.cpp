@@ -1,6 +1,8 @@
 #include "controller/win/TargetJournal.h"
 
+#include "common/win/FileSystem.h"
 #include "common/win/IniFile.h"
+#include "common/win/WinText.h"
 #include "procwin/win/WindowEffects.h"
 #include "procwin/win/WindowInfo.h"
 
@@ -54,21 +56,18 @@ void Undo(const JournalEntry &entry, HWND window)
 
 } // namespace
 
-TargetJournal::TargetJournal(std::u16string path, MayChange mayChange)
-    : m_path(std::move(path)), m_mayChange(std::move(mayChange)), m_self(procwin::OwnProcessIdentity())
+TargetJournal::TargetJournal(std::u16string path, MayChange mayChange, std::u16string legacyPath)
+    : m_path(std::move(path)), m_mayChange(std::move(mayChange)), m_legacyPath(std::move(legacyPath)),
+      m_self(procwin::OwnProcessIdentity()), m_session(procwin::SessionOf(GetCurrentProcessId()).value_or(0))
 {
     if (!m_mayChange)
         m_mayChange = [](DWORD processId) { return !procwin::RunsWithHigherRights(processId); };
-    // A new process has no line yet: telling it that nothing is changed needs no write.
-    JournalEntry nothing;
-    nothing.instance = m_self;
-    m_written = nothing;
 }
 
 bool TargetJournal::Update(const std::function<void(common::IniDocument &)> &change) noexcept
 {
     if (m_path.empty())
-        return false;
+        return true; // no journal is kept: nothing to write
     try
     {
         // Written before each change to a window, and needed only while the window lives.
@@ -80,16 +79,44 @@ bool TargetJournal::Update(const std::function<void(common::IniDocument &)> &cha
     }
 }
 
-void TargetJournal::Record(JournalEntry entry) noexcept
+bool TargetJournal::Record(JournalEntry entry) noexcept
 {
     if (entry.Empty())
         entry = JournalEntry{};
     entry.instance = m_self;
-    if (m_written && *m_written == entry)
+    entry.session = m_session;
+    return Update([&](common::IniDocument &journal) { WriteJournalEntry(journal, entry); });
+}
+
+// The lines an earlier version kept in the roaming folder come over once, each with the session of the
+// target it names (a line whose target no longer runs here names nothing on this machine), and the
+// file goes once they are safe.
+void TargetJournal::TakeOverLegacy() noexcept
+{
+    if (m_legacyPath.empty() || !common::win::FileExistsReady(m_legacyPath))
         return;
-    m_written.reset();
-    if (Update([&](common::IniDocument &journal) { WriteJournalEntry(journal, entry); }))
-        m_written = entry;
+    try
+    {
+        std::vector<JournalEntry> entries = ReadJournal(LoadIniFile(m_legacyPath));
+        const bool taken = Update([&](common::IniDocument &journal) {
+            const std::vector<JournalEntry> present = ReadJournal(journal);
+            for (JournalEntry &entry : entries)
+            {
+                const bool known = std::any_of(present.begin(), present.end(), [&](const JournalEntry &line) {
+                    return line.instance == entry.instance;
+                });
+                entry.session = procwin::SessionOf(entry.target.id);
+                if (!known && entry.session && StillTheTargets(WindowOf(entry.window), entry.target))
+                    WriteJournalEntry(journal, entry);
+            }
+        });
+        if (taken)
+            DeleteFileW(common::win::W(m_legacyPath));
+    }
+    catch (const std::exception &)
+    {
+        // Held or unreadable just now: taken over at the next start.
+    }
 }
 
 void TargetJournal::Remove() noexcept
@@ -99,6 +126,7 @@ void TargetJournal::Remove() noexcept
 
 int TargetJournal::RestoreOrphans() noexcept
 {
+    TakeOverLegacy();
     // Most starts find nothing to undo: the file is then only read, never written.
     try
     {
@@ -116,6 +144,8 @@ int TargetJournal::RestoreOrphans() noexcept
         std::vector<std::uint64_t> managed; // windows of instances that run
         for (JournalEntry &entry : ReadJournal(journal))
         {
+            if (entry.session != m_session)
+                continue; // another session's: its windows and processes are not this one's to judge
             if (entry.instance == m_self || procwin::IsRunning(entry.instance))
                 managed.push_back(entry.window);
             else

@@ -1,5 +1,6 @@
 #include "controller/win/TargetSession.h"
 
+#include "controller/win/ErrorLog.h"
 #include "procwin/ProcessIdentity.h"
 #include "procwin/win/WindowEffects.h"
 #include "procwin/win/WindowInfo.h"
@@ -33,9 +34,10 @@ PublishedTarget PublishedTargetWindows() noexcept
     return {g_publishedWindow.load(std::memory_order_relaxed), g_publishedFrame.load(std::memory_order_relaxed)};
 }
 
-TargetSession::TargetSession(MenuInputs &model, std::u16string journalPath)
+TargetSession::TargetSession(MenuInputs &model, std::u16string journalPath, std::u16string legacyJournalPath)
     : m_model(model), m_programPath(startup::Task().ProgramPath), m_commandLine(startup::Task().CommandLine),
-      m_keeper([this](HWND target) { return PutBack(target); }), m_journal(std::move(journalPath))
+      m_keeper([this](HWND target) { return PutBack(target); }),
+      m_journal(std::move(journalPath), {}, std::move(legacyJournalPath))
 {
 }
 
@@ -119,6 +121,8 @@ void TargetSession::Adopt(HWND chosen)
     {
         m_hidden = false;
         ForgetOwnLayering();
+        // Written down before the options are applied, as for every other change.
+        RecordChanges();
         Activate();
     }
     if (IsIconic(chosen))
@@ -138,8 +142,20 @@ void TargetSession::MinimizeStarted(HWND window)
         // than given one more hide to catch up on each tick.
         if (!procwin::Answers(target))
             return;
+        // Written down before the hide, which may be the last thing a dying KV2 does: a hide that
+        // could not be written down is not made.
         m_hidden = true;
-        RecordChanges(); // before the hide, which may be the last thing a dying KV2 does
+        if (!RecordChanges())
+        {
+            m_hidden = false;
+            if (!std::exchange(m_hideRefusedLogged, true))
+                controller::AppendErrorLog(
+                    startup::Paths().ErrorLogPath,
+                    m_journal.Path() +
+                        u"に記録できないため、トレイに隠しません（他のプログラムが使用中です）。");
+            return;
+        }
+        m_hideRefusedLogged = false;
         const HWND sub = TargetSubWnd();
         if (sub != nullptr && IsWindowVisible(sub))
             ShowAsync(sub, SW_HIDE);
@@ -231,7 +247,7 @@ void TargetSession::Lost()
     m_journal.Record({});
 }
 
-void TargetSession::RecordChanges()
+bool TargetSession::RecordChanges()
 {
     const HWND target = TargetWnd();
     JournalEntry entry;
@@ -254,7 +270,7 @@ void TargetSession::RecordChanges()
         if (options.Caption)
             entry.caption = m_originalCaption;
     }
-    m_journal.Record(std::move(entry));
+    return m_journal.Record(std::move(entry));
 }
 
 void TargetSession::RestoreOrphans()

@@ -22,8 +22,9 @@ namespace controller
 class TargetSession
 {
   public:
-    // `journalPath`: the journal of changes to targets (empty: none). The program is the task's.
-    TargetSession(MenuInputs &model, std::u16string journalPath);
+    // `journalPath`: the journal of changes to targets (empty: none), `legacyJournalPath` where an
+    // earlier version kept it. The program is the task's.
+    TargetSession(MenuInputs &model, std::u16string journalPath, std::u16string legacyJournalPath = {});
 
     // The program the target runs, and the command line the tip shows while none runs.
     const std::u16string &ProgramPath() const noexcept
@@ -90,8 +91,8 @@ class TargetSession
     void Lost();
 
     // Writes down what KV2 has changed on the target, when that changed: what the next KV2 undoes if
-    // this one dies first.
-    void RecordChanges();
+    // this one dies first. False when it could not be written.
+    bool RecordChanges();
     // Undoes what instances that died left changed on their targets.
     void RestoreOrphans();
     // The end of KV2, however it ends: the target comes out of the tray, this instance's record goes, and
@@ -126,6 +127,7 @@ class TargetSession
     // for a window that becomes visible, some time after it does.
     int m_buttonLooks = 0;
     bool m_seenVisible = false; // the target was visible at the last look
+    bool m_hideRefusedLogged = false; // a hide refused for want of a record is in the error log
     bool m_ended = false;
 };
 

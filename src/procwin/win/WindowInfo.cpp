@@ -224,6 +224,14 @@ ProcessIdentity OwnProcessIdentity()
     return {GetCurrentProcessId(), CreationTime(GetCurrentProcess())};
 }
 
+std::optional<std::uint32_t> SessionOf(DWORD processId)
+{
+    DWORD session = 0;
+    if (!ProcessIdToSessionId(processId, &session))
+        return std::nullopt;
+    return session;
+}
+
 bool IsRunning(const ProcessIdentity &identity)
 {
     UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, identity.id));

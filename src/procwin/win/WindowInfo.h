@@ -71,6 +71,9 @@ ProcessIdentity WindowProcessIdentity(HWND window);
 // This program's own.
 ProcessIdentity OwnProcessIdentity();
 
+// The Windows session (not the logon session) the process runs in; none when it cannot be told.
+std::optional<std::uint32_t> SessionOf(DWORD processId);
+
 // Whether the process named by `identity` still runs; true also when the system will not tell.
 bool IsRunning(const ProcessIdentity &identity);
 

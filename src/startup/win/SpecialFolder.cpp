@@ -37,18 +37,18 @@ void CreateFolderIfMissing(const std::u16string &folder)
 
 } // namespace
 
-std::u16string PrepareDataFolder(const std::u16string &name)
+std::u16string PrepareDataFolder(const std::u16string &name, int folder)
 {
-    const std::u16string appData = GetSpecialFolder(1);
+    const std::u16string appData = GetSpecialFolder(folder);
     if (appData.empty())
         return {};
     const std::u16string company = appData + u"\\" + kCompanyFolderName;
     CreateFolderIfMissing(company);
-    const std::u16string folder = company + u"\\" + name;
-    CreateFolderIfMissing(folder);
-    if (!common::win::DirectoryExistsReady(folder))
+    const std::u16string data = company + u"\\" + name;
+    CreateFolderIfMissing(data);
+    if (!common::win::DirectoryExistsReady(data))
         return {};
-    return folder + u"\\";
+    return data + u"\\";
 }
 
 } // namespace startup

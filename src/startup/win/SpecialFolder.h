@@ -11,8 +11,9 @@ namespace startup
 // documents. Empty for another index or when the shell has no such folder.
 std::u16string GetSpecialFolder(int index);
 
-// Makes "<roaming application data>\Orvane\<name>\" (one level at a time) and answers it with its
-// trailing backslash, or empty when the folder does not exist afterwards.
-std::u16string PrepareDataFolder(const std::u16string &name);
+// Makes "<application data>\Orvane\<name>\" (one level at a time), in the special folder with the
+// index `folder` (roaming application data unless told), and answers it with its trailing backslash,
+// or empty when the folder does not exist afterwards.
+std::u16string PrepareDataFolder(const std::u16string &name, int folder = 1);
 
 } // namespace startup
