@@ -196,6 +196,19 @@ bool HoldsInstances(const common::IniDocument &journal)
                        });
 }
 
+OrphanAction ActionFor(const OrphanFacts &facts) noexcept
+{
+    if (!facts.ownSession)
+        return OrphanAction::Keep;
+    if (!facts.stillTheTarget)
+        return OrphanAction::Drop;
+    if (facts.targetElevated && !facts.readerElevated)
+        return OrphanAction::Keep; // the system refuses this instance's changes to it
+    if (facts.targetElevated && !facts.elevatedJournal)
+        return OrphanAction::Drop; // what a program with the user's rights wrote about an elevated window
+    return facts.answers ? OrphanAction::Undo : OrphanAction::Keep;
+}
+
 void RemoveUnreadableEntries(common::IniDocument &journal)
 {
     std::vector<std::u16string> unreadable;

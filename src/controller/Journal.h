@@ -21,8 +21,11 @@
 namespace controller
 {
 
-// The journal's file name in the data folder.
+// The journal's file name in the local data folder: the user's, which every program with the user's
+// rights can write.
 constexpr char16_t kJournalFileName[] = u"Restore.ini";
+// The elevated programs' own, which only they can write (its owner and label say so).
+constexpr char16_t kElevatedJournalFileName[] = u"RestoreA.ini";
 
 struct JournalEntry
 {
@@ -58,5 +61,28 @@ bool HoldsInstances(const common::IniDocument &journal);
 
 // Removes every instance section that cannot be read as an entry (damaged, or naming no target).
 void RemoveUnreadableEntries(common::IniDocument &journal);
+
+// What an instance does with the line of an instance that no longer runs.
+enum class OrphanAction
+{
+    Undo, // gives the window back what it had, and drops the line
+    Keep, // leaves the line for later (or for another)
+    Drop, // drops the line without touching the window
+};
+
+struct OrphanFacts
+{
+    bool ownSession = false;      // the line names this instance's Windows session
+    bool stillTheTarget = false;  // its window still belongs to the process it names, managed by no one
+    bool elevatedJournal = false; // read from the elevated programs' own journal, whose security held
+    bool readerElevated = false;  // this instance runs elevated (KV2A)
+    bool targetElevated = false;  // the window's process runs elevated (or cannot be told not to)
+    bool answers = false;         // the window answers
+};
+
+// An elevated instance never changes an elevated program's window because of a line that a program with
+// the user's rights could have written (the user's journal): it drops such a line. Another session's
+// line is left alone; a window that answers not, or that this instance may not change, is left for later.
+OrphanAction ActionFor(const OrphanFacts &facts) noexcept;
 
 } // namespace controller

@@ -1,6 +1,7 @@
 // The replace step against the outcomes Windows produces, which Wine does not: files held by
 // another program, ReplaceFileW's partial failures and read-only files.
 #include "common/FileReplace.h"
+#include "common/FileSecurity.h"
 #include "common/Text.h"
 
 #include <gtest/gtest.h>
@@ -265,4 +266,27 @@ TEST(SaveLeftover, IsKnownByTheSavedFilesNameAndTheSavingProcess)
             EXPECT_EQ(leftover->backup, c.backup);
         }
     }
+}
+
+TEST(FileSecurity, OnlyAnAdministratorsOwnerAndAHighLabelAgainstWritingUpSayElevated)
+{
+    const std::u16string user = u"S-1-5-21-1-2-3-1001";
+    struct Case
+    {
+        const char *name;
+        common::FileSecurity security;
+        bool elevatedOnly;
+    };
+    const Case cases[] = {
+        {"as the elevated programs make it", {common::kAdministratorsSid, 0x3000, 1}, true},
+        {"owned by the elevated user", {user, 0x3000, 1}, true},
+        {"a system label", {common::kAdministratorsSid, 0x4000, 3}, true},
+        {"a medium label", {common::kAdministratorsSid, 0x2000, 1}, false},
+        {"no label", {common::kAdministratorsSid, 0, 0}, false},
+        {"high, but lower levels may write", {common::kAdministratorsSid, 0x3000, 2}, false},
+        {"another owner", {u"S-1-5-21-1-2-3-1002", 0x3000, 1}, false},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(common::WrittenOnlyByElevated(c.security, user), c.elevatedOnly) << c.name;
+    EXPECT_FALSE(common::WrittenOnlyByElevated({u"", 0x3000, 1}, u"")) << "no owner read";
 }

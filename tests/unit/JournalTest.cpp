@@ -117,3 +117,40 @@ TEST(Journal, OddValuesReadAsNothingToUndoAndTheFirstOfTwinSectionsCounts)
         EXPECT_FALSE(ReadJournal(one).at(0).session) << common::Utf16ToUtf8(session);
     }
 }
+
+TEST(Journal, AnElevatedInstanceUndoesAnElevatedWindowOnlyFromItsOwnJournal)
+{
+    using enum OrphanAction;
+    struct Case
+    {
+        const char *name;
+        OrphanFacts facts;
+        OrphanAction action;
+    };
+    const OrphanFacts plain{.ownSession = true, .stillTheTarget = true, .answers = true};
+    const auto with = [&](auto change) {
+        OrphanFacts facts = plain;
+        change(facts);
+        return facts;
+    };
+    const Case cases[] = {
+        {"KV2, the user's window", plain, Undo},
+        {"another session's line", with([](OrphanFacts &f) { f.ownSession = false; }), Keep},
+        {"a window no longer the target's", with([](OrphanFacts &f) { f.stillTheTarget = false; }), Drop},
+        {"a window that does not answer", with([](OrphanFacts &f) { f.answers = false; }), Keep},
+        {"KV2, an elevated window", with([](OrphanFacts &f) { f.targetElevated = true; }), Keep},
+        {"KV2A, the user's journal, the user's window", with([](OrphanFacts &f) { f.readerElevated = true; }),
+         Undo},
+        {"KV2A, the user's journal, an elevated window",
+         with([](OrphanFacts &f) { f.readerElevated = f.targetElevated = true; }), Drop},
+        {"KV2A, its own journal, an elevated window",
+         with([](OrphanFacts &f) { f.readerElevated = f.targetElevated = f.elevatedJournal = true; }), Undo},
+        {"KV2A, its own journal, elsewhere", with([](OrphanFacts &f) {
+             f.readerElevated = f.targetElevated = f.elevatedJournal = true;
+             f.ownSession = false;
+         }),
+         Keep},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(ActionFor(c.facts), c.action) << c.name;
+}

@@ -263,3 +263,20 @@ TEST(OptionFile, WhatADeadSaveLeftIsPutBackOrClearedAwayUnderTheLock)
     EXPECT_FALSE(common::win::UniqueFind(FindFirstFileW(W(file + u".~*"), &found)))
         << "left beside the file: " << common::Utf16ToUtf8(common::win::U(found.cFileName));
 }
+
+TEST(ElevatedJournal, AFileTheUserMadeIsNeverTakenForTheElevatedPrograms)
+{
+    // The real calls: the owner a file gets from its maker is read back as the user's SID, which is
+    // no label and no Administrators owner. (Wine keeps no labels: what the elevated programs set is
+    // judged through a stand-in in the journal's tests.)
+    TempFolder temp;
+    const std::u16string file = temp / u"RestoreA.ini";
+    WriteBytes(file, Utf16File("[x]\r\n"));
+    const std::u16string user = common::win::OwnUserSid();
+    ASSERT_EQ(user.rfind(u"S-1-", 0), 0u) << common::Utf16ToUtf8(user);
+    const auto security = common::win::ReadFileSecurity(file);
+    ASSERT_TRUE(security);
+    EXPECT_EQ(security->ownerSid, user);
+    EXPECT_FALSE(common::WrittenOnlyByElevated(*security, user));
+    EXPECT_FALSE(common::win::ReadFileSecurity(temp / u"missing.ini"));
+}

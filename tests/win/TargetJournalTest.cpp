@@ -74,6 +74,44 @@ struct ChangedTarget
     HWND window = nullptr;
 };
 
+JournalFiles Files(std::u16string own, bool ownElevated = false, std::u16string user = {},
+                   std::u16string legacy = {})
+{
+    JournalFiles files;
+    files.own = std::move(own);
+    files.ownElevated = ownElevated;
+    files.user = std::move(user);
+    files.legacy = std::move(legacy);
+    return files;
+}
+
+// The system as a journal sees it, with the levels Wine does not have: this program elevated or not, the
+// processes named elevated, and whether a file keeps the elevated programs' owner and label. One at a
+// time (the journal asks through plain functions).
+struct Levels
+{
+    bool selfElevated = false;
+    std::vector<DWORD> elevated;
+    bool labelled = false;
+    int protects = 0;
+
+    JournalSystem System()
+    {
+        s_current = this;
+        JournalSystem system;
+        system.selfElevated = selfElevated;
+        system.elevated = [](DWORD processId) {
+            const std::vector<DWORD> &listed = s_current->elevated;
+            return std::find(listed.begin(), listed.end(), processId) != listed.end();
+        };
+        system.protect = [](const std::u16string &) { ++s_current->protects; };
+        system.protectedFile = [](const std::u16string &) { return s_current->labelled; };
+        return system;
+    }
+
+    static inline Levels *s_current = nullptr;
+};
+
 } // namespace
 
 TEST(TargetJournal, OnlyTheTargetsOfDeadInstancesThatStillBelongToTheirProcessAreGivenBack)
@@ -108,7 +146,9 @@ TEST(TargetJournal, OnlyTheTargetsOfDeadInstancesThatStillBelongToTheirProcessAr
     CountingTaskbarList list;
     procwin::TaskBarListAttach(&list);
     const HWND elevatedWindow = elevated.window;
-    TargetJournal journal(path, [&](DWORD processId) { return processId != procwin::ProcessIdOf(elevatedWindow); });
+    Levels levels;
+    levels.elevated = {procwin::ProcessIdOf(elevatedWindow)};
+    TargetJournal journal(Files(path), levels.System());
     // A window that does not answer within a moment is left for a later pass; a loaded machine may
     // keep the orphan's program from answering in time once or twice.
     int restored = 0;
@@ -137,7 +177,7 @@ TEST(TargetJournal, AnInstanceRecordsItsChangesOnceAndRemovesThemAtItsEnd)
     TempFolder folder;
     const std::u16string path = folder / u"Restore.ini";
     ChangedTarget target(u"Own");
-    TargetJournal journal(path);
+    TargetJournal journal(Files(path));
     // Nothing changed yet (the tick says so while the target starts): the file is not even made.
     journal.Record({});
     EXPECT_EQ(GetFileAttributesW(common::win::W(path)), INVALID_FILE_ATTRIBUTES);
@@ -178,11 +218,59 @@ TEST(TargetJournal, TheRoamingJournalOfAnEarlierVersionIsTakenOverOnceAndRemoved
         WriteJournalEntry(journal, gone);
     });
 
-    TargetJournal journal(path, {}, legacy);
+    TargetJournal journal(Files(path, false, {}, legacy));
     int restored = 0;
     WaitUntil([&] { return (restored += journal.RestoreOrphans()) != 0; }, 10s);
     EXPECT_EQ(restored, 1);
     EXPECT_TRUE(WaitUntil([&] { return orphan.AsBefore(); }, 5s));
     EXPECT_EQ(GetFileAttributesW(common::win::W(legacy)), INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(ReadJournal(LoadIniFile(path)).empty());
+}
+
+TEST(TargetJournal, KV2AUndoesAnElevatedWindowOnlyFromItsOwnJournalWhileItsFileKeepsItsLabel)
+{
+    TempFolder folder;
+    const std::u16string own = folder / u"RestoreA.ini", user = folder / u"Restore.ini";
+    Process ended(Fixture(u"KV2TargetConsole.exe"), u"");
+    ASSERT_EQ(ended.WaitForExit(10s), 0u);
+    const procwin::ProcessIdentity dead = NameOf(ended);
+    struct Case
+    {
+        const char *name;
+        bool inOwn;    // the line is in KV2A's own journal, else in the user's
+        bool elevated; // the window's process runs elevated
+        bool labelled; // KV2A's journal keeps its owner and label
+        bool undone;
+    };
+    const Case cases[] = {
+        {"the user's journal, the user's window", false, false, true, true},
+        {"the user's journal, an elevated window", false, true, true, false},
+        {"its own journal, an elevated window", true, true, true, true},
+        {"its own journal replaced from below, an elevated window", true, true, false, false},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        ChangedTarget target(u"Target");
+        ASSERT_TRUE(target.AsLeft());
+        UpdateIniFile(c.inOwn ? own : user,
+                      [&](common::IniDocument &journal) { WriteJournalEntry(journal, target.Entry(dead)); });
+        Levels levels;
+        levels.selfElevated = true;
+        levels.labelled = c.labelled;
+        if (c.elevated)
+            levels.elevated.push_back(procwin::ProcessIdOf(target.window));
+        TargetJournal journal(Files(own, true, user), levels.System());
+        int restored = 0;
+        WaitUntil([&] { return (restored += journal.RestoreOrphans()) != 0 || !c.undone; }, 10s);
+        EXPECT_EQ(restored, c.undone ? 1 : 0);
+        EXPECT_TRUE(c.undone ? WaitUntil([&] { return target.AsBefore(); }, 5s) : target.AsLeft());
+        EXPECT_TRUE(ReadJournal(LoadIniFile(c.inOwn ? own : user)).empty()) << "the line goes either way";
+        // What KV2A records goes to its own journal, which it labels again after each write.
+        const int protects = levels.protects;
+        EXPECT_TRUE(journal.Record(target.Entry({})));
+        EXPECT_EQ(ReadJournal(LoadIniFile(own)).size(), 1u);
+        EXPECT_GT(levels.protects, protects);
+        journal.Remove();
+    }
 }

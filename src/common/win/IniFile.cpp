@@ -38,33 +38,31 @@ std::u16string LockFilePath(const std::u16string &path)
     return full.substr(0, full.find_last_of(u'\\') + 1) + kSettingsLockFileName;
 }
 
+std::u16string SidText(PSID sid)
+{
+    wchar_t *text = nullptr;
+    if (sid == nullptr || !ConvertSidToStringSidW(sid, &text))
+        return {};
+    const UniqueLocalMemory memory(text);
+    return U(text);
+}
+
 // Full access for the user alone (no inherited entries), and a medium mandatory label that keeps
 // lower integrity levels from reading, writing or executing it: LockFileEx needs no more than read
 // access, which low integrity is otherwise granted on the user's files.
-std::wstring LockFileSecurity()
+std::u16string LockFileSecurity()
 {
-    UniqueHandle token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put()))
-        return {};
-    DWORD size = 0;
-    GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
-    std::vector<unsigned char> buffer(size);
-    if (size == 0 || !GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size))
-        return {};
-    wchar_t *sid = nullptr;
-    if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER *>(buffer.data())->User.Sid, &sid))
-        return {};
-    const UniqueLocalMemory sidMemory(sid);
-    return std::wstring(L"D:P(A;;FA;;;") + sid + L")S:(ML;;NRNWNX;;;ME)";
+    const std::u16string user = OwnUserSid();
+    return user.empty() ? std::u16string() : u"D:P(A;;FA;;;" + user + u")S:(ML;;NRNWNX;;;ME)";
 }
 
 class SecurityDescriptor
 {
   public:
-    explicit SecurityDescriptor(const std::wstring &sddl)
+    explicit SecurityDescriptor(const std::u16string &sddl)
     {
         PSECURITY_DESCRIPTOR descriptor = nullptr;
-        if (!sddl.empty() && ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
+        if (!sddl.empty() && ConvertStringSecurityDescriptorToSecurityDescriptorW(W(sddl), SDDL_REVISION_1,
                                                                                   &descriptor, nullptr))
             m_memory.Reset(descriptor);
     }
@@ -249,6 +247,61 @@ common::IniDocument ReadIniFile(const std::u16string &path)
 }
 
 } // namespace
+
+std::u16string OwnUserSid()
+{
+    UniqueHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put()))
+        return {};
+    DWORD size = 0;
+    GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
+    std::vector<unsigned char> buffer(size);
+    if (size == 0 || !GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size))
+        return {};
+    return SidText(reinterpret_cast<TOKEN_USER *>(buffer.data())->User.Sid);
+}
+
+std::optional<FileSecurity> ReadFileSecurity(const std::u16string &path)
+{
+    PSID owner = nullptr;
+    PACL sacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(W(path), SE_FILE_OBJECT,
+                              OWNER_SECURITY_INFORMATION | LABEL_SECURITY_INFORMATION, &owner, nullptr,
+                              nullptr, &sacl, &descriptor) != ERROR_SUCCESS)
+        return std::nullopt;
+    const UniqueLocalMemory memory(descriptor);
+    FileSecurity security;
+    security.ownerSid = SidText(owner);
+    // Asked for the label alone, the system list holds the label's entry only.
+    void *ace = nullptr;
+    if (sacl != nullptr && GetAce(sacl, 0, &ace) &&
+        static_cast<ACE_HEADER *>(ace)->AceType == SYSTEM_MANDATORY_LABEL_ACE_TYPE)
+    {
+        auto *label = static_cast<SYSTEM_MANDATORY_LABEL_ACE *>(ace);
+        const PSID level = &label->SidStart;
+        if (IsValidSid(level) && *GetSidSubAuthorityCount(level) > 0)
+        {
+            security.labelLevel = *GetSidSubAuthority(level, *GetSidSubAuthorityCount(level) - 1);
+            security.labelPolicy = label->Mask;
+        }
+    }
+    return security;
+}
+
+bool SetFileOwnerAndLabel(const std::u16string &path, const std::u16string &sddl)
+{
+    const SecurityDescriptor security(sddl);
+    PSID owner = nullptr;
+    PACL sacl = nullptr;
+    BOOL present = FALSE, defaulted = FALSE;
+    if (!security.Get() || !GetSecurityDescriptorOwner(security.Get(), &owner, &defaulted) ||
+        !GetSecurityDescriptorSacl(security.Get(), &present, &sacl, &defaulted))
+        return false;
+    return SetNamedSecurityInfoW(const_cast<wchar_t *>(W(path)), SE_FILE_OBJECT,
+                                 OWNER_SECURITY_INFORMATION | LABEL_SECURITY_INFORMATION, owner, nullptr,
+                                 nullptr, sacl) == ERROR_SUCCESS;
+}
 
 void SetSettingsLockFolder(const std::u16string &folder) noexcept
 {

@@ -11,14 +11,25 @@
 // and an elevated KV2A exclude each other. The system releases the lock of a process that dies.
 #pragma once
 
+#include "common/FileSecurity.h"
 #include "common/IniDocument.h"
 #include "common/win/TextFile.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace common::win
 {
+
+// The SID of this program's user in string form; empty when it cannot be read.
+std::u16string OwnUserSid();
+
+// The file's owner and mandatory label as the system reports them; none when they cannot be read.
+std::optional<FileSecurity> ReadFileSecurity(const std::u16string &path);
+
+// Gives the file the owner and the mandatory label that `sddl` holds; false when the system refuses.
+bool SetFileOwnerAndLabel(const std::u16string &path, const std::u16string &sddl);
 
 // The lock file's name in the data folder.
 constexpr char16_t kSettingsLockFileName[] = u"Settings.lock";

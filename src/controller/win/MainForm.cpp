@@ -14,6 +14,7 @@
 #include "procwin/win/WindowEffects.h"
 #include "procwin/win/WindowInfo.h"
 #include "procwin/win/Wow64.h"
+#include "startup/Build.h"
 #include "startup/ProcessState.h"
 #include "ui/win/CoolTrayIcon.h"
 #include "ui/win/KeyForm.h"
@@ -60,16 +61,20 @@ bool HasThickFrame(HWND window)
 
 } // namespace
 
-std::u16string JournalPath()
+JournalFiles JournalFilesOfThisProgram()
 {
-    const std::u16string &folder = startup::Paths().LocalDataFolder;
-    return folder.empty() ? std::u16string() : folder + kJournalFileName;
-}
-
-std::u16string LegacyJournalPath()
-{
-    const std::u16string &folder = startup::Paths().DataFolder;
-    return folder.empty() ? std::u16string() : folder + kJournalFileName;
+    const std::u16string &local = startup::Paths().LocalDataFolder;
+    const std::u16string &roaming = startup::Paths().DataFolder;
+    JournalFiles files;
+    if (local.empty())
+        return files;
+    files.own = local + (startup::kElevatedBuild ? kElevatedJournalFileName : kJournalFileName);
+    files.ownElevated = startup::kElevatedBuild;
+    if (startup::kElevatedBuild)
+        files.user = local + kJournalFileName;
+    if (!roaming.empty())
+        files.legacy = roaming + kJournalFileName;
+    return files;
 }
 
 void TmainForm::LoopEnded()

@@ -19,6 +19,8 @@
 #include "controller/win/Monitor.h"
 #include "controller/win/OptionStore.h"
 #include "controller/win/TargetLaunch.h"
+#include "controller/win/TargetJournal.h"
+#include "startup/Build.h"
 #include "controller/win/TargetSession.h"
 #include "controller/win/Views.h"
 #include "gui/SimpleTimer.h"
@@ -29,10 +31,9 @@
 namespace controller
 {
 
-// The journal of changes to targets in the local data folder; empty before start-up has set it.
-std::u16string JournalPath();
-// Where earlier versions kept it: the (roaming) data folder.
-std::u16string LegacyJournalPath();
+// The journals of changes to targets in the local data folder (none before start-up has set it): KV2
+// records in the user's, KV2A in the elevated programs' own and undoes from both.
+JournalFiles JournalFilesOfThisProgram();
 
 class TmainForm : public gui::Window
 {
@@ -86,7 +87,9 @@ class TmainForm : public gui::Window
     MenuInputs m_model;
     ControllerState m_state; // what the controller is doing; its waits nest
     ControllerWait m_wait;
-    TargetSession m_session{m_model, JournalPath(), LegacyJournalPath()};
+    TargetSession m_session{m_model, JournalFilesOfThisProgram(),
+                            startup::kElevatedBuild ? JournalSystem::RealWithLabels()
+                                                    : JournalSystem::Real()};
     OptionStore m_optionStore{[this] { return m_views.CurrentOptions(); }};
     TargetLaunch m_launch{m_model, m_state, m_wait, m_views, m_session, m_optionStore};
     Views m_views{m_model, m_state, m_session, m_launch, m_optionStore};

@@ -1,6 +1,7 @@
 #include "controller/win/TargetJournal.h"
 
 #include "common/win/FileSystem.h"
+#include "common/FileSecurity.h"
 #include "common/win/IniFile.h"
 #include "common/win/WinText.h"
 #include "procwin/win/WindowEffects.h"
@@ -56,22 +57,46 @@ void Undo(const JournalEntry &entry, HWND window)
 
 } // namespace
 
-TargetJournal::TargetJournal(std::u16string path, MayChange mayChange, std::u16string legacyPath)
-    : m_path(std::move(path)), m_mayChange(std::move(mayChange)), m_legacyPath(std::move(legacyPath)),
-      m_self(procwin::OwnProcessIdentity()), m_session(procwin::SessionOf(GetCurrentProcessId()).value_or(0))
+JournalSystem JournalSystem::Real()
 {
-    if (!m_mayChange)
-        m_mayChange = [](DWORD processId) { return !procwin::RunsWithHigherRights(processId); };
+    JournalSystem system;
+    system.selfElevated = procwin::RunsAboveTheUser(GetCurrentProcessId());
+    system.elevated = procwin::RunsAboveTheUser;
+    return system;
 }
 
-bool TargetJournal::Update(const std::function<void(common::IniDocument &)> &change) noexcept
+JournalSystem JournalSystem::RealWithLabels()
 {
-    if (m_path.empty())
-        return true; // no journal is kept: nothing to write
+    JournalSystem system = Real();
+    system.protect = [](const std::u16string &path) {
+        common::win::SetFileOwnerAndLabel(path, common::kElevatedOnlySecurity);
+    };
+    system.protectedFile = [](const std::u16string &path) {
+        const std::optional<common::FileSecurity> security = common::win::ReadFileSecurity(path);
+        return security && common::WrittenOnlyByElevated(*security, common::win::OwnUserSid());
+    };
+    return system;
+}
+
+TargetJournal::TargetJournal(JournalFiles files, JournalSystem system)
+    : m_files(std::move(files)), m_system(std::move(system)), m_self(procwin::OwnProcessIdentity()),
+      m_session(procwin::SessionOf(GetCurrentProcessId()).value_or(0))
+{
+}
+
+bool TargetJournal::Update(const std::u16string &path,
+                           const std::function<void(common::IniDocument &)> &change) noexcept
+{
     try
     {
         // Written before each change to a window, and needed only while the window lives.
-        return UpdateIniFile(m_path, change, common::win::Durability::Cache) == SaveResult::Saved;
+        if (UpdateIniFile(path, change, common::win::Durability::Cache) != SaveResult::Saved)
+            return false;
+        // The replace may not carry the owner and label over: given again after each.
+        if (m_files.ownElevated && m_system.protect && path == m_files.own &&
+            common::win::FileExistsReady(path))
+            m_system.protect(path);
+        return true;
     }
     catch (const std::exception &)
     {
@@ -81,24 +106,27 @@ bool TargetJournal::Update(const std::function<void(common::IniDocument &)> &cha
 
 bool TargetJournal::Record(JournalEntry entry) noexcept
 {
+    if (m_files.own.empty())
+        return true; // no journal is kept: nothing to write
     if (entry.Empty())
         entry = JournalEntry{};
     entry.instance = m_self;
     entry.session = m_session;
-    return Update([&](common::IniDocument &journal) { WriteJournalEntry(journal, entry); });
+    return Update(m_files.own, [&](common::IniDocument &journal) { WriteJournalEntry(journal, entry); });
 }
 
-// The lines an earlier version kept in the roaming folder come over once, each with the session of the
-// target it names (a line whose target no longer runs here names nothing on this machine), and the
-// file goes once they are safe.
+// The lines an earlier version kept in the roaming folder come over to the user's journal once, each
+// with the session of the target it names (a line whose target no longer runs here names nothing on
+// this machine), and the file goes once they are safe.
 void TargetJournal::TakeOverLegacy() noexcept
 {
-    if (m_legacyPath.empty() || !common::win::FileExistsReady(m_legacyPath))
+    const std::u16string &user = UserJournal();
+    if (m_files.legacy.empty() || user.empty() || !common::win::FileExistsReady(m_files.legacy))
         return;
     try
     {
-        std::vector<JournalEntry> entries = ReadJournal(LoadIniFile(m_legacyPath));
-        const bool taken = Update([&](common::IniDocument &journal) {
+        std::vector<JournalEntry> entries = ReadJournal(LoadIniFile(m_files.legacy));
+        const bool taken = Update(user, [&](common::IniDocument &journal) {
             const std::vector<JournalEntry> present = ReadJournal(journal);
             for (JournalEntry &entry : entries)
             {
@@ -111,7 +139,7 @@ void TargetJournal::TakeOverLegacy() noexcept
             }
         });
         if (taken)
-            DeleteFileW(common::win::W(m_legacyPath));
+            DeleteFileW(common::win::W(m_files.legacy));
     }
     catch (const std::exception &)
     {
@@ -127,10 +155,23 @@ void TargetJournal::Remove() noexcept
 int TargetJournal::RestoreOrphans() noexcept
 {
     TakeOverLegacy();
+    // The elevated programs' journal counts as theirs only while its file has their owner and label;
+    // otherwise it is read as the user's is (a system without labels, or a file replaced from below).
+    int restored = 0;
+    if (!m_files.own.empty())
+        restored += RestoreOrphansOf(m_files.own, m_files.ownElevated && m_system.protectedFile &&
+                                                      m_system.protectedFile(m_files.own));
+    if (m_files.ownElevated && !m_files.user.empty())
+        restored += RestoreOrphansOf(m_files.user, false);
+    return restored;
+}
+
+int TargetJournal::RestoreOrphansOf(const std::u16string &path, bool elevatedJournal) noexcept
+{
     // Most starts find nothing to undo: the file is then only read, never written.
     try
     {
-        if (m_path.empty() || !HoldsInstances(LoadIniFile(m_path)))
+        if (!HoldsInstances(LoadIniFile(path)))
             return 0;
     }
     catch (const std::exception &)
@@ -138,14 +179,12 @@ int TargetJournal::RestoreOrphans() noexcept
         // Held or unreadable just now: the locked pass below tries again.
     }
     int restored = 0;
-    Update([&](common::IniDocument &journal) {
+    Update(path, [&](common::IniDocument &journal) {
         RemoveUnreadableEntries(journal);
         std::vector<JournalEntry> orphans;
         std::vector<std::uint64_t> managed; // windows of instances that run
         for (JournalEntry &entry : ReadJournal(journal))
         {
-            if (entry.session != m_session)
-                continue; // another session's: its windows and processes are not this one's to judge
             if (entry.instance == m_self || procwin::IsRunning(entry.instance))
                 managed.push_back(entry.window);
             else
@@ -154,14 +193,26 @@ int TargetJournal::RestoreOrphans() noexcept
         for (const JournalEntry &entry : orphans)
         {
             const HWND window = WindowOf(entry.window);
-            const bool ours = StillTheTargets(window, entry.target) &&
-                              std::find(managed.begin(), managed.end(), entry.window) == managed.end();
-            if (ours && (!m_mayChange(entry.target.id) || !procwin::Answers(window)))
-                continue; // for a KV2A, or for when the window answers again
-            if (ours)
+            OrphanFacts facts;
+            facts.ownSession = entry.session == m_session;
+            facts.stillTheTarget = facts.ownSession && StillTheTargets(window, entry.target) &&
+                                   std::find(managed.begin(), managed.end(), entry.window) == managed.end();
+            facts.elevatedJournal = elevatedJournal;
+            facts.readerElevated = m_system.selfElevated;
+            facts.targetElevated = facts.stillTheTarget && m_system.elevated(entry.target.id);
+            // Asked only where an answer could lead to the undoing: a hung window makes it wait.
+            facts.answers = facts.stillTheTarget && (!facts.targetElevated || facts.readerElevated) &&
+                            procwin::Answers(window);
+            switch (ActionFor(facts))
             {
+            case OrphanAction::Keep:
+                continue;
+            case OrphanAction::Undo:
                 Undo(entry, window);
                 ++restored;
+                break;
+            case OrphanAction::Drop:
+                break;
             }
             RemoveJournalEntry(journal, entry.instance);
         }

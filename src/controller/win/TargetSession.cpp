@@ -34,10 +34,10 @@ PublishedTarget PublishedTargetWindows() noexcept
     return {g_publishedWindow.load(std::memory_order_relaxed), g_publishedFrame.load(std::memory_order_relaxed)};
 }
 
-TargetSession::TargetSession(MenuInputs &model, std::u16string journalPath, std::u16string legacyJournalPath)
+TargetSession::TargetSession(MenuInputs &model, JournalFiles journal, JournalSystem system)
     : m_model(model), m_programPath(startup::Task().ProgramPath), m_commandLine(startup::Task().CommandLine),
       m_keeper([this](HWND target) { return PutBack(target); }),
-      m_journal(std::move(journalPath), {}, std::move(legacyJournalPath))
+      m_journal(std::move(journal), std::move(system))
 {
 }
 

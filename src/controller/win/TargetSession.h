@@ -22,9 +22,8 @@ namespace controller
 class TargetSession
 {
   public:
-    // `journalPath`: the journal of changes to targets (empty: none), `legacyJournalPath` where an
-    // earlier version kept it. The program is the task's.
-    TargetSession(MenuInputs &model, std::u16string journalPath, std::u16string legacyJournalPath = {});
+    // `journal`: the journals of changes to targets. The program is the task's.
+    TargetSession(MenuInputs &model, JournalFiles journal, JournalSystem system = JournalSystem::Real());
 
     // The program the target runs, and the command line the tip shows while none runs.
     const std::u16string &ProgramPath() const noexcept

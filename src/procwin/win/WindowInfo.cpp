@@ -261,6 +261,25 @@ std::optional<bool> Elevated(HANDLE process)
 
 } // namespace
 
+bool RunsElevated(DWORD processId)
+{
+    UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process)
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    const std::optional<bool> elevated = Elevated(process.Get());
+    return elevated ? *elevated : GetLastError() == ERROR_ACCESS_DENIED;
+}
+
+bool RunsAboveTheUser(DWORD processId)
+{
+    if (!RunsElevated(processId))
+        return false;
+    DWORD taskbar = 0;
+    if (const HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr))
+        GetWindowThreadProcessId(tray, &taskbar);
+    return taskbar == 0 || !RunsElevated(taskbar);
+}
+
 bool RunsWithHigherRights(DWORD processId)
 {
     if (Elevated(GetCurrentProcess()).value_or(false))

@@ -77,6 +77,15 @@ std::optional<std::uint32_t> SessionOf(DWORD processId);
 // Whether the process named by `identity` still runs; true also when the system will not tell.
 bool IsRunning(const ProcessIdentity &identity);
 
+// Whether the process runs elevated; true also when its token cannot be read (it runs above this
+// program), false when it is gone.
+bool RunsElevated(DWORD processId);
+
+// Whether the process runs with rights above the user's own programs: elevated while the taskbar's
+// process is not. With User Account Control off, or on a system without integrity levels (Wine), the
+// taskbar runs elevated too and nothing runs above them; without a taskbar, elevated is above.
+bool RunsAboveTheUser(DWORD processId);
+
 // Whether the process runs with rights above this program's (elevated, while this program is not): the
 // system then refuses this program's changes to its windows. False when it cannot be told otherwise.
 bool RunsWithHigherRights(DWORD processId);
