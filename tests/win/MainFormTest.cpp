@@ -2,6 +2,8 @@
 // when it and its submenus open.
 #include "WinTestSupport.h"
 
+#include "common/win/IniFile.h"
+#include "controller/Journal.h"
 #include "controller/MenuModel.h"
 #include "controller/win/MainForm.h"
 #include "gui/Application.h"
@@ -590,4 +592,44 @@ TEST(MainFormStart, AHideToTheTrayThatCannotBeWrittenDownIsNotMade)
     session.MinimizeStarted(window);
     EXPECT_TRUE(gui::PumpUntil([&] { return !IsWindowVisible(window); }, {.timeout = 5000}) ==
                 gui::PumpEnd::Condition);
+}
+
+namespace
+{
+
+// The journal's lines at the moment the window is put into the topmost band.
+std::u16string g_journalPath;
+bool g_recordedWhenMadeTopmost = false;
+bool g_madeTopmost = false;
+
+LRESULT CALLBACK WatchTopmost(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_WINDOWPOSCHANGING &&
+        reinterpret_cast<const WINDOWPOS *>(lParam)->hwndInsertAfter == HWND_TOPMOST && !g_madeTopmost)
+    {
+        g_madeTopmost = true;
+        g_recordedWhenMadeTopmost = !controller::ReadJournal(common::win::LoadIniFile(g_journalPath)).empty();
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace
+
+TEST(MainFormStart, TheChoiceOfTheRunningProgramListIsWrittenDownBeforeItsOptionsAreApplied)
+{
+    TempFolder data;
+    const startup::FixedPaths saved = startup::Paths();
+    startup::Paths().LocalDataFolder = data.Path() + u"\\";
+    const common::ScopeExit restore([&] { startup::Paths() = saved; });
+    g_journalPath = data / u"Restore.ini";
+    g_madeTopmost = g_recordedWhenMadeTopmost = false;
+    Controller controller("MostTop=1\r\nLive=1\r\n");
+    const HWND window = CreateWindowExW(0, L"STATIC", L"chosen", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
+                                        200, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    const common::ScopeExit destroy([window] { DestroyWindow(window); });
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchTopmost));
+    controller.Form().Session().Adopt(window);
+    EXPECT_TRUE(gui::PumpUntil([] { return g_madeTopmost; }, {.timeout = 5000}) == gui::PumpEnd::Condition);
+    EXPECT_TRUE(g_recordedWhenMadeTopmost) << "made topmost before it was written down";
 }
