@@ -2,11 +2,14 @@
 #include "WinTestSupport.h"
 
 #include "gui/MessagePump.h"
+#include "procwin/win/ProcessEnd.h"
 #include "procwin/win/WindowEvents.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 using namespace wintest;
 using namespace std::chrono_literals;
@@ -142,4 +145,48 @@ TEST(WindowChangeEvents, TheWindowShowingAgainIsReported)
     changes = 0;
     ShowWindow(window, SW_SHOWNOACTIVATE);
     EXPECT_EQ(gui::PumpUntil([&] { return changes > 0; }, {.timeout = kGuardMs}), gui::PumpEnd::Condition);
+}
+
+namespace
+{
+
+constexpr UINT kEnded = WM_APP + 40;
+std::vector<WPARAM> g_ended; // the process ids the watch posted
+
+LRESULT CALLBACK RecordEnds(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == kEnded)
+        g_ended.push_back(wParam);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace
+
+TEST(ProcessEndWatch, TheEndIsPostedOnceWithItsExitCodeAndNotAfterTheWatchIsGone)
+{
+    const HWND window =
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordEnds));
+    g_ended.clear();
+    const std::u16string console = BinFolder() + u"\\KV2TargetConsole.exe";
+
+    Process ending(console, u"--exit-after 300 --exit-code 3");
+    procwin::ProcessEndWatch watch(ending.Id(), window, kEnded);
+    ASSERT_TRUE(watch.Watching());
+    EXPECT_FALSE(watch.ExitCode()) << "still running";
+    EXPECT_EQ(gui::PumpUntil([] { return !g_ended.empty(); }, {.timeout = kGuardMs}),
+              gui::PumpEnd::Condition);
+    EXPECT_EQ(g_ended, std::vector<WPARAM>{ending.Id()});
+    EXPECT_EQ(watch.ExitCode(), std::optional<std::uint32_t>(3));
+
+    Process later(console, u"--exit-after 300");
+    std::optional<procwin::ProcessEndWatch> gone(std::in_place, later.Id(), window, kEnded);
+    gone.reset();
+    EXPECT_EQ(later.WaitForExit(10s), 0u);
+    gui::PumpUntil({}, {.timeout = 300});
+    EXPECT_EQ(g_ended.size(), 1u) << "posted after the watch was gone";
+
+    EXPECT_FALSE(procwin::ProcessEndWatch(0, window, kEnded).Watching());
+    DestroyWindow(window);
 }
