@@ -6,10 +6,12 @@
 # Lowered by some 30 KiB (from 300, 291, 262, 253): thread-local data and static guards on the system's
 # own services instead of the run time's POSIX thread layer, leaving 2 KiB above the programs of that
 # day for the mends of faults that real Windows shows and Wine hides.
-set(KV2_SIZE_BUDGET_i686_KV2 271)
-set(KV2_SIZE_BUDGET_i686_KV2A 262)
-set(KV2_SIZE_BUDGET_x86_64_KV2 238)
-set(KV2_SIZE_BUDGET_x86_64_KV2A 230)
+# Raised by 6 KiB (from 271, 262, 238, 230) for "自動再起動", which keeps the target running: its
+# process watched by the system's thread pool, the restart policy, the quiet restart and its menu.
+set(KV2_SIZE_BUDGET_i686_KV2 277)
+set(KV2_SIZE_BUDGET_i686_KV2A 268)
+set(KV2_SIZE_BUDGET_x86_64_KV2 244)
+set(KV2_SIZE_BUDGET_x86_64_KV2A 236)
 
 # Checks `target` after every link of a release build made with this project's MinGW toolchains (other
 # compilers and build types make other sizes, and have no budget).

@@ -40,8 +40,7 @@ std::optional<std::chrono::milliseconds> RestartPolicy::Ended(RestartMode mode,
         return std::nullopt;
     if (runStarted && now - *runStarted >= kCalmRun)
         m_sinceCalm = 0;
-    while (!m_restarts.empty() && now - m_restarts.front() >= kLimitWindow)
-        m_restarts.pop_front();
+    std::erase_if(m_restarts, [&](Clock::time_point restart) { return now - restart >= kLimitWindow; });
     if (static_cast<int>(m_restarts.size()) >= kLimit)
     {
         m_stopped = true;

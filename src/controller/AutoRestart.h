@@ -5,8 +5,8 @@
 
 #include <chrono>
 #include <cstdint>
-#include <deque>
 #include <optional>
+#include <vector>
 
 namespace controller
 {
@@ -69,7 +69,7 @@ class RestartPolicy
     }
 
   private:
-    std::deque<Clock::time_point> m_restarts; // within the limit's window
+    std::vector<Clock::time_point> m_restarts; // within the limit's window (at most kLimit)
     std::optional<Clock::time_point> m_runStarted;
     int m_sinceCalm = 0; // restarts since the last calm run
     bool m_endRequested = false;

@@ -89,6 +89,11 @@ CommandEffects RunCommand(unsigned id, const TargetFacts &target, MenuInputs &mo
         effects.translucency = options.TransValue;
         return effects;
     }
+    if (id >= kPPAutoRestart0 && id <= kPPAutoRestart2)
+    {
+        options.AutoRestart = static_cast<int>(id - kPPAutoRestart0);
+        return Saved();
+    }
     if (id >= kPPDisplay0 && id <= kPPDisplay2)
     {
         options.Display = static_cast<int>(id - kPPDisplay0);

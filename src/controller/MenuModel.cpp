@@ -69,9 +69,11 @@ std::u16string HotKeyTipText(std::u16string_view hotKeyText, bool taken)
     return text;
 }
 
-std::u16string AbsentTip(std::u16string_view hotKeyText, std::u16string_view commandLine)
+std::u16string AbsentTip(std::u16string_view hotKeyText, std::u16string_view commandLine,
+                         bool restartsStopped)
 {
-    std::u16string tip = u"起動していません\r\n";
+    std::u16string tip =
+        restartsStopped ? u"起動していません（自動再起動を停止しました）\r\n" : u"起動していません\r\n";
     tip += hotKeyText;
     tip += u"\r\n";
     tip += commandLine;
@@ -129,6 +131,8 @@ MenuItemState MenuItemStateOf(unsigned id, const MenuInputs &in)
         return {*flag, true};
     if (id >= kPPDisplay0 && id <= kPPDisplay2)
         return {static_cast<int>(id - kPPDisplay0) == in.options.Display, true};
+    if (id >= kPPAutoRestart0 && id <= kPPAutoRestart2)
+        return {static_cast<int>(id - kPPAutoRestart0) == in.options.AutoRestart, true};
     if (id >= kPPPriority0 && id <= kPPPriority4)
         return {static_cast<int>(id - kPPPriority0) == in.priorityTag.value_or(0), true};
     if (id >= kPPTrans10 && id <= kPPTrans100)

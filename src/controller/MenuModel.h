@@ -51,6 +51,9 @@ enum MenuCommand : unsigned
     kPPModify = 173,
     kPPKV2Close = 174,
     kPPClose = 175,
+    kPPAutoRestart = 176,  // submenu "自動再起動"
+    kPPAutoRestart0 = 180, // "しない"; kPPAutoRestart0 + the mode
+    kPPAutoRestart2 = 182, // "終了したとき"
 };
 
 // Number of translucency items: 10% to 100% in steps of 5.
@@ -90,8 +93,10 @@ std::u16string RunningTip(std::u16string_view hotKeyText, std::u16string_view ti
 // so. Empty stays empty.
 std::u16string HotKeyTipText(std::u16string_view hotKeyText, bool taken);
 
-// The tray tip while no target runs: "起動していません", the hot key's text and the command line.
-std::u16string AbsentTip(std::u16string_view hotKeyText, std::u16string_view commandLine);
+// The tray tip while no target runs: "起動していません", the hot key's text and the command line;
+// "起動していません（自動再起動を停止しました）" once restarts stopped at their limit.
+std::u16string AbsentTip(std::u16string_view hotKeyText, std::u16string_view commandLine,
+                         bool restartsStopped = false);
 
 // Caption of a wheel key item: `label` and the key text in brackets ("シングルクリック　キー [F5]").
 std::u16string WheelKeyCaption(std::u16string_view label, std::u16string_view keyText);

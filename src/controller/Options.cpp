@@ -128,6 +128,7 @@ template <typename Visitor, typename Options> void VisitControllerKeys(Visitor &
     visit(u"WheelKey2", o.WheelKey2);
     visit(u"WheelButton2", o.WheelButton2);
     visit(u"Display", o.Display);
+    visit(u"AutoRestart", o.AutoRestart);
 }
 
 template <typename Visitor, typename Options> void VisitPanelKeys(Visitor &&visit, Options &o)
@@ -141,6 +142,7 @@ template <typename Visitor, typename Options> void VisitPanelKeys(Visitor &&visi
 }
 
 constexpr std::int32_t kDisplayModes = 3;
+constexpr std::int32_t kRestartModes = 3;
 constexpr std::int32_t kPanelSizes = 7;
 
 // Every key with its text, in the order of writing.
@@ -177,6 +179,8 @@ void LoadControllerOptions(const IniDocument &file, std::u16string_view section,
     // The mode indexes a menu of three items; anything else falls back to the tray icon.
     if (options.Display < 0 || options.Display >= kDisplayModes)
         options.Display = TrayOptions().Display;
+    if (options.AutoRestart < 0 || options.AutoRestart >= kRestartModes)
+        options.AutoRestart = TrayOptions().AutoRestart;
     if (!IsCoordinate(options.X) || !IsCoordinate(options.Y) || !IsExtent(options.W) || !IsExtent(options.H))
     {
         options.X = before.X;

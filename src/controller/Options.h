@@ -38,6 +38,7 @@ struct TrayOptions
     std::u16string WheelKey2; // shortcut text sent on a double wheel click
     bool WheelButton2 = false;
     std::int32_t Display = 0; // 0 tray icon, 1 icon panel, 2 both
+    std::int32_t AutoRestart = 0; // "自動再起動": 0 never, 1 after a failure, 2 after every end
     // The icon panel (the normal build only).
     std::int32_t IconPanelLeft = 0;
     std::int32_t IconPanelTop = 0;
@@ -61,9 +62,9 @@ OptionLocation OptionLocationFor(const startup::TaskDefinition &task);
 
 constexpr char16_t kTaskOptionSection[] = u"Tray Option";
 
-// Reads the 19 controller keys; every key that is absent or unreadable keeps the value `options`
-// already has. A Display outside 0..2 gives 0; a remembered rectangle with a coordinate outside
-// kCoordinateLimit, or a negative or oversized width or height, counts as absent (the rectangle keeps
+// Reads the 20 controller keys; every key that is absent or unreadable keeps the value `options`
+// already has. A Display or AutoRestart outside 0..2 gives 0; a remembered rectangle with a coordinate
+// outside kCoordinateLimit, or a negative or oversized width or height, counts as absent (the rectangle keeps
 // the values `options` has).
 void LoadControllerOptions(const common::IniDocument &file, std::u16string_view section,
                            TrayOptions &options);

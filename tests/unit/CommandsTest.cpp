@@ -77,6 +77,8 @@ TEST(Commands, EachCommandChangesItsStateAndAsksForItsEffects)
              e.save = true;
          },
          [](MenuInputs &m) { m.options.TransValue = 45; }},
+        {"keeping the program running is only stored", kPPAutoRestart0 + 1, Shown(), Nothing,
+         [](CommandEffects &e) { e.save = true; }, [](MenuInputs &m) { m.options.AutoRestart = 1; }},
         {"display mode shows its parts", kPPDisplay0 + 2, Shown(), Nothing,
          [](CommandEffects &e) {
              e.display = 2;
@@ -129,15 +131,13 @@ TEST(Commands, EachCommandChangesItsStateAndAsksForItsEffects)
          },
          [](MenuInputs &m) { m.options.Minimize = false; }},
         {"the last wheel gesture off stops the hook", kPPWheelKeyEnabled2,
-         Facts(true, true, false, true, true),
-         [](MenuInputs &m) { m.options.WheelButton2 = true; },
+         Facts(true, true, false, true, true), [](MenuInputs &m) { m.options.WheelButton2 = true; },
          [](CommandEffects &e) {
              e.stopMouseHook = true;
              e.save = true;
          },
          [](MenuInputs &m) { m.options.WheelButton2 = false; }},
-        {"one gesture still on keeps the hook", kPPWheelKeyEnabled2,
-         Facts(true, true, false, true, true),
+        {"one gesture still on keeps the hook", kPPWheelKeyEnabled2, Facts(true, true, false, true, true),
          [](MenuInputs &m) { m.options.WheelButton1 = m.options.WheelButton2 = true; },
          [](CommandEffects &e) { e.save = true; }, [](MenuInputs &m) { m.options.WheelButton2 = false; }},
         {"double click rewires the clicks", kPPClickClick, Shown(), Nothing,
@@ -177,7 +177,8 @@ TEST(Commands, EachCommandChangesItsStateAndAsksForItsEffects)
          [](CommandEffects &e) { e.flow = CommandFlow::CloseAll; }, Nothing},
         // A command for an item the menu shows disabled is not the user's: it changes nothing.
         {"close without a target is ignored", kPPExit, TargetFacts{},
-         [](MenuInputs &m) { m.targetRunning = false; }, [](CommandEffects &e) { e.ignored = true; }, Nothing},
+         [](MenuInputs &m) { m.targetRunning = false; }, [](CommandEffects &e) { e.ignored = true; },
+         Nothing},
         {"modify during a start is ignored", kPPModify, Shown(), [](MenuInputs &m) { m.starting = true; },
          [](CommandEffects &e) { e.ignored = true; }, Nothing},
         {"the editor without a task file is ignored", kPPKV2File, Shown(), Nothing,

@@ -551,6 +551,11 @@ TEST(MenuModelMarks, RadioItemsMarkExactlyOne)
     EXPECT_EQ(marked(controller::kPPPriority0, controller::kPPPriority4, inputs),
               std::vector<unsigned>{controller::kPPPriority0}); // "通常" until the target is asked
     EXPECT_TRUE(marked(controller::kPPTrans10, controller::kPPTrans100, inputs).empty());
+    EXPECT_EQ(marked(controller::kPPAutoRestart0, controller::kPPAutoRestart2, inputs),
+              std::vector<unsigned>{controller::kPPAutoRestart0});
+    inputs.options.AutoRestart = 2;
+    EXPECT_EQ(marked(controller::kPPAutoRestart0, controller::kPPAutoRestart2, inputs),
+              std::vector<unsigned>{controller::kPPAutoRestart2});
     inputs.options.Display = 2;
     inputs.priorityTag = 3;
     inputs.transTag = 9; // 50%

@@ -44,6 +44,7 @@ TrayOptions Changed()
     o.WheelKey2 = u"Shift+Alt+F4";
     o.WheelButton2 = true;
     o.Display = 2;
+    o.AutoRestart = 1;
     o.IconPanelLeft = 1500;
     o.IconPanelTop = -20;
     o.IconPanelSize = 6;
@@ -123,6 +124,13 @@ TEST(OptionLoad, OutOfRangeIndexesFallBackToTheirDefaults)
         {u"Display=0", 0}, {u"Display=1", 1}, {u"Display=2", 2}, {u"Display=3", 0}, {u"Display=-1", 0}};
     for (const auto &[line, expected] : displays)
         EXPECT_EQ(LoadAll(Section(line)).Display, expected) << common::Utf16ToUtf8(line);
+    const std::pair<const char16_t *, std::int32_t> restarts[] = {{u"AutoRestart=1", 1},
+                                                                  {u"AutoRestart=2", 2},
+                                                                  {u"AutoRestart=3", 0},
+                                                                  {u"AutoRestart=-1", 0},
+                                                                  {u"AutoRestart=x", 0}};
+    for (const auto &[line, expected] : restarts)
+        EXPECT_EQ(LoadAll(Section(line)).AutoRestart, expected) << common::Utf16ToUtf8(line);
     const std::pair<const char16_t *, std::int32_t> sizes[] = {{u"IconPanel_Size=0", 0},
                                                                {u"IconPanel_Size=6", 6},
                                                                {u"IconPanel_Size=7", 4},
@@ -181,7 +189,7 @@ TEST(OptionSave, WritesAllKeysInOrderAndReadsBack)
         u"[Tray Option]\r\nMinimize=0\r\nLive=0\r\nClick=0\r\nPositionSize=0\r\nX=-1200\r\nY=40\r\nW=800\r\n"
         u"H=600\r\nCaption=1\r\nEdit=固定 = タイトル\r\nTransValue=55\r\nWExecute=1\r\nNonTaskBar=1\r\n"
         u"MostTop=1\r\nWheelKey1=Ctrl+W\r\nWheelButton1=1\r\nWheelKey2=Shift+Alt+F4\r\nWheelButton2=1\r\n"
-        u"Display=2\r\nIconPanel_Left=1500\r\nIconPanel_Top=-20\r\nIconPanel_Size=6\r\n"
+        u"Display=2\r\nAutoRestart=1\r\nIconPanel_Left=1500\r\nIconPanel_Top=-20\r\nIconPanel_Size=6\r\n"
         u"IconPanel_MostTop=1\r\nIconPanel_Hint=0\r\nIconPanel_Trans=0\r\n\r\n");
     EXPECT_EQ(LoadAll(IniDocument::Parse(file.Serialize())), Changed());
 }
@@ -195,7 +203,7 @@ TEST(OptionSave, KeepsEverythingElseAndChangesKeysInPlace)
     EXPECT_EQ(file.Get(u"Window", u"Style", u""), u"max");
     ASSERT_EQ(file.Sections().size(), 3u);
     const auto &entries = file.Sections()[1].entries;
-    ASSERT_EQ(entries.size(), 26u);
+    ASSERT_EQ(entries.size(), 27u);
     EXPECT_EQ(entries[0].key, u"Unknown"); // existing keys stay where they are
     EXPECT_EQ(entries[1].key, u"TransValue");
     EXPECT_EQ(entries[1].value, u"100");
@@ -206,7 +214,7 @@ TEST(OptionSave, ElevatedBuildLeavesThePanelKeysAlone)
 {
     IniDocument file = Section(u"IconPanel_Size=2\r\nIconPanel_Hint=0\r\n");
     controller::SaveOptions(file, kSection, TrayOptions(), false);
-    EXPECT_EQ(file.Sections()[0].entries.size(), 21u);
+    EXPECT_EQ(file.Sections()[0].entries.size(), 22u);
     EXPECT_EQ(file.Get(kSection, u"IconPanel_Size", u""), u"2");
     EXPECT_EQ(file.Get(kSection, u"IconPanel_Hint", u""), u"0");
     EXPECT_EQ(file.Find(kSection, u"IconPanel_Left"), nullptr);

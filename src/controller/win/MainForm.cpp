@@ -89,6 +89,7 @@ TmainForm::TmainForm(EarlyLaunch early)
       })
 {
     m_launch.AdoptEarlyLaunch(std::move(early));
+    m_launch.SetUserStartHook([this] { m_restarts.UserStarted(); });
     // A hidden top-level window without owner: it never shows and has no taskbar button.
     Create({.className = kMainFormClassName,
             .caption = gui::Application::Instance().Title(),
@@ -259,6 +260,9 @@ void TmainForm::RunDialog(CommandDialog dialog)
 
 void TmainForm::RunFlow(CommandFlow flow)
 {
+    // The user's own end of the target is never undone ("再起動" starts it again by itself).
+    if (flow != CommandFlow::None && flow != CommandFlow::Activate)
+        m_restarts.EndRequested();
     switch (flow)
     {
     case CommandFlow::Activate:
@@ -323,14 +327,20 @@ LRESULT TmainForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case procwin::WM_WHEELKEY2:
         WMWheelKey(2);
         return 0;
+    case WM_TARGETENDED:
+        m_restarts.Ended(static_cast<DWORD>(wParam));
+        return 0;
     case WM_QUERYENDSESSION:
         // Another program may still cancel the end: only what must not be lost happens now.
+        m_restarts.SessionEnding(true);
         m_closeFlows.QueryEndSession();
         return TRUE;
     case WM_ENDSESSION:
         // Cancelled (false): the user's program and KV2 go on as before.
         if (wParam != FALSE)
             m_closeFlows.EndSession();
+        else
+            m_restarts.SessionEnding(false);
         return 0;
     case WM_ACTIVATEAPP:
         if (wParam == FALSE)

@@ -94,8 +94,9 @@ class TmainForm : public gui::Window
     TargetLaunch m_launch{m_model, m_state, m_wait, m_views, m_session, m_optionStore};
     Views m_views{m_model, m_state, m_session, m_launch, m_optionStore};
     CloseFlows m_closeFlows{m_session, m_launch, m_state, m_wait, m_views, m_optionStore};
-    Monitor m_monitor{
-        m_model, m_session, m_launch, m_state, m_wait, m_views, [this] { m_closeFlows.CloseController(); }};
+    Restarts m_restarts{m_model, m_session, m_launch, m_views};
+    Monitor m_monitor{m_model, m_session, m_launch, m_restarts,
+                      m_state, m_wait,    m_views,  [this] { m_closeFlows.CloseController(); }};
 };
 
 } // namespace controller

@@ -48,6 +48,14 @@ std::vector<gui::PopupMenu::Item> ControllerMenuItems()
     add(kPPMouseHookReset, u"マウスフックリセット", 1);
     add(kPPMinimize, u"最小化").checked = true;
     add(kPPLive, u"常駐").checked = true;
+    add(kPPAutoRestart, u"自動再起動").submenu = true;
+    const char16_t *restarts[] = {u"しない", u"異常終了したとき", u"終了したとき"};
+    for (int mode = 0; mode < 3; ++mode)
+    {
+        Item &item = add(kPPAutoRestart0 + static_cast<UINT>(mode), restarts[mode], 1);
+        item.radio = true;
+        item.checked = mode == 0;
+    }
     add(kPPClickClick, u"ダブルクリック").checked = true;
     add(kPPPosSize, u"位置、大きさ").checked = true;
     add(kPPWExec, u"二重起動禁止");

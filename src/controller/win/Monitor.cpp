@@ -75,6 +75,7 @@ void Monitor::Running(HWND target)
         }
     }
     m_session.Check(target);
+    m_restarts.Look();
     KeepMouseHook(target);
 }
 
@@ -105,9 +106,10 @@ void Monitor::KeepMouseHook(HWND target)
 
 void Monitor::Absent()
 {
-    m_view.ShowTip(
-        AbsentTip(HotKeyTipText(startup::Task().HotKeyText, m_model.hotKeyTaken), m_session.CommandLine()));
+    m_view.ShowTip(AbsentTip(HotKeyTipText(startup::Task().HotKeyText, m_model.hotKeyTaken),
+                             m_session.CommandLine(), m_restarts.Stopped()));
     m_session.Lost();
+    m_restarts.Gone();
     if (m_model.targetRunning || m_model.targetSizable || m_model.captionless)
     {
         m_model.targetRunning = false;
@@ -116,7 +118,8 @@ void Monitor::Absent()
         m_view.MenuChanged();
     }
     // A start or restart in progress has no target yet: that is no reason to end.
-    if ((!m_model.options.Live || m_session.ProgramPath().empty()) && m_state.MayEndWithoutTarget())
+    if ((!m_model.options.Live || m_session.ProgramPath().empty()) && m_state.MayEndWithoutTarget() &&
+        !m_restarts.KeepsKv2())
     {
         m_endWithoutTarget();
         return;

@@ -7,6 +7,7 @@
 #include "controller/MenuModel.h"
 #include "controller/win/ControllerView.h"
 #include "controller/win/ControllerWait.h"
+#include "controller/win/Restarts.h"
 #include "controller/win/TargetLaunch.h"
 #include "controller/win/TargetSession.h"
 #include "gui/SimpleTimer.h"
@@ -20,10 +21,12 @@ class Monitor
 {
   public:
     // `endWithoutTarget`: ends KV2 (the target is gone and nothing keeps KV2 running).
-    Monitor(MenuInputs &model, TargetSession &session, TargetLaunch &launch, ControllerState &state,
-            ControllerWait &wait, ControllerView &view, std::function<void()> endWithoutTarget)
-        : m_model(model), m_session(session), m_launch(launch), m_state(state), m_wait(wait), m_view(view),
-          m_endWithoutTarget(std::move(endWithoutTarget)), m_timer(kMonitorInterval, [this] { Tick(); })
+    Monitor(MenuInputs &model, TargetSession &session, TargetLaunch &launch, Restarts &restarts,
+            ControllerState &state, ControllerWait &wait, ControllerView &view,
+            std::function<void()> endWithoutTarget)
+        : m_model(model), m_session(session), m_launch(launch), m_restarts(restarts), m_state(state),
+          m_wait(wait), m_view(view), m_endWithoutTarget(std::move(endWithoutTarget)),
+          m_timer(kMonitorInterval, [this] { Tick(); })
     {
     }
 
@@ -41,6 +44,7 @@ class Monitor
     MenuInputs &m_model;
     TargetSession &m_session;
     TargetLaunch &m_launch;
+    Restarts &m_restarts;
     ControllerState &m_state;
     ControllerWait &m_wait;
     ControllerView &m_view;

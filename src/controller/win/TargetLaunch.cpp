@@ -4,6 +4,7 @@
 #include "common/Text.h"
 #include "common/win/FileSystem.h"
 #include "common/win/WinText.h"
+#include "controller/win/ErrorLog.h"
 #include "procwin/ProcessIdentity.h"
 #include "procwin/win/AppExecute.h"
 #include "procwin/win/ProgramWindows.h"
@@ -263,7 +264,7 @@ bool TargetLaunch::Start()
     const HWND target = m_session.TargetWnd();
     if (target == nullptr || m_state.Closing())
     {
-        if (!m_state.Closing() && !m_wait.Stopped())
+        if (!m_state.Closing() && !m_wait.Stopped() && !m_quiet)
             m_view.Question(programPath + u"の\r\n起動に失敗しました。", kErrorStyle);
         return false;
     }
@@ -359,7 +360,40 @@ void TargetLaunch::Activate()
 {
     // A start in progress is not started again from within its own wait.
     if (!m_session.Activate() && m_state.MayStart())
+    {
+        if (m_userStarts)
+            m_userStarts();
         StartAndShow();
+    }
+}
+
+bool TargetLaunch::Restart()
+{
+    if (!m_state.MayStart())
+        return false;
+    const procwin::ProcessIdentity ended = m_session.Identity();
+    for (const procwin::ProgramWindow &entry :
+         procwin::ProgramWindows(ProgramFileNameLower(m_session.ProgramPath())))
+    {
+        const procwin::ProcessIdentity copy = procwin::WindowProcessIdentity(entry.window);
+        if (copy.id != ended.id && copy.created > ended.created)
+        {
+            m_session.Adopt(entry.window);
+            return true;
+        }
+    }
+    m_quiet = true;
+    const common::ScopeExit loud([this] { m_quiet = false; });
+    try
+    {
+        return StartAndShow();
+    }
+    catch (const std::exception &)
+    {
+        // The launch error goes to the log as ever; the restart counts as a failed end.
+        AppendErrorLog(startup::Paths().ErrorLogPath, ErrorMessage(std::current_exception()));
+        return false;
+    }
 }
 
 } // namespace controller

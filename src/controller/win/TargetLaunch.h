@@ -17,6 +17,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,15 @@ class TargetLaunch
     void Activate();
     // "修正": the user chooses the target among the program's windows.
     void Modify();
+    // The start after the program ended by itself ("自動再起動"): a copy of the program started since
+    // the ended one (a program that updated itself) is taken without asking; otherwise a start as the
+    // user's, which shows no message when it fails. False when no target was attached.
+    bool Restart();
+    // Called when the user starts the target (not when it only comes forward).
+    void SetUserStartHook(std::function<void()> hook)
+    {
+        m_userStarts = std::move(hook);
+    }
 
   private:
     void LaunchFirst();
@@ -82,6 +92,8 @@ class TargetLaunch
     std::vector<HWND> m_listed;
     EarlyLaunch m_early;
     DWORD m_launchedProcess = 0; // the process the last start created
+    bool m_quiet = false;        // a failed start says nothing (a restart)
+    std::function<void()> m_userStarts;
 };
 
 } // namespace controller

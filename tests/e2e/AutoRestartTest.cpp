@@ -1,0 +1,76 @@
+// "自動再起動": the target started again after it ended, as the mode says, never after the user's own end.
+#include "Kv2Scenario.h"
+
+#include "controller/MenuModel.h"
+
+#include <gtest/gtest.h>
+
+using namespace e2e;
+using namespace wintest;
+using namespace controller;
+
+namespace
+{
+
+// The target's window, once one other than `previous` shows (a restart), within `timeout`.
+HWND NextTarget(const Scenario &scenario, HWND previous, std::chrono::milliseconds timeout)
+{
+    HWND next = nullptr;
+    WaitUntil(
+        [&] {
+            next = scenario.FindTarget();
+            return next != nullptr && next != previous && IsWindowVisible(next);
+        },
+        timeout);
+    return next != previous ? next : nullptr;
+}
+
+} // namespace
+
+TEST(AutoRestart, TheModeDecidesWhichEndsStartTheProgramAgain)
+{
+    struct Case
+    {
+        const char *name;
+        int mode;
+        int exitCode; // the fixture ends itself with it, 1.5 s after it starts
+        bool restarted;
+    };
+    const Case cases[] = {
+        {"on failure, abort's code", 1, 3, true},
+        {"on failure, a normal end", 1, 0, false},
+        {"on every end, a normal end", 2, 0, true},
+        {"never", 0, 3, false},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Scenario scenario("[Tray Option]\r\nAutoRestart=" + std::to_string(c.mode) + "\r\n",
+                          "--exit-after 1500 --exit-code " + std::to_string(c.exitCode));
+        scenario.Start();
+        const HWND first = scenario.WaitForTarget();
+        ASSERT_NE(first, nullptr);
+        // The first restart comes a second after the end.
+        const HWND next = NextTarget(scenario, first, c.restarted ? 10s : 4s);
+        EXPECT_EQ(next != nullptr, c.restarted);
+        if (next != nullptr)
+        {
+            scenario.Command(kPPMostTop); // the restarted program is the target
+            EXPECT_TRUE(WaitUntil([&] { return IsTopMost(next); }, 5s));
+        }
+        EXPECT_EQ(scenario.Kv2Process().WaitForExit(0ms), static_cast<DWORD>(STILL_ACTIVE));
+    }
+}
+
+TEST(AutoRestart, TheUsersOwnCloseIsNeverUndoneAndTheMenuStoresTheMode)
+{
+    Scenario scenario("[Tray Option]\r\nLive=1\r\n");
+    scenario.Start();
+    const HWND first = scenario.WaitForTarget();
+    ASSERT_NE(first, nullptr);
+    scenario.Command(kPPAutoRestart0 + 2);
+    EXPECT_EQ(scenario.OptionOnceSaved(u"AutoRestart", u"2"), u"2");
+    scenario.Command(kPPExit); // "閉じる"
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(first); }, 10s));
+    EXPECT_EQ(NextTarget(scenario, first, 4s), nullptr);
+}
