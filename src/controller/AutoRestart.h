@@ -24,6 +24,28 @@ enum class RestartMode : std::int32_t
 // (0x40000015), or abort's 3.
 bool IsAbnormalExit(std::uint32_t exitCode) noexcept;
 
+// Whether the target has stopped answering: it has not answered for 30 s in a row (KV2 says so and
+// does nothing else to it).
+class AnswerWatch
+{
+  public:
+    static constexpr std::uint64_t kHungMilliseconds = 30000;
+
+    // A look at the window (`answers`: the system does not count it hung) at `nowMs` (a tick count);
+    // answers whether it counts as not answering now.
+    bool Look(bool answers, std::uint64_t nowMs) noexcept
+    {
+        if (answers)
+            m_silentSince.reset();
+        else if (!m_silentSince)
+            m_silentSince = nowMs;
+        return m_silentSince && nowMs - *m_silentSince >= kHungMilliseconds;
+    }
+
+  private:
+    std::optional<std::uint64_t> m_silentSince;
+};
+
 class RestartPolicy
 {
   public:

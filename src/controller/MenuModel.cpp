@@ -50,9 +50,10 @@ int TransTagOfPercent(int percent) noexcept
 }
 
 std::u16string RunningTip(std::u16string_view hotKeyText, std::u16string_view title, bool aboveRights,
-                          bool translucencyRefused)
+                          bool translucencyRefused, bool notAnswering)
 {
-    std::u16string tip = aboveRights ? u"実行中（管理者の権限で動いているため変更できません）\r\n"
+    std::u16string tip = notAnswering ? u"実行中（応答なし）\r\n"
+                         : aboveRights ? u"実行中（管理者の権限で動いているため変更できません）\r\n"
                          : translucencyRefused ? u"実行中（自分で描画しているため半透明にできません）\r\n"
                                                : u"実行中\r\n";
     tip += hotKeyText;

@@ -87,7 +87,7 @@ constexpr size_t kTipTitleLength = 259;
 // the title cut to kTipTitleLength characters. A target that runs with rights above KV2's (the system
 // refuses KV2's changes to it) is named so on the first line.
 std::u16string RunningTip(std::u16string_view hotKeyText, std::u16string_view title, bool aboveRights = false,
-                          bool translucencyRefused = false);
+                          bool translucencyRefused = false, bool notAnswering = false);
 
 // The hot key's text for the tips; one that another program holds (the system refused it) is named
 // so. Empty stays empty.

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 using namespace e2e;
 using namespace wintest;
 using namespace controller;
@@ -73,4 +76,26 @@ TEST(AutoRestart, TheUsersOwnCloseIsNeverUndoneAndTheMenuStoresTheMode)
     scenario.Command(kPPExit); // "閉じる"
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(first); }, 10s));
     EXPECT_EQ(NextTarget(scenario, first, 4s), nullptr);
+}
+
+TEST(AutoRestart, AProgramThatDiesAtOnceIsStartedAFewTimesWithGrowingPausesThenNoMore)
+{
+    // Without "常駐", only the pending restarts keep KV2: it ends once they stop.
+    Scenario scenario("[Tray Option]\r\nAutoRestart=1\r\nLive=0\r\n", "--exit-after 800 --exit-code 3");
+    scenario.Start();
+    // Five restarts after pauses of 1, 2, 4, 8 and 16 s; the sixth end stops them.
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<HWND> seen;
+    const bool ended = WaitUntil(
+        [&] {
+            const HWND target = scenario.FindTarget();
+            if (target != nullptr && std::find(seen.begin(), seen.end(), target) == seen.end())
+                seen.push_back(target);
+            return scenario.Kv2Process().WaitForExit(0ms) != static_cast<DWORD>(STILL_ACTIVE);
+        },
+        90s);
+    ASSERT_TRUE(ended);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 31s) << "the pauses grow";
+    EXPECT_GE(seen.size(), 4u);
+    EXPECT_LE(seen.size(), 6u);
 }

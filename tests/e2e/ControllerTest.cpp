@@ -25,19 +25,6 @@ bool MinimizedIntoTheTray(HWND target)
     return WaitUntil([&] { return !IsWindowVisible(target); }, 5s);
 }
 
-std::u16string ErrorLogText()
-{
-    common::win::StringList lines;
-    try
-    {
-        common::win::LoadTextFile(lines, ErrorLog(), common::TextEncoding::Ansi);
-    }
-    catch (const std::exception &)
-    {
-    }
-    return common::JoinLines(lines);
-}
-
 } // namespace
 
 TEST(Controller, AttachesTheTargetWithItsOptions)

@@ -51,6 +51,19 @@ std::u16string DataFolder()
     return RoamingAppData() + u"\\Orvane\\KV2\\";
 }
 
+std::u16string ErrorLogText()
+{
+    common::win::StringList lines;
+    try
+    {
+        common::win::LoadTextFile(lines, ErrorLog(), common::TextEncoding::Ansi);
+    }
+    catch (const std::exception &)
+    {
+    }
+    return common::JoinLines(lines);
+}
+
 std::u16string LocalDataFolder()
 {
     wchar_t path[MAX_PATH] = {};

@@ -30,6 +30,8 @@ std::u16string LocalDataFolder();
 
 // KV2's error log in the data folder.
 std::u16string ErrorLog();
+// Its text (empty when it cannot be read).
+std::u16string ErrorLogText();
 
 // A task file in `folder` whose program (`programName`, a file that is no program) cannot be started,
 // without resident mode, so that KV2 ends on the tick after the launch error.

@@ -91,3 +91,14 @@ TEST(AutoRestart, PausesGrowUntilTheLimitStopsAndACalmRunStartsThemOver)
     EXPECT_EQ(pauses, (std::vector<std::chrono::milliseconds>{1s, 2s, 4s, 8s, 16s, 32s, 60s, 60s}));
     EXPECT_EQ(crashAfter(10min), std::optional<std::chrono::milliseconds>(1s));
 }
+
+TEST(AutoRestart, AWindowCountsAsNotAnsweringAfterThirtySecondsInARow)
+{
+    AnswerWatch watch;
+    const std::pair<bool, std::uint64_t> looks[] = {{true, 0},      {false, 1000}, {false, 30999},
+                                                    {false, 31000}, {true, 31500}, {false, 32000},
+                                                    {false, 61999}, {false, 62000}};
+    const bool counted[] = {false, false, false, true, false, false, false, true};
+    for (size_t i = 0; i < std::size(looks); ++i)
+        EXPECT_EQ(watch.Look(looks[i].first, looks[i].second), counted[i]) << i;
+}

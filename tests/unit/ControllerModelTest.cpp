@@ -204,6 +204,9 @@ TEST(MenuModelTip, ATakenHotKeyAndATargetAboveKv2sRightsAreNamed)
               u"実行中（管理者の権限で動いているため変更できません）\r\nF2（他のプログラムが使用中）\r\n題名");
     EXPECT_EQ(controller::RunningTip(u"F2", u"題名", false, true),
               u"実行中（自分で描画しているため半透明にできません）\r\nF2\r\n題名");
+    EXPECT_EQ(controller::RunningTip(u"F2", u"題名", true, true, true), u"実行中（応答なし）\r\nF2\r\n題名");
+    EXPECT_EQ(controller::AbsentTip(u"F2", u"C:\\a.exe", true),
+              u"起動していません（自動再起動を停止しました）\r\nF2\r\nC:\\a.exe");
 }
 
 TEST(MenuModelTip, RunningTipCutsTheTitleTo259Characters)

@@ -51,9 +51,11 @@ void Monitor::Running(HWND target)
     wchar_t title[kTipTitleLength + 1] = {};
     GetWindowTextW(target, title, static_cast<int>(kTipTitleLength + 1));
     m_view.ShowTitle(common::win::U(title));
+    // The system counts a window hung without sending it anything: nothing is asked of one that answers.
+    const bool notAnswering = m_answers.Look(!IsHungAppWindow(target), GetTickCount64());
     m_view.ShowTip(RunningTip(HotKeyTipText(startup::Task().HotKeyText, m_model.hotKeyTaken),
                               common::win::U(title), m_model.targetAboveRights,
-                              m_model.targetDrawsItself && m_model.options.TransValue < 100));
+                              m_model.targetDrawsItself && m_model.options.TransValue < 100, notAnswering));
     // Once seen, the sizing frame keeps the item on while the target runs (a caption-less window keeps
     // its frame anyway).
     const bool sizable = m_model.targetSizable || HasThickFrame(target);

@@ -51,6 +51,7 @@ class Monitor
     std::function<void()> m_endWithoutTarget;
     bool m_firstStartDue = false;
     int m_hookResetCount = 0; // ticks until the wheel hook is installed again
+    AnswerWatch m_answers;
     gui::TSimpleTimer m_timer;
 };
 
