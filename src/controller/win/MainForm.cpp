@@ -90,6 +90,8 @@ TmainForm::TmainForm(EarlyLaunch early)
 {
     m_launch.AdoptEarlyLaunch(std::move(early));
     m_launch.SetUserStartHook([this] { m_restarts.UserStarted(); });
+    // The target's process is watched from its attachment: a program may end before the next tick.
+    m_session.SetAttachedHook([this] { m_restarts.Look(); });
     // A hidden top-level window without owner: it never shows and has no taskbar button.
     Create({.className = kMainFormClassName,
             .caption = gui::Application::Instance().Title(),

@@ -27,7 +27,7 @@ class Restarts
   public:
     Restarts(MenuInputs &model, TargetSession &session, TargetLaunch &launch, ControllerView &view);
 
-    // On the tick while the target runs: a new target's process is watched from now on.
+    // At attachment, and on the tick while the target runs: a new target's process is watched from now on.
     void Look();
     // The watched process ended (WM_TARGETENDED).
     void Ended(DWORD processId);

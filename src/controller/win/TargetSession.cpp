@@ -91,6 +91,8 @@ void TargetSession::Attach(HWND target)
     if (options.MostTop)
         procwin::SetTopMost(target, true);
     m_keeper.Follow(target);
+    if (m_attached)
+        m_attached();
 }
 
 bool TargetSession::Activate()
@@ -128,6 +130,8 @@ void TargetSession::Adopt(HWND chosen)
     if (IsIconic(chosen))
         MinimizeStarted(chosen);
     RecordChanges();
+    if (m_attached)
+        m_attached();
 }
 
 void TargetSession::MinimizeStarted(HWND window)

@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <functional>
 #include <string>
 
 namespace controller
@@ -63,6 +64,11 @@ class TargetSession
     void Reset() noexcept;
     // What a new target window gets: the options that stay with the target, and its identity.
     void Attach(HWND target);
+    // Called once a window became the target (attached, or chosen in the picker).
+    void SetAttachedHook(std::function<void()> hook)
+    {
+        m_attached = std::move(hook);
+    }
     // The picker's choice becomes the target, brought forward when it is another window.
     void Adopt(HWND chosen);
     // Brings the target forward with the options applied; false when it has no window.
@@ -126,6 +132,7 @@ class TargetSession
     // for a window that becomes visible, some time after it does.
     int m_buttonLooks = 0;
     bool m_seenVisible = false; // the target was visible at the last look
+    std::function<void()> m_attached;
     bool m_hideRefusedLogged = false; // a hide refused for want of a record is in the error log
     bool m_ended = false;
 };
