@@ -41,6 +41,13 @@ Restarts::Restarts(MenuInputs &model, TargetSession &session, TargetLaunch &laun
 
 void Restarts::Look()
 {
+    // Only while restarts are on: the system's wait costs a thread.
+    if (ModeOf(m_model.options) == RestartMode::Never)
+    {
+        m_watch.reset();
+        m_watched = 0;
+        return;
+    }
     const DWORD id = m_session.Identity().id;
     if (id == 0 || id == m_watched)
         return;

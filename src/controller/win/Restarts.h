@@ -27,7 +27,8 @@ class Restarts
   public:
     Restarts(MenuInputs &model, TargetSession &session, TargetLaunch &launch, ControllerView &view);
 
-    // At attachment, and on the tick while the target runs: a new target's process is watched from now on.
+    // At attachment, and on the tick while the target runs: a new target's process is watched from now
+    // on, while restarts are on (the system's wait costs a thread; none is kept with "しない").
     void Look();
     // The watched process ended (WM_TARGETENDED).
     void Ended(DWORD processId);
