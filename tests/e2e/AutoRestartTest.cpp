@@ -36,20 +36,22 @@ TEST(AutoRestart, TheModeDecidesWhichEndsStartTheProgramAgain)
     {
         const char *name;
         int mode;
-        int exitCode; // the fixture ends itself with it, 1.5 s after it starts
+        const char *exitCode; // the fixture ends itself with it, 1.5 s after it starts
         bool restarted;
     };
     const Case cases[] = {
-        {"on failure, abort's code", 1, 3, true},
-        {"on failure, a normal end", 1, 0, false},
-        {"on every end, a normal end", 2, 0, true},
-        {"never", 0, 3, false},
+        {"on failure, an access violation", 1, "0xC0000005", true},
+        {"on failure, abort's code", 1, "3", true},
+        {"on failure, a console closed by its user", 1, "0xC000013A", false},
+        {"on failure, a normal end", 1, "0", false},
+        {"on every end, a normal end", 2, "0", true},
+        {"never", 0, "3", false},
     };
     for (const Case &c : cases)
     {
         SCOPED_TRACE(c.name);
         Scenario scenario("[Tray Option]\r\nAutoRestart=" + std::to_string(c.mode) + "\r\n",
-                          "--exit-after 1500 --exit-code " + std::to_string(c.exitCode));
+                          std::string("--exit-after 1500 --exit-code ") + c.exitCode);
         scenario.Start();
         const HWND first = scenario.WaitForTarget();
         ASSERT_NE(first, nullptr);
