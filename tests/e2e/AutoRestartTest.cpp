@@ -101,3 +101,22 @@ TEST(AutoRestart, AProgramThatDiesAtOnceIsStartedAFewTimesWithGrowingPausesThenN
     EXPECT_GE(seen.size(), 4u);
     EXPECT_LE(seen.size(), 6u);
 }
+
+TEST(AutoRestart, NothingIsStartedWhileWindowsEndsTheSessionAndAgainOnceTheEndIsCancelled)
+{
+    for (const bool cancelled : {false, true})
+    {
+        SCOPED_TRACE(cancelled ? "cancelled" : "ending");
+        Scenario scenario("[Tray Option]\r\nAutoRestart=2\r\n", "--exit-after 3000");
+        scenario.Start();
+        const HWND first = scenario.WaitForTarget();
+        ASSERT_NE(first, nullptr);
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutW(scenario.Controller(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+        if (cancelled)
+            SendMessageTimeoutW(scenario.Controller(), WM_ENDSESSION, FALSE, 0, SMTO_ABORTIFHUNG, 5000,
+                                &answer);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(first); }, 10s));
+        EXPECT_EQ(NextTarget(scenario, first, cancelled ? 10s : 4s) != nullptr, cancelled);
+    }
+}
