@@ -266,6 +266,7 @@ bool RunsElevated(DWORD processId)
     UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
     if (!process)
         return GetLastError() == ERROR_ACCESS_DENIED;
+    // A token this program may not even read belongs to a process above it.
     const std::optional<bool> elevated = Elevated(process.Get());
     return elevated ? *elevated : GetLastError() == ERROR_ACCESS_DENIED;
 }
@@ -282,14 +283,7 @@ bool RunsAboveTheUser(DWORD processId)
 
 bool RunsWithHigherRights(DWORD processId)
 {
-    if (Elevated(GetCurrentProcess()).value_or(false))
-        return false;
-    UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-    if (!process)
-        return GetLastError() == ERROR_ACCESS_DENIED;
-    // A token this program may not even read belongs to a process above it.
-    const std::optional<bool> elevated = Elevated(process.Get());
-    return elevated ? *elevated : GetLastError() == ERROR_ACCESS_DENIED;
+    return !Elevated(GetCurrentProcess()).value_or(false) && RunsElevated(processId);
 }
 
 bool TerminateIdentifiedProcess(const ProcessIdentity &identity)
