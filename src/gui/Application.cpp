@@ -1,5 +1,7 @@
 #include "gui/Application.h"
 
+#include "gui/MessagePump.h"
+
 #include <windows.h>
 
 #include <utility>
@@ -37,18 +39,23 @@ void Application::DeliverParkedException()
 
 int Application::Run()
 {
-    MSG message;
-    while (true)
+    // Sleeps on the messages and on the objects watched with PostWhenSignalled.
+    MSG message{};
+    for (;;)
     {
-        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-        if (got == 0 || got == -1)
-            break;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-        DeliverParkedException();
+        WaitForInput({}, INFINITE);
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        {
+            if (message.message == WM_QUIT)
+            {
+                DeliverParkedException();
+                return static_cast<int>(message.wParam);
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+            DeliverParkedException();
+        }
     }
-    DeliverParkedException();
-    return static_cast<int>(message.wParam);
 }
 
 void Application::Terminate(int exitCode)

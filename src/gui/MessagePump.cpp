@@ -1,5 +1,7 @@
 #include "gui/MessagePump.h"
 
+#include <algorithm>
+#include <array>
 #include <optional>
 
 namespace gui
@@ -29,7 +31,73 @@ class KeptQuit
     std::optional<int> m_exitCode;
 };
 
+// The objects the user-interface thread's loops watch (PostWhenSignalled); a fixed array, as a wait
+// takes no more than MAXIMUM_WAIT_OBJECTS.
+struct Watched
+{
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+};
+constexpr std::size_t kMostWatched = 8;
+std::array<HANDLE, kMostWatched> g_watchedObjects{};
+std::array<Watched, kMostWatched> g_watched{};
+std::size_t g_watchedCount = 0;
+
+void Unwatch(std::size_t index) noexcept
+{
+    --g_watchedCount;
+    g_watchedObjects[index] = g_watchedObjects[g_watchedCount];
+    g_watched[index] = g_watched[g_watchedCount];
+}
+
 } // namespace
+
+bool PostWhenSignalled(HANDLE object, HWND window, UINT message, WPARAM wParam)
+{
+    if (g_watchedCount == kMostWatched)
+        return false;
+    g_watchedObjects[g_watchedCount] = object;
+    g_watched[g_watchedCount] = {window, message, wParam};
+    ++g_watchedCount;
+    return true;
+}
+
+void StopWatching(HANDLE object) noexcept
+{
+    for (std::size_t i = 0; i < g_watchedCount; ++i)
+    {
+        if (g_watchedObjects[i] == object)
+            Unwatch(i);
+    }
+}
+
+DWORD WaitForInput(std::span<const HANDLE> handles, DWORD timeout)
+{
+    std::array<HANDLE, MAXIMUM_WAIT_OBJECTS - 1> all;
+    const std::size_t count = std::min(handles.size(), all.size() - kMostWatched);
+    std::copy_n(handles.begin(), count, all.begin());
+    std::copy_n(g_watchedObjects.begin(), g_watchedCount, all.begin() + count);
+    const auto total = static_cast<DWORD>(count + g_watchedCount);
+    const DWORD woken =
+        MsgWaitForMultipleObjectsEx(total, all.data(), timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (woken == WAIT_FAILED && g_watchedCount != 0)
+    {
+        // A watched object closed too early must not turn every wait into a failure: the watches end
+        // (their owners still see the end when they ask), the caller's own wait goes on.
+        g_watchedCount = 0;
+        return WaitForInput(handles, timeout);
+    }
+    if (woken >= WAIT_OBJECT_0 + count && woken < WAIT_OBJECT_0 + total)
+    {
+        const std::size_t index = woken - WAIT_OBJECT_0 - count;
+        const Watched watched = g_watched[index];
+        Unwatch(index);
+        PostMessageW(watched.window, watched.message, watched.wParam, 0);
+        return WAIT_OBJECT_0 + static_cast<DWORD>(count); // as for a message
+    }
+    return woken;
+}
 
 PumpEnd PumpUntil(const std::function<bool()> &done, const PumpOptions &options)
 {
@@ -51,9 +119,7 @@ PumpEnd PumpUntil(const std::function<bool()> &done, const PumpOptions &options)
             if (remaining < sleep)
                 sleep = static_cast<DWORD>(remaining);
         }
-        // Returns at once while messages wait, even those an earlier look at the queue has seen.
-        const DWORD woken = MsgWaitForMultipleObjectsEx(count, options.handles.data(), sleep, QS_ALLINPUT,
-                                                        MWMO_INPUTAVAILABLE);
+        const DWORD woken = WaitForInput(options.handles, sleep);
         if (woken == WAIT_FAILED)
             return PumpEnd::Failed;
         if (woken < WAIT_OBJECT_0 + count || (woken >= WAIT_ABANDONED_0 && woken < WAIT_ABANDONED_0 + count))

@@ -46,6 +46,20 @@ enum class PumpEnd
 // gui::Application for the outer loop.
 PumpEnd PumpUntil(const std::function<bool()> &done, const PumpOptions &options = {});
 
+// Posts `message` with `wParam` to `window` once `object` is signalled, from the user-interface
+// thread's own loops (Application::Run and PumpUntil wait on it beside the messages): no thread of
+// the system waits for it. The object is watched once; a loop of the system (a menu, a message box)
+// does not wait on it. Answers false when no more objects can be watched. The object must stay open
+// until StopWatching.
+bool PostWhenSignalled(HANDLE object, HWND window, UINT message, WPARAM wParam);
+// Watches the object no more; nothing is posted for it after this returns.
+void StopWatching(HANDLE object) noexcept;
+
+// Sleeps until a message comes (even one an earlier look at the queue has seen), one of `handles` is
+// signalled or `timeout` (milliseconds) passes, as MsgWaitForMultipleObjectsEx answers for `handles`
+// alone; a watched object that is signalled meanwhile posts its message, which wakes the caller.
+DWORD WaitForInput(std::span<const HANDLE> handles, DWORD timeout);
+
 // Wakes a PumpUntil of the window's thread so that it asks its condition again: for an answer that
 // came in a message sent from another thread, which runs without any message being dispatched.
 void WakePump(HWND window);

@@ -6,6 +6,7 @@
 #include "procwin/win/WindowEvents.h"
 
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
 
 #include <functional>
 #include <optional>
@@ -160,6 +161,17 @@ LRESULT CALLBACK RecordEnds(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+std::size_t ThreadsOfThisProcess()
+{
+    common::win::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    std::size_t count = 0;
+    for (BOOL more = Thread32First(snapshot.Get(), &entry); more; more = Thread32Next(snapshot.Get(), &entry))
+        count += entry.th32OwnerProcessID == GetCurrentProcessId();
+    return count;
+}
+
 } // namespace
 
 TEST(ProcessEndWatch, TheEndIsPostedOnceWithItsExitCodeAndNotAfterTheWatchIsGone)
@@ -172,9 +184,11 @@ TEST(ProcessEndWatch, TheEndIsPostedOnceWithItsExitCodeAndNotAfterTheWatchIsGone
     const std::u16string console = BinFolder() + u"\\KV2TargetConsole.exe";
 
     Process ending(console, u"--exit-after 300 --exit-code 3");
+    const std::size_t threads = ThreadsOfThisProcess();
     procwin::ProcessEndWatch watch(ending.Id(), window, kEnded);
     ASSERT_TRUE(watch.Watching());
     EXPECT_FALSE(watch.ExitCode()) << "still running";
+    EXPECT_EQ(ThreadsOfThisProcess(), threads) << "the message loop waits, no thread of its own";
     EXPECT_EQ(gui::PumpUntil([] { return !g_ended.empty(); }, {.timeout = kGuardMs}),
               gui::PumpEnd::Condition);
     EXPECT_EQ(g_ended, std::vector<WPARAM>{ending.Id()});
@@ -182,8 +196,9 @@ TEST(ProcessEndWatch, TheEndIsPostedOnceWithItsExitCodeAndNotAfterTheWatchIsGone
 
     Process later(console, u"--exit-after 300");
     std::optional<procwin::ProcessEndWatch> gone(std::in_place, later.Id(), window, kEnded);
-    gone.reset();
     EXPECT_EQ(later.WaitForExit(10s), 0u);
+    EXPECT_TRUE(gone->HasEnded()) << "found without a loop (a menu of the system is open)";
+    gone.reset();
     gui::PumpUntil({}, {.timeout = 300});
     EXPECT_EQ(g_ended.size(), 1u) << "posted after the watch was gone";
 

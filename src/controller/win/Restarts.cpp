@@ -41,7 +41,7 @@ Restarts::Restarts(MenuInputs &model, TargetSession &session, TargetLaunch &laun
 
 void Restarts::Look()
 {
-    // Only while restarts are on: the system's wait costs a thread.
+    // Only while restarts are on: no handle to the target stays open otherwise.
     if (ModeOf(m_model.options) == RestartMode::Never)
     {
         m_watch.reset();
@@ -67,8 +67,16 @@ void Restarts::Ended(DWORD processId)
 
 void Restarts::Gone()
 {
-    if (!m_watch || m_watch->Watching())
+    if (!m_watch)
         return;
+    if (m_watch->Watching())
+    {
+        // The end is told by the message loop; a loop of the system (the menu, a message box) does not
+        // wait on the process, so its end is found here meanwhile.
+        if (m_watch->HasEnded())
+            Ended(m_watched);
+        return;
+    }
     m_watch.reset();
     Due(m_policy.Ended(ModeOf(m_model.options), std::nullopt, Now()), std::nullopt);
 }
@@ -114,7 +122,7 @@ bool Restarts::KeepsKv2() const
 {
     if (ModeOf(m_model.options) == RestartMode::Never)
         return false;
-    return m_due || (m_watch && m_watch->Watching() && !m_watch->ExitCode());
+    return m_due || (m_watch && m_watch->Watching() && !m_watch->HasEnded());
 }
 
 } // namespace controller

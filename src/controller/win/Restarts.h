@@ -28,12 +28,12 @@ class Restarts
     Restarts(MenuInputs &model, TargetSession &session, TargetLaunch &launch, ControllerView &view);
 
     // At attachment, and on the tick while the target runs: a new target's process is watched from now
-    // on, while restarts are on (the system's wait costs a thread; none is kept with "しない").
+    // on, while restarts are on (no handle is kept with "しない").
     void Look();
     // The watched process ended (WM_TARGETENDED).
     void Ended(DWORD processId);
-    // On the tick once the target's window has gone: a process that could not be watched has ended
-    // as far as KV2 can tell (a normal end).
+    // On the tick once the target's window has gone: an end no loop has told yet (during a menu), or
+    // for a process that could not be watched, the window's end (a normal end).
     void Gone();
     // The user asked for the target's end: it is not undone.
     void EndRequested() noexcept

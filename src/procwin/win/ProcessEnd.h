@@ -1,5 +1,6 @@
-// The end of a process, told by a message posted to a window when it comes: the system's thread pool
-// waits on the process, nothing polls. The one handle kept also gives the exit code, and keeps the
+// The end of a process, told by a message posted to a window when it comes: the user-interface
+// thread's message loops wait on the process beside the messages (no thread of its own, nothing
+// polls). The one handle kept also gives the exit code, and keeps the
 // process's id from passing to another process meanwhile.
 #pragma once
 
@@ -18,7 +19,8 @@ class ProcessEndWatch
   public:
     // Watches the process (opened for SYNCHRONIZE and PROCESS_QUERY_LIMITED_INFORMATION) and posts
     // `message` to `window`, with the process id as wParam, once it ends. Watching() is false when the
-    // process cannot be opened.
+    // process cannot be opened. Created and destroyed on the user-interface thread; while a loop of the
+    // system runs (a menu, a message box) the end is told once it is over, or found by HasEnded.
     ProcessEndWatch(DWORD processId, HWND window, UINT message);
     // Stops watching: no message comes after this returns.
     ~ProcessEndWatch();
@@ -27,19 +29,16 @@ class ProcessEndWatch
 
     bool Watching() const noexcept
     {
-        return m_wait != nullptr;
+        return m_watching;
     }
+    // The process has ended (false when it cannot be watched).
+    bool HasEnded() const noexcept;
     // The exit code once the process has ended; none while it runs or when it cannot be read.
     std::optional<std::uint32_t> ExitCode() const;
 
   private:
-    static void CALLBACK Ended(void *context, BOOLEAN timedOut);
-
-    DWORD m_processId;
-    HWND m_window;
-    UINT m_message;
     common::win::UniqueHandle m_process;
-    HANDLE m_wait = nullptr;
+    bool m_watching = false;
 };
 
 } // namespace procwin
