@@ -28,6 +28,16 @@ HWND NextTarget(const Scenario &scenario, HWND previous, std::chrono::millisecon
     return next != previous ? next : nullptr;
 }
 
+// The scenario's target windows that are shown.
+int ShownTargets(const Scenario &scenario)
+{
+    int count = 0;
+    for (HWND window = nullptr;
+         (window = FindWindowExW(nullptr, window, L"KV2TargetWindow", W(scenario.Title()))) != nullptr;)
+        count += IsWindowVisible(window) ? 1 : 0;
+    return count;
+}
+
 } // namespace
 
 TEST(AutoRestart, TheModeDecidesWhichEndsStartTheProgramAgain)
@@ -50,7 +60,7 @@ TEST(AutoRestart, TheModeDecidesWhichEndsStartTheProgramAgain)
     for (const Case &c : cases)
     {
         SCOPED_TRACE(c.name);
-        Scenario scenario("[Tray Option]\r\nAutoRestart=" + std::to_string(c.mode) + "\r\n",
+        Scenario scenario("[Tray Option]\r\nMostTop=1\r\nAutoRestart=" + std::to_string(c.mode) + "\r\n",
                           std::string("--exit-after 1500 --exit-code ") + c.exitCode);
         scenario.Start();
         const HWND first = scenario.WaitForTarget();
@@ -58,26 +68,44 @@ TEST(AutoRestart, TheModeDecidesWhichEndsStartTheProgramAgain)
         // The first restart comes a second after the end.
         const HWND next = NextTarget(scenario, first, c.restarted ? 10s : 4s);
         EXPECT_EQ(next != nullptr, c.restarted);
+        // The restarted program is the target and gets its options back.
         if (next != nullptr)
         {
-            scenario.Command(kPPMostTop); // the restarted program is the target
             EXPECT_TRUE(WaitUntil([&] { return IsTopMost(next); }, 5s));
         }
         EXPECT_EQ(scenario.Kv2Process().WaitForExit(0ms), static_cast<DWORD>(STILL_ACTIVE));
     }
 }
 
-TEST(AutoRestart, TheUsersOwnCloseIsNeverUndoneAndTheMenuStoresTheMode)
+TEST(AutoRestart, TheUsersOwnEndIsNeverUndoneAndTheMenuStoresTheMode)
 {
-    Scenario scenario("[Tray Option]\r\nLive=1\r\n");
+    for (const unsigned end : {kPPExit, kPPTERMINATE}) // "閉じる", "強制終了"
+    {
+        SCOPED_TRACE(end);
+        Scenario scenario("[Tray Option]\r\nLive=1\r\n");
+        scenario.Start();
+        const HWND first = scenario.WaitForTarget();
+        ASSERT_NE(first, nullptr);
+        scenario.Command(kPPAutoRestart0 + 2);
+        EXPECT_EQ(scenario.OptionOnceSaved(u"AutoRestart", u"2"), u"2");
+        scenario.Command(end);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(first); }, 10s));
+        EXPECT_EQ(NextTarget(scenario, first, 4s), nullptr);
+    }
+}
+
+TEST(AutoRestart, ACopyTheEndedProgramStartedIsTakenInsteadOfStartingAnother)
+{
+    // A program that updates itself: it starts its new version and ends.
+    Scenario scenario("[Tray Option]\r\nMostTop=1\r\nAutoRestart=2\r\n", "--exit-after 1500 --respawn");
     scenario.Start();
     const HWND first = scenario.WaitForTarget();
     ASSERT_NE(first, nullptr);
-    scenario.Command(kPPAutoRestart0 + 2);
-    EXPECT_EQ(scenario.OptionOnceSaved(u"AutoRestart", u"2"), u"2");
-    scenario.Command(kPPExit); // "閉じる"
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(first); }, 10s));
-    EXPECT_EQ(NextTarget(scenario, first, 4s), nullptr);
+    const HWND next = NextTarget(scenario, first, 10s);
+    ASSERT_NE(next, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return IsTopMost(next); }, 5s)) << "the copy is the target";
+    WaitUntil([] { return false; }, 2s); // a second start would show by now
+    EXPECT_EQ(ShownTargets(scenario), 1);
 }
 
 TEST(AutoRestart, AProgramThatDiesAtOnceIsStartedAFewTimesWithGrowingPausesThenNoMore)
@@ -100,6 +128,8 @@ TEST(AutoRestart, AProgramThatDiesAtOnceIsStartedAFewTimesWithGrowingPausesThenN
     EXPECT_GE(std::chrono::steady_clock::now() - start, 31s) << "the pauses grow";
     EXPECT_GE(seen.size(), 4u);
     EXPECT_LE(seen.size(), 6u);
+    EXPECT_NE(ErrorLogText().find(u"の自動再起動を停止しました（6回終了、終了コード 0x00000003）。"),
+              std::u16string::npos);
 }
 
 TEST(AutoRestart, NothingIsStartedWhileWindowsEndsTheSessionAndAgainOnceTheEndIsCancelled)
