@@ -8,10 +8,13 @@
 # day for the mends of faults that real Windows shows and Wine hides.
 # Raised by 6 KiB (from 271, 262, 238, 230) for "自動再起動", which keeps the target running: its
 # process watched by the system's thread pool, the restart policy, the quiet restart and its menu.
-set(KV2_SIZE_BUDGET_i686_KV2 277)
-set(KV2_SIZE_BUDGET_i686_KV2A 268)
-set(KV2_SIZE_BUDGET_x86_64_KV2 244)
-set(KV2_SIZE_BUDGET_x86_64_KV2A 236)
+# Raised by 2 KiB (from 277, 268, 244, 236) for windows drawn at the resolution of the monitor they are
+# on: each window's layout and fonts made again when it moves to another, the tray icon at the
+# notification area's size.
+set(KV2_SIZE_BUDGET_i686_KV2 279)
+set(KV2_SIZE_BUDGET_i686_KV2A 270)
+set(KV2_SIZE_BUDGET_x86_64_KV2 246)
+set(KV2_SIZE_BUDGET_x86_64_KV2A 238)
 
 # Checks `target` after every link of a release build made with this project's MinGW toolchains (other
 # compilers and build types make other sizes, and have no budget).

@@ -5,8 +5,11 @@
 #include "common/win/WinError.h"
 #include "common/win/WinText.h"
 #include "gui/MessagePump.h"
+#include "gui/Window.h"
 
 #include <windows.h>
+
+#include <utility>
 
 namespace gui
 {
@@ -26,11 +29,18 @@ constexpr int kMaxInputLength = 255;
 
 struct DialogState
 {
+    std::u16string prompt;
+    UniqueGdiObject font; // at the dialog's resolution
+    HWND promptLabel = nullptr;
     HWND edit = nullptr;
+    HWND ok = nullptr;
+    HWND cancel = nullptr;
     bool done = false;
     bool confirmed = false;
     std::u16string text;
 };
+
+void Layout(HWND dialog, DialogState &state, int dpi);
 
 void Finish(HWND window, DialogState &state)
 {
@@ -68,6 +78,15 @@ LRESULT CALLBACK InputTextProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_CLOSE:
         if (state != nullptr)
             Finish(window, *state);
+        return 0;
+    case WM_DPICHANGED:
+        if (state != nullptr && state->edit != nullptr)
+        {
+            const auto &suggested = *reinterpret_cast<const RECT *>(lParam);
+            SetWindowPos(window, nullptr, suggested.left, suggested.top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            Layout(window, *state, LOWORD(wParam));
+        }
         return 0;
     default:
         break;
@@ -128,58 +147,75 @@ HWND CreateChild(HWND parent, const wchar_t *className, const std::u16string &te
     return child;
 }
 
+// Lays the dialog out in the pixels of `dpi`: its font, its controls and its size (the frame as the
+// system draws it at that resolution).
+void Layout(HWND dialog, DialogState &state, int dpi)
+{
+    state.font.Reset(CreateSystemFont(SystemFont::Message, dpi));
+    const HFONT dialogFont = static_cast<HFONT>(state.font.Get());
+    const SIZE units = DialogUnits(dialogFont);
+    const auto x = [&](int n) { return MulDiv(n, units.cx, 4); };
+    const auto y = [&](int n) { return MulDiv(n, units.cy, 8); };
+    const auto gap = [dpi](int n) { return common::ScaleForDpi(n, dpi); };
+
+    const int promptHeight = MeasureWrappedHeight(dialogFont, state.prompt, x(164));
+    const RECT promptPlace{x(8), y(8), x(8) + x(164), y(8) + promptHeight};
+    const int editTop = promptPlace.bottom + gap(5);
+    const RECT editPlace{x(8), editTop, x(8) + x(164), editTop + units.cy + gap(8)};
+    const int buttonTop = editPlace.bottom + gap(15);
+    const RECT okPlace{x(38), buttonTop, x(38) + x(50), buttonTop + y(14)};
+    const RECT cancelPlace{x(92), buttonTop, x(92) + x(50), buttonTop + y(14)};
+    const std::pair<HWND, RECT> places[] = {
+        {state.promptLabel, promptPlace}, {state.edit, editPlace}, {state.ok, okPlace}, {state.cancel, cancelPlace}};
+    for (const auto &[control, place] : places)
+    {
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont), FALSE);
+        MoveWindow(control, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
+    }
+    SetClientSize(dialog, x(180), okPlace.bottom + gap(13), dpi);
+}
+
 } // namespace
 
 bool InputText(const std::u16string &caption, const std::u16string &prompt, std::u16string &text)
 {
     RegisterInputTextClass();
-    UniqueGdiObject font(CreateSystemFont(SystemFont::Message));
-    const HFONT dialogFont = static_cast<HFONT>(font.Get());
-    const SIZE units = DialogUnits(dialogFont);
-    const auto x = [&](int n) { return MulDiv(n, units.cx, 4); };
-    const auto y = [&](int n) { return MulDiv(n, units.cy, 8); };
-
-    const int promptHeight = MeasureWrappedHeight(dialogFont, prompt, x(164));
-    const RECT promptPlace{x(8), y(8), x(8) + x(164), y(8) + promptHeight};
-    const int editTop = promptPlace.bottom + 5;
-    const RECT editPlace{x(8), editTop, x(8) + x(164), editTop + units.cy + 8};
-    const int buttonTop = editPlace.bottom + 15;
-    const RECT okPlace{x(38), buttonTop, x(38) + x(50), buttonTop + y(14)};
-    const RECT cancelPlace{x(92), buttonTop, x(92) + x(50), buttonTop + y(14)};
-
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    RECT frame{0, 0, x(180), okPlace.bottom + 13};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
 
     // Owned by the active window, so that the dialog stays above it and the owner is disabled while it
     // is shown, as with any modal dialog.
     HWND owner = GetActiveWindow(); // not owned
     DialogState state;
-    HWND dialog = CreateWindowExW(exStyle, kInputTextClassName, W(caption), style,
-                                  (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, owner, nullptr,
+    state.prompt = prompt;
+    // Made hidden on the primary monitor, laid out at that monitor's resolution, then centred on it.
+    HWND dialog = CreateWindowExW(exStyle, kInputTextClassName, W(caption), style, 0, 0, 0, 0, owner, nullptr,
                                   GetModuleHandleW(nullptr), &state);
     if (dialog == nullptr)
         throw WinError("CreateWindowExW");
     try
     {
-        CreateChild(dialog, L"STATIC", prompt, SS_LEFT | SS_NOPREFIX, 0, promptPlace, -1, dialogFont);
-        state.edit = CreateChild(dialog, L"EDIT", text, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
-                                 editPlace, 100, dialogFont);
+        const RECT none{};
+        state.promptLabel = CreateChild(dialog, L"STATIC", prompt, SS_LEFT | SS_NOPREFIX, 0, none, -1, nullptr);
+        state.edit = CreateChild(dialog, L"EDIT", text, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, none,
+                                 100, nullptr);
         SendMessageW(state.edit, EM_LIMITTEXT, kMaxInputLength, 0);
         SendMessageW(state.edit, EM_SETSEL, 0, -1);
-        CreateChild(dialog, L"BUTTON", u"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, okPlace, IDOK, dialogFont);
-        CreateChild(dialog, L"BUTTON", u"キャンセル", WS_TABSTOP | BS_PUSHBUTTON, 0, cancelPlace, IDCANCEL,
-                    dialogFont);
+        state.ok = CreateChild(dialog, L"BUTTON", u"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, none, IDOK, nullptr);
+        state.cancel = CreateChild(dialog, L"BUTTON", u"キャンセル", WS_TABSTOP | BS_PUSHBUTTON, 0, none,
+                                   IDCANCEL, nullptr);
+        Layout(dialog, state, common::win::WindowDpi(dialog));
     }
     catch (...)
     {
         DestroyWindow(dialog);
         throw;
     }
+    RECT frame{};
+    GetWindowRect(dialog, &frame);
+    SetWindowPos(dialog, nullptr, (GetSystemMetrics(SM_CXSCREEN) - (frame.right - frame.left)) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - (frame.bottom - frame.top)) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     const bool ownerWasEnabled = owner != nullptr && IsWindowEnabled(owner);
     if (ownerWasEnabled)

@@ -1,10 +1,10 @@
 #include "gui/Window.h"
 
+#include "common/win/SystemFonts.h"
 #include "common/win/WinError.h"
 #include "common/win/WinText.h"
 #include "gui/Application.h"
 
-#include <set>
 #include <string>
 
 namespace gui
@@ -21,10 +21,11 @@ Window::~Window()
 
 void Window::Create(const CreateParams &params)
 {
-    static std::set<std::u16string> registered;
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    const std::u16string className = common::win::U(params.className);
-    if (!registered.contains(className))
+    // The system keeps the program's classes: a class it knows is registered already.
+    WNDCLASSEXW known{};
+    known.cbSize = sizeof(known);
+    if (!GetClassInfoExW(instance, params.className, &known))
     {
         WNDCLASSEXW windowClass{};
         windowClass.cbSize = sizeof(windowClass);
@@ -37,17 +38,47 @@ void Window::Create(const CreateParams &params)
         windowClass.lpszClassName = params.className;
         if (RegisterClassExW(&windowClass) == 0)
             throw common::win::WinError("RegisterClassExW");
-        registered.insert(className);
     }
     const HWND window = CreateWindowExW(params.exStyle, params.className, common::win::W(params.caption),
                                         params.style, params.place.left, params.place.top, params.place.right,
                                         params.place.bottom, params.owner, nullptr, instance, this);
     if (window == nullptr)
         throw common::win::WinError("CreateWindowExW");
+    m_dpi = common::win::WindowDpi(window);
+}
+
+void SetClientSize(HWND window, int width, int height, int dpi)
+{
+    using AdjustForDpi = BOOL(WINAPI *)(RECT *, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi = reinterpret_cast<AdjustForDpi>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    RECT frame{0, 0, width, height};
+    const auto style = static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE));
+    // Before Windows 10 1607 one resolution serves every monitor: the system's frame is the one.
+    if (adjustForDpi == nullptr || !adjustForDpi(&frame, style, FALSE, exStyle, static_cast<UINT>(dpi)))
+        AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Window::SetClientSize(int width, int height)
+{
+    gui::SetClientSize(m_handle, width, height, m_dpi);
 }
 
 LRESULT Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_DPICHANGED && lParam != 0)
+    {
+        // The system's rectangle keeps the window where the user put it, at the size it would have had.
+        m_dpi = LOWORD(wParam);
+        const auto &suggested = *reinterpret_cast<const RECT *>(lParam);
+        SetWindowPos(m_handle, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        OnDpiChanged();
+        return 0;
+    }
     return DefWindowProcW(m_handle, message, wParam, lParam);
 }
 

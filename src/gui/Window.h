@@ -3,12 +3,18 @@
 // with the application object.
 #pragma once
 
+#include "common/Dpi.h"
+
 #include <windows.h>
 
 #include <string>
 
 namespace gui
 {
+
+// Sizes `window` (without a menu bar) so that its client area is `width` by `height`, around it the
+// frame its styles give at `dpi`.
+void SetClientSize(HWND window, int width, int height, int dpi);
 
 class Window
 {
@@ -21,6 +27,11 @@ class Window
     HWND Handle() const noexcept
     {
         return m_handle;
+    }
+    // The resolution of the monitor the window is on, as of its creation or its last WM_DPICHANGED.
+    int Dpi() const noexcept
+    {
+        return m_dpi;
     }
 
   protected:
@@ -42,6 +53,20 @@ class Window
     // Handles a message; the default passes it to DefWindowProcW.
     virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+    // Sizes the window so that its client area is `width` by `height`, around it the frame as the system
+    // draws it now (at the window's resolution).
+    void SetClientSize(int width, int height);
+    // `designPixels` (at 96 DPI) in the window's own pixels.
+    int Scale(int designPixels) const noexcept
+    {
+        return common::ScaleForDpi(designPixels, m_dpi);
+    }
+    // The window went to a monitor of another resolution (WM_DPICHANGED, as the default OnMessage
+    // handles it: Dpi() is the new one and the system's suggested rectangle is taken): what the system
+    // does not scale itself (layout, fonts, pictures) is made again here.
+    virtual void OnDpiChanged()
+    {
+    }
     // Called after WM_NCDESTROY, when the handle is gone.
     virtual void OnDestroyed()
     {
@@ -51,6 +76,7 @@ class Window
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
     HWND m_handle = nullptr;
+    int m_dpi = common::kDesignDpi;
 };
 
 } // namespace gui

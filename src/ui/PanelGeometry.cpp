@@ -11,22 +11,22 @@ int PanelIconSize(int sizeIndex) noexcept
     return kSizes[sizeIndex];
 }
 
-PanelGeometry PanelGeometryFor(int sizeIndex) noexcept
+PanelGeometry PanelGeometryFor(int sizeIndex, int dpi) noexcept
 {
-    const int a = PanelIconSize(sizeIndex);
+    const int a = common::ScaleForDpi(PanelIconSize(sizeIndex), dpi);
     return {a + a / 8, a / 16, a};
 }
 
-Rect PanelHintRect(std::int32_t panelLeft, std::int32_t panelTop, std::int32_t textWidth,
-                   std::int32_t textHeight) noexcept
+Rect PanelHintRect(std::int32_t panelLeft, std::int32_t panelTop, std::int32_t textWidth, std::int32_t textHeight,
+                   int dpi) noexcept
 {
     Rect rect{0, 0, textWidth, textHeight};
     const std::int32_t dx = panelLeft;
     const std::int32_t dy = panelTop - rect.bottom;
     rect.left += dx;
-    rect.right += dx + 6;
+    rect.right += dx + common::ScaleForDpi(6, dpi);
     rect.top += dy;
-    rect.bottom += dy + 2;
+    rect.bottom += dy + common::ScaleForDpi(2, dpi);
     return rect;
 }
 

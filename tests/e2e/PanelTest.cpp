@@ -2,6 +2,8 @@
 // the title hint, clicks on the icon, and the display modes of the controller.
 #include "Kv2Scenario.h"
 
+#include "common/win/SystemFonts.h"
+
 #include "controller/MenuModel.h"
 #include "ui/PanelGeometry.h"
 
@@ -94,7 +96,7 @@ TEST(Panel, SizesFrameAndPersistedPlacement)
     for (int index = 0; index < ui::kPanelSizeCount; ++index)
     {
         PostMessageW(panel, WM_COMMAND, ui::kPPSize0 + static_cast<UINT>(index), 0);
-        const ui::PanelGeometry geometry = ui::PanelGeometryFor(index);
+        const ui::PanelGeometry geometry = ui::PanelGeometryFor(index, common::win::ScreenDpi());
         RECT place{}, image{};
         EXPECT_TRUE(WaitUntil(
             [&] {

@@ -28,7 +28,7 @@ TEST(PanelGeometry, EverySizeHasItsFormAndInnerPanel)
     for (const Case &c : cases)
     {
         EXPECT_EQ(PanelIconSize(c.index), c.icon) << c.index;
-        const PanelGeometry geometry = PanelGeometryFor(c.index);
+        const PanelGeometry geometry = PanelGeometryFor(c.index, 96);
         EXPECT_EQ(geometry.formSide, c.formSide) << c.index;
         EXPECT_EQ(geometry.panelOffset, c.offset) << c.index;
         EXPECT_EQ(geometry.panelSide, c.icon) << c.index;
@@ -36,6 +36,31 @@ TEST(PanelGeometry, EverySizeHasItsFormAndInnerPanel)
         EXPECT_EQ(geometry.formSide - geometry.panelSide - geometry.panelOffset, geometry.panelOffset)
             << c.index;
     }
+}
+
+TEST(PanelGeometry, SizesAreLogicalPixelsScaledByTheMonitorsResolution)
+{
+    struct Case
+    {
+        int index;
+        int dpi;
+        PanelGeometry expected; // form side, offset, panel side
+    } cases[] = {
+        {0, 96, {36, 2, 32}},    {0, 120, {45, 2, 40}},   {0, 144, {54, 3, 48}},    {0, 192, {72, 4, 64}},
+        {4, 120, {180, 10, 160}}, {6, 144, {432, 24, 384}}, {6, 192, {576, 32, 512}},
+        {1, 0, {54, 3, 48}}, // a resolution that cannot be read: as designed
+    };
+    for (const Case &c : cases)
+    {
+        const PanelGeometry geometry = PanelGeometryFor(c.index, c.dpi);
+        EXPECT_EQ(geometry.formSide, c.expected.formSide) << c.index << " at " << c.dpi;
+        EXPECT_EQ(geometry.panelOffset, c.expected.panelOffset) << c.index << " at " << c.dpi;
+        EXPECT_EQ(geometry.panelSide, c.expected.panelSide) << c.index << " at " << c.dpi;
+    }
+    // Rounded as MulDiv rounds, negative values too (a place left of the primary monitor).
+    EXPECT_EQ(common::ScaleForDpi(5, 144), 8);
+    EXPECT_EQ(common::ScaleForDpi(-5, 144), -8);
+    EXPECT_EQ(common::ScaleForDpi(21, 120), 26);
 }
 
 TEST(PanelGeometry, HintSitsOnThePanelsTopEdge)
@@ -51,7 +76,9 @@ TEST(PanelGeometry, HintSitsOnThePanelsTopEdge)
         {10, 10, 0, 0, {10, 10, 16, 12}},          // empty text
     };
     for (const Case &c : cases)
-        EXPECT_EQ(PanelHintRect(c.left, c.top, c.width, c.height), c.expected) << c.left << "," << c.top;
+        EXPECT_EQ(PanelHintRect(c.left, c.top, c.width, c.height, 96), c.expected) << c.left << "," << c.top;
+    // The padding grows with the resolution.
+    EXPECT_EQ(PanelHintRect(100, 200, 80, 16, 192), (Rect{100, 184, 192, 204}));
 }
 
 TEST(PanelGeometry, DraggingSnapsToWorkAreaEdgesWithinTenPixels)

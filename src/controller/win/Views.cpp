@@ -70,14 +70,10 @@ void Views::ShowViews()
         return;
     m_shown = true;
     const startup::TaskDefinition &task = startup::Task();
-    m_waitingIcon.Reset(static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KV2_WAIT), IMAGE_ICON,
-                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
     m_targetIcon.Reset(
         common::win::GetAssociatedIcon(task.IconFile, static_cast<std::uint16_t>(task.IconIndex)));
-    const bool starting = m_state.Within(Phase::Starting);
-    m_trayIcon.SetIconList({m_waitingIcon.Get(), m_targetIcon.Get()});
-    m_trayIcon.SetIconIndex(starting ? 0 : 1);
+    LoadTrayIcons(m_state.Within(Phase::Starting) ? 0 : 1);
+    m_trayIcon.SetOnDisplayChange([this] { LoadTrayIcons(m_trayIcon.IconIndex()); });
     m_trayIcon.SetHint(m_session.CommandLine());
     m_trayIcon.SetPopupMenu(m_menu.Handle(), m_window);
     m_trayIcon.SetEnabled(true);
@@ -101,6 +97,17 @@ void Views::ShowViews()
             {.onMinimizeStart = [this](HWND window) { m_session.MinimizeStarted(window); },
              .onMinimizeEnd = [this](HWND) { m_session.MinimizeEnded(); },
              .onError = [](std::exception_ptr error) { gui::Application::Instance().ParkException(error); }});
+}
+
+// KV2's own picture at the notification area's size (its icon file holds every size the system asks
+// for, so the common controls' LoadIconMetric would pick the same image); the target's is the shell's.
+void Views::LoadTrayIcons(int index)
+{
+    const int size = m_trayIcon.IconSize();
+    m_waitingIcon.Reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KV2_WAIT),
+                                                      IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+    m_trayIcon.SetIconList({m_waitingIcon.Get(), m_targetIcon.Get()});
+    m_trayIcon.SetIconIndex(index);
 }
 
 void Views::ReleaseHotKey() noexcept

@@ -82,6 +82,8 @@ class Views final : public ControllerView, public ui::PanelOwner
     }
 
   private:
+    // Makes the tray icon's pictures at the notification area's size and shows entry `index`.
+    void LoadTrayIcons(int index);
     MenuInputs &m_model;
     const ControllerState &m_state;
     TargetSession &m_session;

@@ -1,5 +1,6 @@
 #include "ui/win/CoolTrayIcon.h"
 
+#include "common/win/SystemFonts.h"
 #include "common/win/SystemLibrary.h"
 #include "gui/PopupMenu.h"
 #include "gui/SharedWindow.h"
@@ -112,6 +113,18 @@ class TTrayIconHandler : public gui::SharedWindow<TTrayIconHandler, TCoolTrayIco
         }
         switch (message)
         {
+        case WM_DISPLAYCHANGE:
+        case WM_SETTINGCHANGE:
+        case WM_DPICHANGED: {
+            // The notification area's icon size may have changed with the display or its settings.
+            std::vector<UINT> ids;
+            for (const auto &entry : Clients())
+                ids.push_back(entry.first);
+            for (UINT id : ids)
+                if (TCoolTrayIcon *icon = Find(id); icon != nullptr && icon->m_onDisplayChange)
+                    icon->m_onDisplayChange();
+            return message == WM_DPICHANGED ? 0 : Window::OnMessage(message, wParam, lParam);
+        }
         case WM_DESTROY:
         case WM_CLOSE:
         case WM_QUERYENDSESSION:
@@ -203,8 +216,22 @@ void TCoolTrayIcon::OnTaskbarCreated()
 {
     if (m_visible)
         Notify(NIM_ADD);
+    // The shell also starts again when the resolution changes: the icon is made at the new size.
+    if (m_onDisplayChange)
+        m_onDisplayChange();
     if (m_onTaskbarCreated)
         m_onTaskbarCreated();
+}
+
+int TCoolTrayIcon::IconSize() const
+{
+    using MetricsForDpi = int(WINAPI *)(int, UINT);
+    static const auto metricsForDpi = reinterpret_cast<MetricsForDpi>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+    // The handler window sits on the primary monitor, where the notification area is.
+    if (metricsForDpi != nullptr)
+        return metricsForDpi(SM_CXSMICON, static_cast<UINT>(common::win::WindowDpi(m_handler->Handle())));
+    return GetSystemMetrics(SM_CXSMICON);
 }
 
 void TCoolTrayIcon::OnMouse(UINT mouseMessage)

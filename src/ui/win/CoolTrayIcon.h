@@ -148,6 +148,16 @@ class TCoolTrayIcon
         m_onTaskbarCreated = std::move(onTaskbarCreated);
     }
 
+    // The display, its resolution or the system's settings changed, or the shell started again: the
+    // picture is to be made again at IconSize().
+    void SetOnDisplayChange(Event onDisplayChange)
+    {
+        m_onDisplayChange = std::move(onDisplayChange);
+    }
+    // The side of the pictures the notification area shows, in pixels: the small icon size at the
+    // resolution of the primary monitor (as LoadIconMetric's small size).
+    int IconSize() const;
+
   private:
     friend class TTrayIconHandler;
     bool Notify(DWORD command);
@@ -171,6 +181,7 @@ class TCoolTrayIcon
     Event m_onClick;
     Event m_onDblClick;
     Event m_onTaskbarCreated;
+    Event m_onDisplayChange;
     TrayClick m_click;
     gui::TSimpleTimer m_clickTimer;
 };

@@ -51,18 +51,17 @@ constexpr wchar_t kCharEscape = 27;
 } // namespace
 
 TIRunFindForm::TIRunFindForm(PlacementStore *placementStore)
-    : m_placementStore(placementStore), m_dpi(common::win::ScreenDpi()),
-      m_font(common::win::CreateSystemFont(common::win::SystemFont::Menu))
+    : m_placementStore(placementStore)
 {
-    RECT frame{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
-    AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
     Create({.className = kIRunFindFormClassName,
             .caption = kCaption,
             .style = kFormStyle,
             .exStyle = kFormExStyle,
-            .place = {0, 0, frame.right - frame.left, frame.bottom - frame.top}});
+            .place = {0, 0, 0, 0}});
     try
     {
+        m_font.Reset(common::win::CreateSystemFont(common::win::SystemFont::Menu, Dpi()));
+        SetClientSize(Scale(kClientWidth), Scale(kClientHeight));
         CreateControls();
         FormCreate();
     }
@@ -80,9 +79,12 @@ TIRunFindForm::~TIRunFindForm()
         DestroyWindow(Handle());
 }
 
-int TIRunFindForm::Scale(int designPixels) const
+void TIRunFindForm::OnDpiChanged()
 {
-    return MulDiv(designPixels, m_dpi, common::win::kDesignDpi);
+    m_font.Reset(common::win::CreateSystemFont(common::win::SystemFont::Menu, Dpi()));
+    SendMessageW(m_listBox, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), TRUE);
+    procwin::FitListBoxExtent(m_listBox);
+    SendMessageW(m_hint, TTM_SETMAXTIPWIDTH, 0, Scale(kClientWidth));
 }
 
 void TIRunFindForm::CreateControls()

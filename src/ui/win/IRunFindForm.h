@@ -63,6 +63,7 @@ class TIRunFindForm : public gui::ModalForm
 
   protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnDpiChanged() override;
 
   private:
     void CreateControls();
@@ -74,12 +75,10 @@ class TIRunFindForm : public gui::ModalForm
     void ListBoxDblClick();
     void WaitForSettingsFile();
     void SavePlacement();
-    int Scale(int designPixels) const;
     static LRESULT CALLBACK ListBoxProcedure(HWND listBox, UINT message, WPARAM wParam,
                                              LPARAM lParam) noexcept;
 
     PlacementStore *m_placementStore; // not owned
-    int m_dpi;
     common::win::UniqueGdiObject m_font;
     std::vector<HWND> m_listBoxH; // not owned
     // Children and the tool tip: destroyed with the form.

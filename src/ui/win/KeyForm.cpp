@@ -9,6 +9,7 @@
 #include "ui/win/HookHotKey.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace ui
 {
@@ -49,35 +50,24 @@ ShiftState AsyncShiftState()
 
 } // namespace
 
-TKeyForm::TKeyForm() : m_font(common::win::CreateSystemFont(common::win::SystemFont::Menu))
+TKeyForm::TKeyForm()
 {
-    const int dpi = common::win::ScreenDpi();
-    const auto scale = [dpi](int pixels) { return MulDiv(pixels, dpi, common::win::kDesignDpi); };
-    RECT frame{0, 0, scale(kClientWidth), scale(kEditHeight) + scale(kButtonHeight)};
-    AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
     Create({.className = kKeyFormClassName,
             .caption = u"キーの設定",
             .style = kFormStyle,
             .exStyle = kFormExStyle,
-            .place = {0, 0, frame.right - frame.left, frame.bottom - frame.top}});
+            .place = {0, 0, 0, 0}});
     try
     {
-        const int width = scale(kClientWidth);
-        const int buttonWidth = scale(kButtonWidth);
-        const int buttonTop = scale(kEditHeight);
-        const int bottom = buttonTop + scale(kButtonHeight);
-        m_editKey = CreateChild(L"EDIT", u"", ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
-                                {0, 0, width, buttonTop}, kEditKeyId);
-        m_btnOK = CreateChild(L"BUTTON", u"OK", BS_PUSHBUTTON, 0,
-                              {width - 2 * buttonWidth, buttonTop, width - buttonWidth, bottom}, IDOK);
-        m_btnCancel = CreateChild(L"BUTTON", u"キャンセル", BS_PUSHBUTTON, 0,
-                                  {width - buttonWidth, buttonTop, width, bottom}, IDCANCEL);
+        const RECT none{};
+        m_editKey = CreateChild(L"EDIT", u"", ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, none, kEditKeyId);
+        m_btnOK = CreateChild(L"BUTTON", u"OK", BS_PUSHBUTTON, 0, none, IDOK);
+        m_btnCancel = CreateChild(L"BUTTON", u"キャンセル", BS_PUSHBUTTON, 0, none, IDCANCEL);
         // Beside the buttons, shown only for a combination that another program holds as its hot key
         // (its keys would reach that program instead of the target).
-        m_taken = CreateChild(L"STATIC", u"他のプログラムが使用中のキーです", SS_LEFT, 0,
-                              {scale(2), buttonTop + scale(2), width - 2 * buttonWidth - scale(2), bottom},
-                              kTakenLabelId);
+        m_taken = CreateChild(L"STATIC", u"他のプログラムが使用中のキーです", SS_LEFT, 0, none, kTakenLabelId);
         ShowWindow(m_taken, SW_HIDE);
+        Layout();
         FormCreate();
     }
     catch (...)
@@ -85,6 +75,32 @@ TKeyForm::TKeyForm() : m_font(common::win::CreateSystemFont(common::win::SystemF
         DestroyWindow(Handle());
         throw;
     }
+}
+
+void TKeyForm::Layout()
+{
+    m_font.Reset(common::win::CreateSystemFont(common::win::SystemFont::Menu, Dpi()));
+    const int width = Scale(kClientWidth);
+    const int buttonWidth = Scale(kButtonWidth);
+    const int buttonTop = Scale(kEditHeight);
+    const int bottom = buttonTop + Scale(kButtonHeight);
+    const std::pair<HWND, RECT> places[] = {
+        {m_editKey, {0, 0, width, buttonTop}},
+        {m_btnOK, {width - 2 * buttonWidth, buttonTop, width - buttonWidth, bottom}},
+        {m_btnCancel, {width - buttonWidth, buttonTop, width, bottom}},
+        {m_taken, {Scale(2), buttonTop + Scale(2), width - 2 * buttonWidth - Scale(2), bottom}},
+    };
+    for (const auto &[control, place] : places)
+    {
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
+        MoveWindow(control, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
+    }
+    SetClientSize(width, bottom);
+}
+
+void TKeyForm::OnDpiChanged()
+{
+    Layout();
 }
 
 TKeyForm::~TKeyForm()
@@ -103,7 +119,6 @@ HWND TKeyForm::CreateChild(const wchar_t *className, const std::u16string &text,
                                  GetModuleHandleW(nullptr), nullptr);
     if (child == nullptr)
         throw common::win::WinError("CreateWindowExW");
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
     return child;
 }
 

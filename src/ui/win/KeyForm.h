@@ -30,6 +30,7 @@ class TKeyForm : public gui::ModalForm
 
   protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnDpiChanged() override;
 
   private:
     void FormCreate();
@@ -39,6 +40,8 @@ class TKeyForm : public gui::ModalForm
     void ShowCaptured(const std::u16string &text, bool taken);
     static LRESULT CALLBACK KeyboardProcedure(int code, WPARAM message, LPARAM data) noexcept;
     void EditKeyChange();
+    // The font, the controls and the size at the window's resolution.
+    void Layout();
     HWND CreateChild(const wchar_t *className, const std::u16string &text, DWORD style, DWORD exStyle,
                      RECT place, int id);
     static LRESULT CALLBACK EditKeyProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) noexcept;

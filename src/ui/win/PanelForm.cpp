@@ -169,10 +169,11 @@ void TPanelForm::Proc_PanelHint(const std::u16string &title)
 
 void TPanelForm::ShowPanelHint()
 {
+    m_hintWindow->UseDpi(Dpi());
     const SIZE extent = m_hintWindow->Measure(MHintB);
     RECT place{};
     GetWindowRect(Handle(), &place);
-    m_hintWindow->Activate(PanelHintRect(place.left, place.top, extent.cx, extent.cy), MHintB);
+    m_hintWindow->Activate(PanelHintRect(place.left, place.top, extent.cx, extent.cy, Dpi()), MHintB);
     m_timerHint.SetInterval(kHintDuration);
     m_timerHint.Start();
 }
@@ -217,13 +218,26 @@ void TPanelForm::FormShow()
     m_mouseOver = false;
     if (m_options.Trans)
         procwin::SetTrans(Handle(), kPanelTransPercent);
-    const PanelGeometry geometry = PanelGeometryFor(m_options.Size);
+    Layout();
+    procwin::CenterIfOffScreen(Handle());
+}
+
+// The sizes are the user's at 96 DPI, drawn at the resolution of the monitor the panel is on.
+void TPanelForm::Layout()
+{
+    const PanelGeometry geometry = PanelGeometryFor(m_options.Size, Dpi());
     SetWindowPos(Handle(), nullptr, 0, 0, geometry.formSide, geometry.formSide,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     MoveWindow(m_image->Handle(), geometry.panelOffset, geometry.panelOffset, geometry.panelSide,
                geometry.panelSide, TRUE);
     InvalidateRect(Handle(), nullptr, TRUE);
-    procwin::CenterIfOffScreen(Handle());
+}
+
+void TPanelForm::OnDpiChanged()
+{
+    Layout();
+    if (m_hintWindow)
+        HidePanelHint();
 }
 
 // Shows the window in its band without activating it: the user goes on in the window they are in (the

@@ -44,8 +44,10 @@ class TPanelForm : public gui::Window, public IconPanel, private PanelPictureEve
 
   protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnDpiChanged() override;
 
   private:
+    void Layout();
     void FormCreate();
     void LoadTargetIcon(const std::u16string &file, int index);
     HICON ShownIcon() override;

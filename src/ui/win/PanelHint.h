@@ -19,7 +19,6 @@ class TPanelHintWindow : public gui::Window
 {
   public:
     explicit TPanelHintWindow(HWND owner)
-        : m_font(common::win::CreateSystemFont(common::win::SystemFont::Message))
     {
         Create({.className = L"TPanelHint",
                 .caption = u"",
@@ -27,6 +26,15 @@ class TPanelHintWindow : public gui::Window
                 .exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE,
                 .place = {0, 0, 0, 0},
                 .owner = owner});
+    }
+
+    // The text's font at the panel's resolution (the hint shows beside it).
+    void UseDpi(int dpi)
+    {
+        if (m_font && dpi == m_fontDpi)
+            return;
+        m_fontDpi = dpi;
+        m_font.Reset(common::win::CreateSystemFont(common::win::SystemFont::Message, dpi));
     }
 
     // The text's extent from the empty rectangle; line breaks give several lines.
@@ -78,6 +86,7 @@ class TPanelHintWindow : public gui::Window
     }
 
   private:
+    int m_fontDpi = 0;
     common::win::UniqueGdiObject m_font;
     std::u16string m_text;
 };
