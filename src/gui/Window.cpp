@@ -58,8 +58,15 @@ void SetClientSize(HWND window, int width, int height, int dpi)
     // Before Windows 10 1607 one resolution serves every monitor: the system's frame is the one.
     if (adjustForDpi == nullptr || !adjustForDpi(&frame, style, FALSE, exStyle, static_cast<UINT>(dpi)))
         AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SIZE outer{frame.right - frame.left, frame.bottom - frame.top};
+    SetWindowPos(window, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // A frame drawn otherwise than the system's metrics say (a theme, a system that draws every frame at
+    // one resolution) is measured and made up for once.
+    RECT client{};
+    GetClientRect(window, &client);
+    if (client.right != width || client.bottom != height)
+        SetWindowPos(window, nullptr, 0, 0, outer.cx + width - client.right,
+                     outer.cy + height - client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Window::SetClientSize(int width, int height)

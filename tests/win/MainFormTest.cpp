@@ -3,6 +3,7 @@
 #include "WinTestSupport.h"
 
 #include "common/win/IniFile.h"
+#include "common/win/SystemFonts.h"
 #include "controller/Journal.h"
 #include "controller/MenuModel.h"
 #include "controller/win/MainForm.h"
@@ -13,6 +14,7 @@
 #include "app/Forms.h"
 #include "common/ScopeExit.h"
 #include "gui/MessagePump.h"
+#include "ui/PanelGeometry.h"
 #include "ui/win/CoolTrayIcon.h"
 
 #include <gtest/gtest.h>
@@ -505,6 +507,32 @@ TEST(MainFormStart, TheIconWindowNeverTakesTheActivationFromTheWindowTheUserIsIn
         SendMessageW(controller.Form().Handle(), WM_ACTIVATEAPP, FALSE, 0);
         EXPECT_EQ(GetActiveWindow(), user) << options << "kept on top";
     }
+}
+
+TEST(MainFormStart, TheIconWindowsSizeIsTheUsersAtTheResolutionOfItsMonitor)
+{
+    Controller controller("Display=1\r\nIconPanel_Size=0\r\n", true);
+    HWND panel = nullptr;
+    gui::PumpUntil([&] { return (panel = OwnVisibleWindow(L"TPanelForm")) != nullptr; },
+                   {.timeout = 10000, .pollInterval = 50});
+    ASSERT_NE(panel, nullptr);
+    const auto side = [panel] {
+        RECT place{};
+        GetWindowRect(panel, &place);
+        return place.right - place.left;
+    };
+    const int dpi = common::win::WindowDpi(panel);
+    EXPECT_EQ(side(), ui::PanelGeometryFor(0, dpi).formSide);
+    // Dragged to a monitor of twice the resolution.
+    RECT suggested{};
+    GetWindowRect(panel, &suggested);
+    suggested.right += suggested.right - suggested.left;
+    suggested.bottom += suggested.bottom - suggested.top;
+    SendMessageW(panel, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(side(), ui::PanelGeometryFor(0, 2 * dpi).formSide);
+    RECT image{};
+    GetWindowRect(GetWindow(panel, GW_CHILD), &image);
+    EXPECT_EQ(image.right - image.left, ui::PanelGeometryFor(0, 2 * dpi).panelSide);
 }
 
 namespace
