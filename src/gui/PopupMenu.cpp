@@ -163,8 +163,11 @@ void PopupMenu::CheckRadio(UINT first, UINT last, UINT id) noexcept
 void TrackCommandMenu(HMENU menu, POINT screenPoint, HWND commandWindow)
 {
     SetForegroundWindow(commandWindow);
-    const UINT command = static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screenPoint.x,
-                                                          screenPoint.y, 0, commandWindow, nullptr));
+    // Aligned as the system asks (right-to-left users, tablets held in the left hand).
+    const UINT alignment = GetSystemMetrics(SM_MENUDROPALIGNMENT) != 0 ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
+    const UINT command =
+        static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | alignment, screenPoint.x,
+                                         screenPoint.y, 0, commandWindow, nullptr));
     PostMessageW(commandWindow, WM_NULL, 0, 0);
     if (command != 0)
         PostMessageW(commandWindow, WM_COMMAND, MAKEWPARAM(command, 0), 0);

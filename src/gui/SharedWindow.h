@@ -5,8 +5,10 @@
 
 #include "gui/Window.h"
 
-#include <map>
+#include <algorithm>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace gui
 {
@@ -30,24 +32,29 @@ template <typename Derived, typename Client, typename Identity> class SharedWind
     Identity Register(Client &client)
     {
         const Identity identity = ++s_lastIdentity;
-        m_clients.emplace(identity, &client);
+        m_clients.emplace_back(identity, &client);
         return identity;
     }
 
     void Unregister(Identity identity) noexcept
     {
-        m_clients.erase(identity);
+        std::erase_if(m_clients, [identity](const Entry &entry) { return entry.first == identity; });
     }
 
   protected:
     // The registered instance, or nullptr.
     Client *Find(Identity identity) const
     {
-        const auto found = m_clients.find(identity);
+        // A handful of instances at most: a list is smaller than a tree.
+        const auto found = std::find_if(m_clients.begin(), m_clients.end(),
+                                        [identity](const Entry &entry) { return entry.first == identity; });
         return found == m_clients.end() ? nullptr : found->second;
     }
 
-    const std::map<Identity, Client *> &Clients() const noexcept
+    using Entry = std::pair<Identity, Client *>;
+
+    // The registered instances, in the order of their registration.
+    const std::vector<Entry> &Clients() const noexcept
     {
         return m_clients;
     }
@@ -55,7 +62,7 @@ template <typename Derived, typename Client, typename Identity> class SharedWind
   private:
     static inline std::weak_ptr<Derived> s_shared;
     static inline Identity s_lastIdentity = 0;
-    std::map<Identity, Client *> m_clients;
+    std::vector<Entry> m_clients;
 };
 
 } // namespace gui

@@ -5,8 +5,22 @@
 namespace ui
 {
 
+TrayNotification DecodeTrayNotification(std::uint64_t wParam, std::uint64_t lParam) noexcept
+{
+    const auto low = static_cast<unsigned>(lParam & 0xFFFF);
+    const auto high = static_cast<unsigned>((lParam >> 16) & 0xFFFF);
+    if (high == 0)
+        return {.event = low, .iconId = static_cast<unsigned>(wParam & 0xFFFFFFFF)};
+    return {.event = low,
+            .iconId = high,
+            .hasPoint = true,
+            .x = static_cast<std::int16_t>(wParam & 0xFFFF),
+            .y = static_cast<std::int16_t>((wParam >> 16) & 0xFFFF)};
+}
+
 TrayClickActions TrayClick::LButtonDown(bool hasDblClickHandler) noexcept
 {
+    m_rightPressed = false;
     m_clickStarted = true;
     return {.startTimer = hasDblClickHandler};
 }
@@ -39,6 +53,22 @@ TrayClickActions TrayClick::LButtonDblClk() noexcept
     m_clickReady = false;
     m_doubleClicked = true;
     return {.raiseDblClick = true};
+}
+
+bool TrayClick::ContextMenu() noexcept
+{
+    return !std::exchange(m_rightPressed, false);
+}
+
+TrayClickActions TrayClick::KeySelect(bool hasDblClickHandler, std::uint32_t time) noexcept
+{
+    m_rightPressed = false;
+    const bool echo = m_keySelected && time - m_keySelectTime < kKeySelectEcho;
+    m_keySelected = true;
+    m_keySelectTime = time;
+    if (echo)
+        return {};
+    return {.raiseClick = !hasDblClickHandler, .raiseDblClick = hasDblClickHandler};
 }
 
 } // namespace ui

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <initializer_list>
 #include <ostream>
 #include <string>
@@ -29,19 +30,35 @@ namespace
 // has a handler for it.
 //
 // Steps: 'd' left press, 'u' left release, 'x' second press of a double click, 't' the double-click
-// time passes. The answer repeats the steps with the raised events after the step that raised them:
-// 'C' OnClick, 'D' OnDblClick.
+// time passes, 'r' right press, 'c' the context-menu notification, 'k' Enter or Space on the icon,
+// 'w' a second passes (other steps take 50 ms). The answer repeats the steps with the raised events after
+// the step that raised them: 'C' OnClick, 'D' OnDblClick, 'M' the menu opens.
 std::string Play(std::string_view steps, bool hasClick, bool hasDblClick)
 {
     TrayClick click;
     bool timerRunning = false;
+    std::uint32_t now = 1000;
     std::string trace;
     for (char step : steps)
     {
         trace += step;
+        now += step == 'w' ? 1000 : 50;
         TrayClickActions actions;
         switch (step)
         {
+        case 'r':
+            click.RButtonDown();
+            trace += 'M';
+            break;
+        case 'c':
+            if (click.ContextMenu())
+                trace += 'M';
+            break;
+        case 'k':
+            actions = click.KeySelect(hasDblClick, now);
+            break;
+        case 'w':
+            break;
         case 'd':
             actions = click.LButtonDown(hasDblClick);
             break;
@@ -123,6 +140,36 @@ TEST(TrayClick, WithBothHandlersTheTimerDecidesBetweenClickAndDoubleClick)
                         {"duxutdut", "duxDutdutC"},
                         {"duxutdtu", "duxDutdtuC"}, // nothing of the double click is left over
                     });
+}
+
+TEST(TrayClick, TheKeyboardActivatesAsTheConfiguredClickAndOpensTheMenuOnce)
+{
+    // Enter and Space raise the click, or with a double-click handler the double click, once per press.
+    ExpectSequences(true, false, {{"k", "kC"}, {"kk", "kCk"}, {"kwk", "kCwkC"}, {"dutk", "duCtkC"}});
+    ExpectSequences(true, true, {{"k", "kD"}, {"kk", "kDk"}, {"kwkw", "kDwkDw"}});
+    // The right press opens the menu; the shell's notification after its release does not open it again,
+    // Shift+F10 or the menu key (no right press) opens it at the icon.
+    ExpectSequences(true, false,
+                    {{"rc", "rMc"}, {"c", "cM"}, {"rcc", "rMccM"}, {"rdc", "rMdcM"}, {"rkc", "rMkCcM"}});
+}
+
+TEST(TrayClick, NotificationsAreReadInBothForms)
+{
+    struct Case
+    {
+        std::uint64_t wParam, lParam;
+        ui::TrayNotification expected;
+    } cases[] = {
+        // Version 4: event and id in lParam, the point in wParam, signed (a monitor left of the primary).
+        {0x02D0'0500, 0x0001'0201, {0x201, 1, true, 0x500, 0x2D0}},
+        {0xFFF6'FF38, 0x0003'007B, {0x7B, 3, true, -200, -10}},
+        {0x0010'0020, 0x0001'0401, {0x401, 1, true, 0x20, 0x10}},
+        // The earlier form: the id in wParam, the message in lParam.
+        {1, 0x204, {0x204, 1, false, 0, 0}},
+        {7, 0x203, {0x203, 7, false, 0, 0}},
+    };
+    for (const Case &c : cases)
+        EXPECT_TRUE(ui::DecodeTrayNotification(c.wParam, c.lParam) == c.expected) << std::hex << c.lParam;
 }
 
 TEST(TrayClick, WithoutHandlersNothingIsRaised)

@@ -34,8 +34,9 @@ void DeleteBehindItsBack(const NOTIFYICONDATAW &data)
     Shell_NotifyIconW(NIM_DELETE, &copy);
 }
 
-// Sends the mouse messages as the shell reports them: 'd' left press, 'u' left release, 'x' second
-// press of a double click, 'r' right press.
+// Sends the notifications as the shell reports them in version 4 (the event and the icon's id in lParam,
+// the point in wParam): 'd' left press, 'u' left release, 'x' second press of a double click, 'r' right
+// press, 's' NIN_SELECT after a click, 'k' Enter or Space (NIN_KEYSELECT), 'c' WM_CONTEXTMENU.
 void Mouse(const TCoolTrayIcon &icon, std::string_view steps)
 {
     for (char step : steps)
@@ -43,8 +44,12 @@ void Mouse(const TCoolTrayIcon &icon, std::string_view steps)
         const UINT message = step == 'd'   ? WM_LBUTTONDOWN
                              : step == 'u' ? WM_LBUTTONUP
                              : step == 'x' ? WM_LBUTTONDBLCLK
+                             : step == 's' ? NIN_SELECT
+                             : step == 'k' ? NIN_KEYSELECT
+                             : step == 'c' ? WM_CONTEXTMENU
                                            : WM_RBUTTONDOWN;
-        SendMessageW(icon.Data().hWnd, ui::kTrayCallbackMessage, icon.Data().uID, message);
+        SendMessageW(icon.Data().hWnd, ui::kTrayCallbackMessage, MAKEWPARAM(200, 300),
+                     MAKELPARAM(message, icon.Data().uID));
     }
 }
 
@@ -192,12 +197,9 @@ TEST(TCoolTrayIcon, TheNotificationRecord)
     TCoolTrayIcon first;
     TCoolTrayIcon second;
     const NOTIFYICONDATAW &data = first.Data();
-    EXPECT_EQ(data.cbSize, ui::kTrayRecordSize);
-    if constexpr (sizeof(void *) == 4)
-    {
-        EXPECT_EQ(data.cbSize, 936u);
-    }
-    EXPECT_EQ(data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_EQ(data.cbSize, sizeof(NOTIFYICONDATAW));
+    EXPECT_EQ(data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP));
+    EXPECT_EQ(data.uVersion, static_cast<UINT>(NOTIFYICON_VERSION_4));
     EXPECT_EQ(data.uCallbackMessage, 0x800u);
     EXPECT_NE(data.uID, second.Data().uID);
     EXPECT_EQ(data.hWnd, second.Data().hWnd) << "one handler window for all icons";
@@ -365,6 +367,10 @@ TEST(TCoolTrayIcon, ClicksAndDoubleClicksByTheAssignedEvents)
         {"double click only: a double click runs once", false, true, true, "duxu", 0, 0, 1},
         {"both: a click after the double-click time", true, true, true, "du", 0, 1, 0},
         {"both: a double click only", true, true, true, "duxu", 0, 0, 1},
+        {"a click's NIN_SELECT is no second click", true, false, true, "dus", 1, 1, 0},
+        {"keyboard, click only: a click", true, false, true, "k", 1, 1, 0},
+        {"keyboard with a double click handler: the double click", true, true, true, "k", 0, 0, 1},
+        {"Enter reported twice: once", false, true, true, "kk", 0, 0, 1},
         {"disabled: no click", true, false, false, "du", 0, 0, 0},
         {"disabled: no double click", true, true, false, "duxu", 0, 0, 0},
     };
@@ -427,6 +433,36 @@ TEST(TCoolTrayIcon, TheRightButtonOpensTheMenuAndTheChosenItemGoesToTheCommandWi
         // The command window owns the open menu: it is brought to the front for it.
         EXPECT_EQ(watcher.ForegroundDuringMenu(), menu.commands) << c.name;
         EXPECT_EQ(menu.Commands(), c.commands) << c.name;
+    }
+}
+
+TEST(TCoolTrayIcon, TheMenuKeyOpensTheMenuAndTheRightButtonOpensItOnce)
+{
+    TrayMenu menu;
+    TCoolTrayIcon icon;
+    icon.SetPopupMenu(menu.menu, menu.commands);
+    ASSERT_TRUE(icon.SetIconVisible(true));
+    struct Case
+    {
+        const char *name;
+        const char *steps; // the menu is answered with Escape each time it opens
+        int menus;
+    };
+    const Case cases[] = {
+        {"Shift+F10 or the menu key", "c", 1},
+        {"a right click: the press and the shell's notification after the release", "rc", 1},
+        {"a right click, then the menu key", "rcc", 2},
+    };
+    for (const Case &c : cases)
+    {
+        int menus = 0;
+        for (const char step : std::string_view(c.steps))
+        {
+            MenuWatcher watcher({VK_ESCAPE}, 10s);
+            Mouse(icon, std::string_view(&step, 1));
+            menus += watcher.Finish() ? 1 : 0;
+        }
+        EXPECT_EQ(menus, c.menus) << c.name;
     }
 }
 

@@ -85,7 +85,13 @@ TEST(DpiChange, EachDialogMakesItsFontAndLayoutAgainAtTheNewResolution)
         Seen seen;
         std::thread user([&] {
             HWND dialog = nullptr;
-            WaitUntil([&] { return (dialog = FindWindowW(L"KV2InputText", L"DPI")) != nullptr; }, 20s);
+            // Shown: made and laid out.
+            WaitUntil(
+                [&] {
+                    dialog = FindWindowW(L"KV2InputText", L"DPI");
+                    return dialog != nullptr && IsWindowVisible(dialog);
+                },
+                20s);
             if (dialog == nullptr)
                 return;
             const HWND edit = FindWindowExW(dialog, nullptr, L"Edit", nullptr);

@@ -14,8 +14,8 @@
 namespace ui
 {
 
-static_assert(sizeof(void *) != 4 || kTrayRecordSize == 936, "the 32-bit Unicode version 2 record");
-static_assert(kTrayRecordSize == offsetof(NOTIFYICONDATAW, dwInfoFlags) + sizeof(DWORD));
+static_assert(kNotifySelect == NIN_SELECT && kNotifyKeySelect == NIN_KEYSELECT &&
+              kNotifyContextMenu == WM_CONTEXTMENU);
 
 namespace
 {
@@ -95,8 +95,10 @@ class TTrayIconHandler : public gui::SharedWindow<TTrayIconHandler, TCoolTrayIco
         {
             // The icon's events may destroy it and with it this window: nothing of either is used
             // after it.
-            if (TCoolTrayIcon *icon = Find(static_cast<UINT>(wParam)))
-                icon->OnMouse(LOWORD(lParam));
+            const TrayNotification notification = DecodeTrayNotification(static_cast<std::uint64_t>(wParam),
+                                                                         static_cast<std::uint64_t>(lParam));
+            if (TCoolTrayIcon *icon = Find(notification.iconId))
+                icon->OnNotification(notification);
             return 0;
         }
         if (message == m_taskbarCreated && m_taskbarCreated != 0)
@@ -148,8 +150,10 @@ TCoolTrayIcon::TCoolTrayIcon()
     m_data.cbSize = kTrayRecordSize;
     m_data.hWnd = m_handler->Handle();
     m_data.uID = m_handler->Register(*this);
-    m_data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    // NIF_SHOWTIP: with version 4 the shell shows the tip only when asked to.
+    m_data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
     m_data.uCallbackMessage = kTrayCallbackMessage;
+    m_data.uVersion = NOTIFYICON_VERSION_4;
 }
 
 TCoolTrayIcon::~TCoolTrayIcon()
@@ -209,7 +213,12 @@ bool TCoolTrayIcon::Notify(DWORD command)
         return false;
     m_data.hIcon = m_icon.Get();
     FillTip(m_data.szTip, m_showHint ? std::u16string_view(m_hint) : std::u16string_view());
-    return Shell_NotifyIconW(command, &m_data) != FALSE;
+    const bool done = Shell_NotifyIconW(command, &m_data) != FALSE;
+    // Keyboard users reach the icon through version 4's notifications; a shell without it keeps
+    // sending the earlier form, which is read as well.
+    if (done && command == NIM_ADD)
+        Shell_NotifyIconW(NIM_SETVERSION, &m_data);
+    return done;
 }
 
 void TCoolTrayIcon::OnTaskbarCreated()
@@ -234,11 +243,14 @@ int TCoolTrayIcon::IconSize() const
     return GetSystemMetrics(SM_CXSMICON);
 }
 
-void TCoolTrayIcon::OnMouse(UINT mouseMessage)
+void TCoolTrayIcon::OnNotification(const TrayNotification &notification)
 {
     if (!m_enabled)
         return;
-    switch (mouseMessage)
+    POINT point{notification.x, notification.y};
+    if (!notification.hasPoint)
+        GetCursorPos(&point);
+    switch (notification.event)
     {
     case WM_LBUTTONDOWN:
         Perform(m_click.LButtonDown(static_cast<bool>(m_onDblClick)));
@@ -250,9 +262,28 @@ void TCoolTrayIcon::OnMouse(UINT mouseMessage)
         Perform(m_click.LButtonDblClk());
         break;
     case WM_RBUTTONDOWN:
-        PopupAtCursor();
+        m_click.RButtonDown();
+        PopupAt(point);
+        break;
+    case kNotifyContextMenu:
+        if (m_click.ContextMenu())
+        {
+            // From the keyboard: the focus goes back to the notification area once the menu closes (the
+            // icon may be gone by then: only its window and id are used).
+            NOTIFYICONDATAW focus{};
+            focus.cbSize = kTrayRecordSize;
+            focus.hWnd = m_data.hWnd;
+            focus.uID = m_data.uID;
+            PopupAt(point);
+            Shell_NotifyIconW(NIM_SETFOCUS, &focus);
+        }
+        break;
+    case kNotifyKeySelect:
+        Perform(
+            m_click.KeySelect(static_cast<bool>(m_onDblClick), static_cast<std::uint32_t>(GetMessageTime())));
         break;
     default:
+        // NIN_SELECT follows a click the mouse messages have handled already.
         break;
     }
 }
@@ -282,13 +313,18 @@ void TCoolTrayIcon::Perform(const TrayClickActions &actions)
 
 void TCoolTrayIcon::PopupAtCursor()
 {
-    if (m_menu == nullptr)
-        return;
     POINT cursor{};
     GetCursorPos(&cursor);
+    PopupAt(cursor);
+}
+
+void TCoolTrayIcon::PopupAt(POINT point)
+{
+    if (m_menu == nullptr)
+        return;
     // The command window owns the menu while it is open, so it also hears of its submenus opening. The
     // menu runs its own message loop, in which the icon may be destroyed: nothing of it is used after.
-    gui::TrackCommandMenu(m_menu, cursor, m_commandWindow != nullptr ? m_commandWindow : m_data.hWnd);
+    gui::TrackCommandMenu(m_menu, point, m_commandWindow != nullptr ? m_commandWindow : m_data.hWnd);
 }
 
 } // namespace ui

@@ -19,8 +19,8 @@ namespace ui
 
 class TTrayIconHandler;
 
-// The message the shell sends to the handler window for mouse activity on an icon; lParam holds the
-// mouse message, wParam the icon's uID.
+// The message the shell sends to the handler window for mouse and keyboard activity on an icon, in the
+// form of NOTIFYICON_VERSION_4 (ui::DecodeTrayNotification reads it, and the earlier form too).
 constexpr UINT kTrayCallbackMessage = 0x800;
 
 // An elevated process hears nothing from the shell, which runs with the user's rights, unless it lets
@@ -33,9 +33,10 @@ void SetShellMessageFilter(ShellMessageFilter filter) noexcept;
 // controller's hand-over of a second start, sent by KV2 to KV2A).
 void LetMessageIn(HWND window, UINT message);
 
-// The notification record is sent up to and including dwInfoFlags (the Unicode version 2 layout):
-// the balloon and GUID fields after it are never used.
-constexpr DWORD kTrayRecordSize = NOTIFYICONDATAW_V2_SIZE;
+// The notification record is sent whole (the shell reads NIF_SHOWTIP and version 4 from it); the balloon
+// fields are never used, and the icon is known by window and id, not by a GUID, which would tie it to the
+// program's path.
+constexpr DWORD kTrayRecordSize = sizeof(NOTIFYICONDATAW);
 
 // All icons of the process share one hidden top-level window (never shown, created with the first
 // icon and destroyed with the last) as the shell's callback window. It is top-level and not
@@ -117,7 +118,9 @@ class TCoolTrayIcon
         m_enabled = enabled;
     }
 
-    // The pop-up menu opened at the cursor on a right-button press, and the window that receives the
+    // The pop-up menu opened on a right-button press (at the mouse), or from the keyboard (Shift+F10,
+    // the menu key; at the icon, and the focus goes back to the notification area after), and the window
+    // that receives the
     // chosen item as a posted WM_COMMAND (wParam = item id, lParam 0), after the menu has closed; that
     // window owns the menu while it is open (WM_INITMENUPOPUP goes to it). Neither is owned; the menu must be
     // a pop-up menu and stay valid while it is set. A null menu opens nothing.
@@ -133,6 +136,7 @@ class TCoolTrayIcon
     // With only OnClick assigned a click runs it at the release, and the second press of a double
     // click does not run it again. With OnDblClick assigned a click runs OnClick only once the
     // double-click time has passed without a second press; a double click runs OnDblClick once.
+    // Enter or Space on the icon runs OnDblClick when it is assigned, OnClick otherwise.
     void SetOnClick(Event onClick)
     {
         m_onClick = std::move(onClick);
@@ -161,7 +165,8 @@ class TCoolTrayIcon
   private:
     friend class TTrayIconHandler;
     bool Notify(DWORD command);
-    void OnMouse(UINT mouseMessage);
+    void OnNotification(const TrayNotification &notification);
+    void PopupAt(POINT point);
     void OnTaskbarCreated();
     void OnClickTimer();
     // Carries out the timer actions and then raises the events; the icon may be gone afterwards.
