@@ -1,0 +1,46 @@
+// Where a remembered window place goes when the monitors have changed since it was taken (a laptop
+// docked or undocked), and when a place the tick sees is the user's to keep.
+#pragma once
+
+#include "procwin/ScreenGeometry.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace procwin
+{
+
+// One monitor: its rectangle, its work area (without the taskbar) and its resolution.
+struct MonitorArea
+{
+    Rect monitor;
+    Rect work;
+    int dpi = 96;
+};
+
+// The monitors as stored beside a place: "left,top,right,bottom,dpi" for each, joined by ";". The work
+// areas are not stored: the taskbar may move while the monitors stay.
+std::u16string FormatMonitorLayout(const std::vector<MonitorArea> &monitors);
+// The stored text read back (work areas equal to the monitors); empty for an empty or damaged text,
+// which counts as a place taken before monitors were stored.
+std::vector<MonitorArea> ParseMonitorLayout(std::u16string_view text);
+// Whether two layouts have the same monitors (rectangles and resolutions, in any order).
+bool SameMonitors(const std::vector<MonitorArea> &a, const std::vector<MonitorArea> &b);
+
+// Where the remembered `stored` rectangle, taken on `storedLayout`, goes on the monitors `now`:
+// - its monitor still there (or no layout stored): as it is;
+// - its monitor gone: into the work area of the monitor nearest to it, its size kept (shrunk to fit);
+// - either way, a rectangle whose title bar (its top `titleBarHeight` pixels) could not be reached
+//   on any work area is moved fully into the nearest one.
+// Sizes are never scaled: the program handles its own resolution. Without any monitor: `stored`.
+Rect PlaceRemembered(const Rect &stored, const std::vector<MonitorArea> &storedLayout,
+                     const std::vector<MonitorArea> &now, std::int32_t titleBarHeight);
+
+// Whether the tick takes the target's rectangle as the place to remember: never while the display
+// changes (the system moves windows off a monitor that goes), always on the layout the stored place
+// belongs to, and on another layout only once the user moved the window away from where KV2 put it.
+bool RecordsPlace(bool sameLayout, bool displayChanging, bool whereKv2PutIt) noexcept;
+
+} // namespace procwin
