@@ -1,6 +1,7 @@
 #include "gui/Window.h"
 
 #include "common/win/SystemFonts.h"
+#include "common/win/SystemLibrary.h"
 #include "common/win/WinError.h"
 #include "common/win/WinText.h"
 #include "gui/Application.h"
@@ -50,8 +51,8 @@ void Window::Create(const CreateParams &params)
 void SetClientSize(HWND window, int width, int height, int dpi)
 {
     using AdjustForDpi = BOOL(WINAPI *)(RECT *, DWORD, BOOL, DWORD, UINT);
-    static const auto adjustForDpi = reinterpret_cast<AdjustForDpi>(
-        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    static const auto adjustForDpi =
+        common::win::LoadedFunction<AdjustForDpi>(L"user32.dll", "AdjustWindowRectExForDpi");
     RECT frame{0, 0, width, height};
     const auto style = static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE));

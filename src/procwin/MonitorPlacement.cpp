@@ -1,8 +1,11 @@
 #include "procwin/MonitorPlacement.h"
 
+#include "common/Text.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <string>
 
 namespace procwin
 {
@@ -78,80 +81,48 @@ bool TitleBarReachable(const Rect &window, const std::vector<MonitorArea> &monit
     return false;
 }
 
-std::optional<std::int32_t> ReadNumber(std::u16string_view &text, char16_t end)
-{
-    bool negative = !text.empty() && text.front() == u'-';
-    if (negative)
-        text.remove_prefix(1);
-    std::int64_t value = 0;
-    std::size_t digits = 0;
-    while (digits < text.size() && text[digits] >= u'0' && text[digits] <= u'9' && digits < 10)
-        value = value * 10 + (text[digits++] - u'0');
-    if (digits == 0 || (digits < text.size() && text[digits] != end) || (digits == text.size() && end != 0))
-        return std::nullopt;
-    text.remove_prefix(std::min(digits + 1, text.size()));
-    value = negative ? -value : value;
-    if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
-        return std::nullopt;
-    return static_cast<std::int32_t>(value);
-}
-
-void AppendNumber(std::u16string &text, std::int64_t value)
-{
-    if (value < 0)
-    {
-        text += u'-';
-        value = -value;
-    }
-    const std::size_t at = text.size();
-    do
-    {
-        text.insert(text.begin() + static_cast<std::ptrdiff_t>(at), static_cast<char16_t>(u'0' + value % 10));
-        value /= 10;
-    } while (value != 0);
-}
-
 } // namespace
 
 std::u16string FormatMonitorLayout(const std::vector<MonitorArea> &monitors)
 {
-    std::u16string text;
+    std::string text;
     for (const MonitorArea &m : monitors)
     {
         if (!text.empty())
-            text += u';';
-        for (const std::int64_t value : {static_cast<std::int64_t>(m.monitor.left), static_cast<std::int64_t>(m.monitor.top),
-                                         static_cast<std::int64_t>(m.monitor.right),
-                                         static_cast<std::int64_t>(m.monitor.bottom)})
-        {
-            AppendNumber(text, value);
-            text += u',';
-        }
-        AppendNumber(text, m.dpi);
+            text += ';';
+        for (const std::int32_t value : {m.monitor.left, m.monitor.top, m.monitor.right, m.monitor.bottom})
+            text += std::to_string(value) + ',';
+        text += std::to_string(m.dpi);
     }
-    return text;
+    return common::Utf8ToUtf16(text);
 }
 
 std::vector<MonitorArea> ParseMonitorLayout(std::u16string_view text)
 {
     std::vector<MonitorArea> monitors;
-    while (!text.empty())
+    if (text.empty())
+        return monitors;
+    // Five numbers for each monitor, every one of them readable, or no layout at all.
+    std::vector<std::int32_t> numbers;
+    std::size_t fields = 0;
+    for (std::size_t start = 0;; ++fields)
     {
-        const std::size_t end = text.find(u';');
-        if (end != std::u16string_view::npos && end + 1 == text.size())
+        const std::size_t end = text.find_first_of(u",;", start);
+        const bool lastOfMonitor = end == std::u16string_view::npos || text[end] == u';';
+        const std::optional<std::int32_t> value = common::ParseInt32(text.substr(start, end - start));
+        if (!value || lastOfMonitor != (fields % 5 == 4))
             return {};
-        std::u16string_view entry = text.substr(0, end);
-        text = end == std::u16string_view::npos ? std::u16string_view() : text.substr(end + 1);
-        const auto left = ReadNumber(entry, u',');
-        const auto top = ReadNumber(entry, u',');
-        const auto right = ReadNumber(entry, u',');
-        const auto bottom = ReadNumber(entry, u',');
-        const auto dpi = ReadNumber(entry, 0);
-        if (!left || !top || !right || !bottom || !dpi || *right <= *left || *bottom <= *top || *dpi <= 0 ||
-            !entry.empty())
+        numbers.push_back(*value);
+        if (end == std::u16string_view::npos)
+            break;
+        start = end + 1;
+    }
+    for (std::size_t i = 0; i + 4 < numbers.size(); i += 5)
+    {
+        const Rect area{numbers[i], numbers[i + 1], numbers[i + 2], numbers[i + 3]};
+        if (area.right <= area.left || area.bottom <= area.top || numbers[i + 4] <= 0)
             return {};
-        const Rect area{*left, *top, *right, *bottom};
-        monitors.push_back({area, area, *dpi});
+        monitors.push_back({area, area, numbers[i + 4]});
     }
     return monitors;
 }

@@ -407,12 +407,30 @@ TEST(TCoolTrayIcon, AClickMayDestroyTheIcon)
     }
 }
 
-TEST(TCoolTrayIcon, TheRightButtonOpensTheMenuAndTheChosenItemGoesToTheCommandWindow)
+namespace
 {
+
+// A shown icon with the two-item menu.
+struct MenuIcon
+{
+    MenuIcon()
+    {
+        icon.SetPopupMenu(menu.menu, menu.commands);
+        icon.SetIconVisible(true);
+    }
+
     TrayMenu menu;
     TCoolTrayIcon icon;
-    icon.SetPopupMenu(menu.menu, menu.commands);
-    ASSERT_TRUE(icon.SetIconVisible(true));
+};
+
+} // namespace
+
+TEST(TCoolTrayIcon, TheRightButtonOpensTheMenuAndTheChosenItemGoesToTheCommandWindow)
+{
+    MenuIcon shown;
+    TrayMenu &menu = shown.menu;
+    TCoolTrayIcon &icon = shown.icon;
+    ASSERT_TRUE(icon.IconVisible());
     struct Case
     {
         const char *name;
@@ -438,10 +456,9 @@ TEST(TCoolTrayIcon, TheRightButtonOpensTheMenuAndTheChosenItemGoesToTheCommandWi
 
 TEST(TCoolTrayIcon, TheMenuKeyOpensTheMenuAndTheRightButtonOpensItOnce)
 {
-    TrayMenu menu;
-    TCoolTrayIcon icon;
-    icon.SetPopupMenu(menu.menu, menu.commands);
-    ASSERT_TRUE(icon.SetIconVisible(true));
+    MenuIcon shown;
+    TCoolTrayIcon &icon = shown.icon;
+    ASSERT_TRUE(icon.IconVisible());
     struct Case
     {
         const char *name;

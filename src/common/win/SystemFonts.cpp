@@ -30,8 +30,8 @@ int WindowDpi(HWND window)
 {
     using GetDpiForWindowFunction = UINT(WINAPI *)(HWND);
     using GetDpiForMonitorFunction = HRESULT(WINAPI *)(HMONITOR, int, UINT *, UINT *);
-    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
-        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    static const auto getDpiForWindow =
+        LoadedFunction<GetDpiForWindowFunction>(L"user32.dll", "GetDpiForWindow");
     if (window == nullptr)
         return ScreenDpi();
     if (getDpiForWindow != nullptr)

@@ -17,6 +17,16 @@ void SetRedirectionOff(bool off) noexcept;
 void CountLoadWithRedirectionOff() noexcept;
 unsigned LoadsWithRedirectionOff() noexcept;
 
+// An export of a system library the program has loaded already (user32.dll, kernel32.dll) cast to its
+// documented signature: a function newer systems have; null on a system without it.
+template <typename Signature> Signature LoadedFunction(const wchar_t *module, const char *name) noexcept
+{
+    // GetProcAddress answers a generic function pointer; the cast to the documented signature is the
+    // usual way to bind an optional export.
+    return reinterpret_cast<Signature>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(module), name)));
+}
+
 class SystemLibrary
 {
   public:

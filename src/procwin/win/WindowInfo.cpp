@@ -2,6 +2,7 @@
 
 #include "common/Text.h"
 #include "common/win/FileSystem.h"
+#include "common/win/SystemLibrary.h"
 #include "common/win/Unique.h"
 #include "common/win/WinText.h"
 #include "procwin/ProcessIdentity.h"
@@ -96,10 +97,7 @@ bool IsPackagedProcess(HWND window)
 {
     using GetPackageFullName = LONG(WINAPI *)(HANDLE, UINT32 *, PWSTR);
     // Windows 8 and later; kernel32 is loaded in every process, so nothing is loaded here.
-    const HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
-    const auto get = kernel32 != nullptr ? reinterpret_cast<GetPackageFullName>(reinterpret_cast<void (*)()>(
-                                               GetProcAddress(kernel32, "GetPackageFullName")))
-                                         : nullptr;
+    const auto get = common::win::LoadedFunction<GetPackageFullName>(L"kernel32.dll", "GetPackageFullName");
     if (get == nullptr)
         return false;
     UniqueHandle process = OpenWindowProcess(window, PROCESS_QUERY_LIMITED_INFORMATION);

@@ -235,8 +235,8 @@ void TCoolTrayIcon::OnTaskbarCreated()
 int TCoolTrayIcon::IconSize() const
 {
     using MetricsForDpi = int(WINAPI *)(int, UINT);
-    static const auto metricsForDpi = reinterpret_cast<MetricsForDpi>(
-        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+    static const auto metricsForDpi =
+        common::win::LoadedFunction<MetricsForDpi>(L"user32.dll", "GetSystemMetricsForDpi");
     // The handler window sits on the primary monitor, where the notification area is.
     if (metricsForDpi != nullptr)
         return metricsForDpi(SM_CXSMICON, static_cast<UINT>(common::win::WindowDpi(m_handler->Handle())));
