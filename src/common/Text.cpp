@@ -1,5 +1,6 @@
 #include "common/Text.h"
 
+#include <iterator>
 #include <limits>
 
 namespace common
@@ -118,6 +119,27 @@ std::optional<std::int64_t> ParseSigned(std::u16string_view text, std::uint64_t 
 }
 
 } // namespace
+
+void AppendUnsignedDecimal(std::u16string &text, std::uint64_t value)
+{
+    char16_t digits[20];
+    char16_t *first = std::end(digits);
+    do
+    {
+        *--first = static_cast<char16_t>(u'0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    text.append(first, std::end(digits));
+}
+
+void AppendDecimal(std::u16string &text, std::int64_t value)
+{
+    if (value < 0)
+        text += u'-';
+    // The magnitude in unsigned arithmetic: the most negative value has no positive counterpart.
+    AppendUnsignedDecimal(text, value < 0 ? 0 - static_cast<std::uint64_t>(value)
+                                          : static_cast<std::uint64_t>(value));
+}
 
 std::optional<std::int32_t> ParseInt32(std::u16string_view text) noexcept
 {

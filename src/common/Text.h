@@ -51,6 +51,17 @@ std::optional<std::int32_t> ParseInt32(std::u16string_view text) noexcept;
 // Like ParseInt32, but for 64-bit values.
 std::optional<std::int64_t> ParseInt64(std::u16string_view text) noexcept;
 
+// The decimal text of a number ("-12", "0"), and the same appended to `text`, also for the whole
+// unsigned range.
+void AppendDecimal(std::u16string &text, std::int64_t value);
+void AppendUnsignedDecimal(std::u16string &text, std::uint64_t value);
+inline std::u16string DecimalText(std::int64_t value)
+{
+    std::u16string text;
+    AppendDecimal(text, value);
+    return text;
+}
+
 // A window handle or process id written as text: a signed 64-bit decimal number whose low 32 bits
 // are the answer. Empty text or text that is not a number gives 0.
 std::int32_t TextToHandle(std::u16string_view text) noexcept;

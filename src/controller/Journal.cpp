@@ -17,7 +17,9 @@ constexpr std::size_t kCaptionLimit = 1024;
 
 std::u16string Number(std::uint64_t value)
 {
-    return common::Utf8ToUtf16(std::to_string(value));
+    std::u16string text;
+    common::AppendUnsignedDecimal(text, value);
+    return text;
 }
 
 // A decimal number that is not negative (handles, process ids and times all are).

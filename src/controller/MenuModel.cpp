@@ -38,7 +38,7 @@ std::optional<int> PriorityTagOfClass(std::uint32_t priorityClass) noexcept
 
 std::u16string TransCaption(int tag)
 {
-    return common::Utf8ToUtf16(std::to_string(TransPercentOfTag(tag))) + u"%";
+    return common::DecimalText(TransPercentOfTag(tag)) + u"%";
 }
 
 int TransTagOfPercent(int percent) noexcept

@@ -3,7 +3,7 @@
 namespace procwin
 {
 
-bool IsOffScreen(const Bounds &b, const std::function<bool(Point)> &onMonitor)
+std::array<Point, 5> ScreenProbePoints(const Bounds &b) noexcept
 {
     // 64-bit sums: a rectangle near the edge of the coordinate range must not wrap round.
     const auto clamp = [](long long v) {
@@ -11,14 +11,19 @@ bool IsOffScreen(const Bounds &b, const std::function<bool(Point)> &onMonitor)
     };
     const long long right = static_cast<long long>(b.left) + b.width;
     const long long bottom = static_cast<long long>(b.top) + b.height;
-    const Point points[] = {
+    return {{
         {b.left, b.top},
         {clamp(right), clamp(bottom)},
         {clamp(right), b.top},
         {b.left, clamp(bottom)},
-        {clamp(b.left + static_cast<long long>(b.width / 2)), clamp(b.top + static_cast<long long>(b.height / 2))},
-    };
-    for (const Point &point : points)
+        {clamp(b.left + static_cast<long long>(b.width / 2)),
+         clamp(b.top + static_cast<long long>(b.height / 2))},
+    }};
+}
+
+bool IsOffScreen(const Bounds &b, const std::function<bool(Point)> &onMonitor)
+{
+    for (const Point &point : ScreenProbePoints(b))
         if (onMonitor(point))
             return false;
     return true;

@@ -2,6 +2,7 @@
 // rules of the target launch.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -44,6 +45,9 @@ constexpr bool IsParked(const Rect &rect) noexcept
 {
     return rect.left == kParkedPosition && rect.top == kParkedPosition;
 }
+
+// The corners and the centre of the rectangle: a rectangle none of them lies on a monitor is off-screen.
+std::array<Point, 5> ScreenProbePoints(const Bounds &bounds) noexcept;
 
 // True when none of the corners and the centre of the rectangle lies on a monitor, as the predicate
 // tells.

@@ -261,6 +261,27 @@ TEST(TextParseInt64, AcceptsTheFull64BitRange)
     }
 }
 
+TEST(TextDecimal, WritesEveryValueAsParseInt64ReadsItBack)
+{
+    const std::pair<std::int64_t, std::u16string> cases[] = {
+        {0, u"0"},
+        {7, u"7"},
+        {-12, u"-12"},
+        {1920, u"1920"},
+        {INT64_MAX, u"9223372036854775807"},
+        {INT64_MIN, u"-9223372036854775808"},
+    };
+    for (const auto &[value, text] : cases)
+    {
+        EXPECT_EQ(common::DecimalText(value), text);
+        EXPECT_EQ(common::ParseInt64(common::DecimalText(value)), value);
+    }
+    std::u16string appended = u"x=";
+    common::AppendDecimal(appended, -5);
+    common::AppendUnsignedDecimal(appended, UINT64_MAX);
+    EXPECT_EQ(appended, u"x=-518446744073709551615");
+}
+
 TEST(TextToHandle, TakesTheLow32BitsOfA64BitNumber)
 {
     struct Case

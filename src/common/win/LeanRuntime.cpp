@@ -44,7 +44,16 @@ extern "C"
             }
             else if (c[0] == '%' && c[1] == 'z' && c[2] == 'u')
             {
-                message += std::to_string(va_arg(arguments, std::size_t));
+                std::size_t value = va_arg(arguments, std::size_t);
+                char digits[24];
+                int count = 0;
+                do
+                {
+                    digits[count++] = static_cast<char>('0' + value % 10);
+                    value /= 10;
+                } while (value != 0);
+                while (count > 0)
+                    message += digits[--count];
                 c += 2;
             }
             else if (c[0] == '%' && c[1] == '%')

@@ -79,8 +79,8 @@ bool HeldByAnotherProcess(const std::u16string &fileName)
 std::u16string NameBeside(const std::u16string &fileName, std::u16string_view extension)
 {
     static std::atomic<unsigned> counter{0};
-    return fileName + u".~" + Utf8ToUtf16(std::to_string(GetCurrentProcessId())) + u"-" +
-           Utf8ToUtf16(std::to_string(++counter)) + std::u16string(extension);
+    return fileName + u".~" + DecimalText(GetCurrentProcessId()) + u"-" + DecimalText(++counter) +
+           std::u16string(extension);
 }
 
 void WriteAll(HANDLE file, const std::string &bytes, Durability durability)

@@ -12,7 +12,7 @@ std::string ErrorText(DWORD code)
     const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
                                         buffer, static_cast<DWORD>(std::size(buffer)), nullptr);
     if (length == 0)
-        return "error " + std::to_string(code);
+        return "error " + Utf16ToUtf8(DecimalText(code));
     return Utf16ToUtf8(TrimRight(U(buffer, length)));
 }
 

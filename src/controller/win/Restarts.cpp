@@ -94,7 +94,7 @@ void Restarts::Due(std::optional<std::chrono::milliseconds> pause, std::optional
     {
         AppendErrorLog(startup::Paths().ErrorLogPath,
                        m_session.ProgramPath() + u"の自動再起動を停止しました（" +
-                           common::Utf8ToUtf16(std::to_string(m_policy.EndsCounted())) + u"回終了、終了コード " +
+                           common::DecimalText(m_policy.EndsCounted()) + u"回終了、終了コード " +
                            (exitCode ? Hex(*exitCode) : u"不明") + u"）。");
         m_view.MenuChanged();
     }

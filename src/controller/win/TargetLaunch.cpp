@@ -19,7 +19,6 @@
 
 #include <algorithm>
 #include <span>
-#include <map>
 #include <utility>
 #include <vector>
 
@@ -103,7 +102,8 @@ class ProgramWindowSearch
     // A path that could not be read yet (a process just starting) is asked again on the next pass.
     Program *ProgramOf(DWORD processId, HWND window)
     {
-        const auto known = m_programs.find(processId);
+        const auto known = std::find_if(m_programs.begin(), m_programs.end(),
+                                        [processId](const auto &entry) { return entry.first == processId; });
         if (known != m_programs.end())
             return &known->second;
         std::u16string path;
@@ -114,14 +114,14 @@ class ProgramWindowSearch
         if (path.empty())
             return nullptr;
         const bool isTarget = ProgramFileNameLower(path) == m_programName;
-        return &m_programs.emplace(processId, Program{std::move(path), isTarget}).first->second;
+        return &m_programs.emplace_back(processId, Program{std::move(path), isTarget}).second;
     }
 
     std::u16string m_programName;
     std::vector<HWND> m_before;
     DWORD m_skipped;
     procwin::Descendants *m_family;
-    std::map<DWORD, Program> m_programs;
+    std::vector<std::pair<DWORD, Program>> m_programs; // a pointer into it lives for one window of a pass
 };
 
 // How often a wait for the target's window looks by itself (milliseconds): soon after the start or an

@@ -6,6 +6,8 @@ namespace ui
 namespace
 {
 
+constexpr int kIndexes = 64; // the indexes a hot key may have: 0 to 63
+
 constexpr UINT kModAlt = 1;
 constexpr UINT kModControl = 2;
 constexpr UINT kModShift = 4;
@@ -45,8 +47,9 @@ THookHotKey::THookHotKey(HWND owner) : m_owner(owner)
 
 THookHotKey::~THookHotKey()
 {
-    for (int index : m_registered)
-        UnregisterHotKey(Handle(), index);
+    for (int index = 0; index < kIndexes; ++index)
+        if ((m_registered >> index) & 1)
+            UnregisterHotKey(Handle(), index);
 }
 
 bool THookHotKey::Add(int index, ShortCut value)
@@ -54,9 +57,9 @@ bool THookHotKey::Add(int index, ShortCut value)
     unsigned keyCode = 0;
     ShiftState shift;
     ShortCutToKey(value, keyCode, shift);
-    if (!RegisterHotKey(Handle(), index, ModifiersOf(shift), keyCode))
+    if (index < 0 || index >= kIndexes || !RegisterHotKey(Handle(), index, ModifiersOf(shift), keyCode))
         return false;
-    m_registered.insert(index);
+    m_registered |= std::uint64_t{1} << index;
     return true;
 }
 
@@ -64,7 +67,8 @@ bool THookHotKey::Delete(int index)
 {
     if (!UnregisterHotKey(Handle(), index))
         return false;
-    m_registered.erase(index);
+    if (index >= 0 && index < kIndexes)
+        m_registered &= ~(std::uint64_t{1} << index);
     return true;
 }
 

@@ -5,7 +5,7 @@
 #include "ui/ShortcutText.h"
 
 #include <functional>
-#include <set>
+#include <cstdint>
 
 namespace ui
 {
@@ -29,8 +29,8 @@ class THookHotKey : private gui::Window
 
     using gui::Window::Handle;
 
-    // Registers `value` (a shortcut value: key code and Shift/Ctrl/Alt bits) under `index`. Answers
-    // false when the system refuses, for example because another window holds the combination.
+    // Registers `value` (a shortcut value: key code and Shift/Ctrl/Alt bits) under `index` (0 to 63).
+    // Answers false when the system refuses, for example because another window holds the combination.
     bool Add(int index, ShortCut value);
     // Releases the hot key registered under `index`; false when there is none.
     bool Delete(int index);
@@ -62,7 +62,7 @@ class THookHotKey : private gui::Window
     HWND m_owner; // not owned
     bool m_activate = true;
     HotKeyEvent m_onHotKey;
-    std::set<int> m_registered;
+    std::uint64_t m_registered = 0; // bit i: a hot key registered under index i
 };
 
 } // namespace ui

@@ -38,7 +38,7 @@ std::vector<gui::PopupMenu::Item> FrameMenuItems()
     items.push_back(Item{.id = 0, .caption = u"大きさ", .submenu = true});
     for (int tag = 0; tag < kPanelSizeCount; ++tag)
         items.push_back(Item{.id = kPPSize0 + static_cast<UINT>(tag),
-                             .caption = common::Utf8ToUtf16(std::to_string(PanelIconSize(tag))),
+                             .caption = common::DecimalText(PanelIconSize(tag)),
                              .level = 1,
                              .checked = tag == kDefaultPanelSizeIndex,
                              .radio = true});
