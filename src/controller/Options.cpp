@@ -78,7 +78,7 @@ class OptionReader
 // A value as it is written.
 std::u16string ValueText(std::int32_t value)
 {
-    return common::Utf8ToUtf16(std::to_string(value));
+    return common::DecimalText(value);
 }
 std::u16string ValueText(bool value)
 {
@@ -129,6 +129,7 @@ template <typename Visitor, typename Options> void VisitControllerKeys(Visitor &
     visit(u"WheelButton2", o.WheelButton2);
     visit(u"Display", o.Display);
     visit(u"AutoRestart", o.AutoRestart);
+    visit(u"Monitors", o.Monitors);
 }
 
 template <typename Visitor, typename Options> void VisitPanelKeys(Visitor &&visit, Options &o)

@@ -39,6 +39,7 @@ struct TrayOptions
     bool WheelButton2 = false;
     std::int32_t Display = 0; // 0 tray icon, 1 icon panel, 2 both
     std::int32_t AutoRestart = 0; // "自動再起動": 0 never, 1 after a failure, 2 after every end
+    std::u16string Monitors;      // the monitors X, Y, W, H were taken on (empty: not known)
     // The icon panel (the normal build only).
     std::int32_t IconPanelLeft = 0;
     std::int32_t IconPanelTop = 0;
@@ -62,7 +63,7 @@ OptionLocation OptionLocationFor(const startup::TaskDefinition &task);
 
 constexpr char16_t kTaskOptionSection[] = u"Tray Option";
 
-// Reads the 20 controller keys; every key that is absent or unreadable keeps the value `options`
+// Reads the 21 controller keys; every key that is absent or unreadable keeps the value `options`
 // already has. A Display or AutoRestart outside 0..2 gives 0; a remembered rectangle with a coordinate
 // outside kCoordinateLimit, or a negative or oversized width or height, counts as absent (the rectangle keeps
 // the values `options` has).

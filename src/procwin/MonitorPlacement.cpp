@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <utility>
 
 namespace procwin
 {
@@ -28,14 +29,14 @@ bool SameMonitor(const MonitorArea &a, const MonitorArea &b) noexcept
     return a.monitor == b.monitor && a.dpi == b.dpi;
 }
 
-// Squared distance from the rectangle's centre to the monitor (0 inside it).
-std::int64_t DistanceSquared(const Rect &window, const Rect &monitor) noexcept
+// How far the rectangle's centre is from the monitor, across plus down (0 inside it).
+std::int64_t Distance(const Rect &window, const Rect &monitor) noexcept
 {
     const std::int64_t x = (static_cast<std::int64_t>(window.left) + window.right) / 2;
     const std::int64_t y = (static_cast<std::int64_t>(window.top) + window.bottom) / 2;
     const std::int64_t dx = x < monitor.left ? monitor.left - x : x >= monitor.right ? x - monitor.right + 1 : 0;
     const std::int64_t dy = y < monitor.top ? monitor.top - y : y >= monitor.bottom ? y - monitor.bottom + 1 : 0;
-    return dx * dx + dy * dy;
+    return dx + dy;
 }
 
 const MonitorArea *Nearest(const Rect &window, const std::vector<MonitorArea> &monitors) noexcept
@@ -44,7 +45,7 @@ const MonitorArea *Nearest(const Rect &window, const std::vector<MonitorArea> &m
     std::int64_t best = std::numeric_limits<std::int64_t>::max();
     for (const MonitorArea &m : monitors)
     {
-        const std::int64_t distance = DistanceSquared(window, m.monitor);
+        const std::int64_t distance = Distance(window, m.monitor);
         if (distance < best)
         {
             best = distance;
@@ -85,44 +86,44 @@ bool TitleBarReachable(const Rect &window, const std::vector<MonitorArea> &monit
 
 std::u16string FormatMonitorLayout(const std::vector<MonitorArea> &monitors)
 {
-    std::string text;
+    std::u16string text;
     for (const MonitorArea &m : monitors)
     {
         if (!text.empty())
-            text += ';';
+            text += u';';
         for (const std::int32_t value : {m.monitor.left, m.monitor.top, m.monitor.right, m.monitor.bottom})
-            text += std::to_string(value) + ',';
-        text += std::to_string(m.dpi);
+        {
+            common::AppendDecimal(text, value);
+            text += u',';
+        }
+        common::AppendDecimal(text, m.dpi);
     }
-    return common::Utf8ToUtf16(text);
+    return text;
 }
 
 std::vector<MonitorArea> ParseMonitorLayout(std::u16string_view text)
 {
-    std::vector<MonitorArea> monitors;
-    if (text.empty())
-        return monitors;
     // Five numbers for each monitor, every one of them readable, or no layout at all.
-    std::vector<std::int32_t> numbers;
-    std::size_t fields = 0;
-    for (std::size_t start = 0;; ++fields)
+    std::vector<MonitorArea> monitors;
+    std::int32_t n[5] = {};
+    std::size_t field = 0;
+    for (std::size_t start = 0; !text.empty() && start <= text.size();)
     {
-        const std::size_t end = text.find_first_of(u",;", start);
-        const bool lastOfMonitor = end == std::u16string_view::npos || text[end] == u';';
+        const std::size_t end = std::min(text.find_first_of(u",;", start), text.size());
+        const bool lastOfMonitor = end == text.size() || text[end] == u';';
         const std::optional<std::int32_t> value = common::ParseInt32(text.substr(start, end - start));
-        if (!value || lastOfMonitor != (fields % 5 == 4))
+        if (!value || lastOfMonitor != (field == 4))
             return {};
-        numbers.push_back(*value);
-        if (end == std::u16string_view::npos)
-            break;
+        n[field++] = *value;
+        if (lastOfMonitor)
+        {
+            const Rect area{n[0], n[1], n[2], n[3]};
+            if (area.right <= area.left || area.bottom <= area.top || n[4] <= 0)
+                return {};
+            monitors.push_back({area, area, n[4]});
+            field = 0;
+        }
         start = end + 1;
-    }
-    for (std::size_t i = 0; i + 4 < numbers.size(); i += 5)
-    {
-        const Rect area{numbers[i], numbers[i + 1], numbers[i + 2], numbers[i + 3]};
-        if (area.right <= area.left || area.bottom <= area.top || numbers[i + 4] <= 0)
-            return {};
-        monitors.push_back({area, area, numbers[i + 4]});
     }
     return monitors;
 }
@@ -131,9 +132,15 @@ bool SameMonitors(const std::vector<MonitorArea> &a, const std::vector<MonitorAr
 {
     if (a.size() != b.size())
         return false;
-    return std::all_of(a.begin(), a.end(), [&b](const MonitorArea &m) {
-        return std::any_of(b.begin(), b.end(), [&m](const MonitorArea &n) { return SameMonitor(m, n); });
-    });
+    for (const MonitorArea &m : a)
+    {
+        bool found = false;
+        for (const MonitorArea &n : b)
+            found = found || SameMonitor(m, n);
+        if (!found)
+            return false;
+    }
+    return true;
 }
 
 Rect PlaceRemembered(const Rect &stored, const std::vector<MonitorArea> &storedLayout,
@@ -155,9 +162,29 @@ Rect PlaceRemembered(const Rect &stored, const std::vector<MonitorArea> &storedL
     return place;
 }
 
-bool RecordsPlace(bool sameLayout, bool displayChanging, bool whereKv2PutIt) noexcept
+void PlaceWatch::Attached(bool sameLayout) noexcept
 {
-    return !displayChanging && (sameLayout || !whereKv2PutIt);
+    m_holdNext = !sameLayout;
+    m_notTheUsers.reset();
+}
+
+void PlaceWatch::DisplayChanged(std::uint64_t now) noexcept
+{
+    m_changingUntil = now + kSettleTime;
+    m_holdNext = true;
+    m_notTheUsers.reset();
+}
+
+bool PlaceWatch::Records(const Rect &place, std::uint64_t now) noexcept
+{
+    if (now < m_changingUntil)
+        return false;
+    if (std::exchange(m_holdNext, false))
+        m_notTheUsers = place;
+    if (m_notTheUsers && *m_notTheUsers == place)
+        return false;
+    m_notTheUsers.reset();
+    return true;
 }
 
 } // namespace procwin

@@ -38,9 +38,28 @@ bool SameMonitors(const std::vector<MonitorArea> &a, const std::vector<MonitorAr
 Rect PlaceRemembered(const Rect &stored, const std::vector<MonitorArea> &storedLayout,
                      const std::vector<MonitorArea> &now, std::int32_t titleBarHeight);
 
-// Whether the tick takes the target's rectangle as the place to remember: never while the display
-// changes (the system moves windows off a monitor that goes), always on the layout the stored place
-// belongs to, and on another layout only once the user moved the window away from where KV2 put it.
-bool RecordsPlace(bool sameLayout, bool displayChanging, bool whereKv2PutIt) noexcept;
+// Which of the rectangles the tick sees of a target are the user's places to remember. Not the
+// system's moves while the display changes (a monitor going moves its windows), nor where a window
+// stands once that settles, nor where KV2 put it at a start on monitors other than the stored place's:
+// such a rectangle is held as "not the user's" until the window leaves it.
+class PlaceWatch
+{
+  public:
+    // The tick moves nothing for this long after the display changes.
+    static constexpr std::uint64_t kSettleTime = 3000;
+
+    // A new target: on the stored place's monitors every place it takes is the user's; on others the
+    // first it is seen at is not.
+    void Attached(bool sameLayout) noexcept;
+    // The display changed at `now` (milliseconds).
+    void DisplayChanged(std::uint64_t now) noexcept;
+    // Whether `place`, seen at `now`, is the place to remember.
+    bool Records(const Rect &place, std::uint64_t now) noexcept;
+
+  private:
+    std::uint64_t m_changingUntil = 0;
+    bool m_holdNext = false;
+    std::optional<Rect> m_notTheUsers;
+};
 
 } // namespace procwin

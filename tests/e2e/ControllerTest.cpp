@@ -5,6 +5,7 @@
 #include "common/IniDocument.h"
 #include "common/win/TextFile.h"
 #include "controller/MenuModel.h"
+#include "procwin/win/WindowInfo.h"
 
 #include <gtest/gtest.h>
 
@@ -52,6 +53,8 @@ TEST(Controller, AttachesTheTargetWithItsOptions)
     EXPECT_EQ(scenario.Option(u"X"), u"60");
     EXPECT_EQ(scenario.Option(u"Y"), u"50");
     EXPECT_EQ(scenario.Option(u"W"), u"400");
+    EXPECT_EQ(scenario.Option(u"Monitors"), procwin::FormatMonitorLayout(procwin::CurrentMonitors()))
+        << "the monitors the place was taken on";
     EXPECT_EQ(scenario.Option(u"TransValue"), u"50");
 }
 

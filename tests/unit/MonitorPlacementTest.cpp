@@ -51,20 +51,45 @@ TEST(MonitorPlacement, ARememberedPlaceIsKeptOnItsMonitorsAndBroughtWithinReachW
 
 TEST(MonitorPlacement, OnlyTheUsersMovesChangeTheRememberedPlace)
 {
-    struct Case
+    // Each step: what happens at `time`, the place the tick then sees, and whether it is remembered.
+    enum class Event
+    {
+        Tick,
+        AttachedOnItsMonitors,
+        AttachedOnOthers,
+        DisplayChanged,
+    };
+    struct Step
     {
         const char *name;
-        bool sameLayout, displayChanging, whereKv2PutIt, records;
+        Event event;
+        std::uint64_t time;
+        Rect place;
+        bool records;
     };
-    const Case cases[] = {
-        {"on its monitors", true, false, false, true},
-        {"the system moves it while a monitor goes", true, true, false, false},
-        {"the system moves it after the monitor went", false, true, false, false},
-        {"where KV2 put it while its monitor is gone", false, false, true, false},
-        {"moved by the user on other monitors", false, false, false, true},
+    const Rect where{100, 100, 900, 700}, moved{200, 100, 1000, 700}, gone{0, 100, 800, 700};
+    const Step steps[] = {
+        {"on its monitors", Event::AttachedOnItsMonitors, 0, where, true},
+        {"moved by the user", Event::Tick, 500, moved, true},
+        {"the system moves it while a monitor goes", Event::DisplayChanged, 1000, gone, false},
+        {"still settling", Event::Tick, 3500, gone, false},
+        {"where the change left it", Event::Tick, 4000, gone, false},
+        {"again", Event::Tick, 4500, gone, false},
+        {"moved by the user after the change", Event::Tick, 5000, moved, true},
+        {"and back where the change left it: the user's now", Event::Tick, 5500, gone, true},
+        {"a start on other monitors: where KV2 put it", Event::AttachedOnOthers, 6000, where, false},
+        {"there still", Event::Tick, 6500, where, false},
+        {"moved by the user on other monitors", Event::Tick, 7000, moved, true},
     };
-    for (const Case &c : cases)
-        EXPECT_EQ(RecordsPlace(c.sameLayout, c.displayChanging, c.whereKv2PutIt), c.records) << c.name;
+    PlaceWatch watch;
+    for (const Step &s : steps)
+    {
+        if (s.event == Event::AttachedOnItsMonitors || s.event == Event::AttachedOnOthers)
+            watch.Attached(s.event == Event::AttachedOnItsMonitors);
+        else if (s.event == Event::DisplayChanged)
+            watch.DisplayChanged(s.time);
+        EXPECT_EQ(watch.Records(s.place, s.time), s.records) << s.name;
+    }
 }
 
 TEST(MonitorPlacement, TheLayoutIsStoredAsTextAndADamagedOneIsNone)

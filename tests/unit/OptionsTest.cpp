@@ -45,6 +45,7 @@ TrayOptions Changed()
     o.WheelButton2 = true;
     o.Display = 2;
     o.AutoRestart = 1;
+    o.Monitors = u"-1920,0,0,1080,96;0,0,1920,1080,144";
     o.IconPanelLeft = 1500;
     o.IconPanelTop = -20;
     o.IconPanelSize = 6;
@@ -189,7 +190,8 @@ TEST(OptionSave, WritesAllKeysInOrderAndReadsBack)
         u"[Tray Option]\r\nMinimize=0\r\nLive=0\r\nClick=0\r\nPositionSize=0\r\nX=-1200\r\nY=40\r\nW=800\r\n"
         u"H=600\r\nCaption=1\r\nEdit=固定 = タイトル\r\nTransValue=55\r\nWExecute=1\r\nNonTaskBar=1\r\n"
         u"MostTop=1\r\nWheelKey1=Ctrl+W\r\nWheelButton1=1\r\nWheelKey2=Shift+Alt+F4\r\nWheelButton2=1\r\n"
-        u"Display=2\r\nAutoRestart=1\r\nIconPanel_Left=1500\r\nIconPanel_Top=-20\r\nIconPanel_Size=6\r\n"
+        u"Display=2\r\nAutoRestart=1\r\nMonitors=-1920,0,0,1080,96;0,0,1920,1080,144\r\nIconPanel_Left="
+        u"1500\r\nIconPanel_Top=-20\r\nIconPanel_Size=6\r\n"
         u"IconPanel_MostTop=1\r\nIconPanel_Hint=0\r\nIconPanel_Trans=0\r\n\r\n");
     EXPECT_EQ(LoadAll(IniDocument::Parse(file.Serialize())), Changed());
 }
@@ -203,7 +205,7 @@ TEST(OptionSave, KeepsEverythingElseAndChangesKeysInPlace)
     EXPECT_EQ(file.Get(u"Window", u"Style", u""), u"max");
     ASSERT_EQ(file.Sections().size(), 3u);
     const auto &entries = file.Sections()[1].entries;
-    ASSERT_EQ(entries.size(), 27u);
+    ASSERT_EQ(entries.size(), 28u);
     EXPECT_EQ(entries[0].key, u"Unknown"); // existing keys stay where they are
     EXPECT_EQ(entries[1].key, u"TransValue");
     EXPECT_EQ(entries[1].value, u"100");
@@ -214,7 +216,7 @@ TEST(OptionSave, ElevatedBuildLeavesThePanelKeysAlone)
 {
     IniDocument file = Section(u"IconPanel_Size=2\r\nIconPanel_Hint=0\r\n");
     controller::SaveOptions(file, kSection, TrayOptions(), false);
-    EXPECT_EQ(file.Sections()[0].entries.size(), 22u);
+    EXPECT_EQ(file.Sections()[0].entries.size(), 23u);
     EXPECT_EQ(file.Get(kSection, u"IconPanel_Size", u""), u"2");
     EXPECT_EQ(file.Get(kSection, u"IconPanel_Hint", u""), u"0");
     EXPECT_EQ(file.Find(kSection, u"IconPanel_Left"), nullptr);

@@ -10,6 +10,7 @@
 #include "gui/Application.h"
 #include "procwin/win/AppExecute.h"
 #include "procwin/win/WindowEffects.h"
+#include "procwin/win/WindowInfo.h"
 #include "startup/ProcessState.h"
 #include "app/Forms.h"
 #include "common/ScopeExit.h"
@@ -147,6 +148,11 @@ class Controller
     HMENU Menu()
     {
         return Form().PanelOwner().PPMenu();
+    }
+    // The option of the task file, as KV2 last saved it.
+    std::u16string Option(std::u16string_view key) const
+    {
+        return common::win::LoadIniFile(m_temp / u"menu.KV2").Get(u"Tray Option", key, u"");
     }
     void Open(HMENU menu)
     {
@@ -664,4 +670,78 @@ TEST(MainFormStart, TheChoiceOfTheRunningProgramListIsWrittenDownBeforeItsOption
     controller.Form().Session().Adopt(window);
     EXPECT_TRUE(gui::PumpUntil([] { return g_madeTopmost; }, {.timeout = 5000}) == gui::PumpEnd::Condition);
     EXPECT_TRUE(g_recordedWhenMadeTopmost) << "made topmost before it was written down";
+}
+
+namespace
+{
+
+std::vector<procwin::MonitorArea> g_monitors;
+
+std::vector<procwin::MonitorArea> TestMonitors()
+{
+    return g_monitors;
+}
+
+} // namespace
+
+TEST(MainFormStart, APlaceOnAMonitorThatIsGoneIsBroughtOverAndKeptForItsReturn)
+{
+    // The session's monitor, and one left of it that a laptop leaves behind when it is undocked.
+    const std::vector<procwin::MonitorArea> undocked = procwin::CurrentMonitors();
+    ASSERT_FALSE(undocked.empty());
+    const procwin::Rect primary = undocked[0].monitor;
+    const procwin::Rect leftArea{primary.left - 1280, primary.top, primary.left, primary.top + 1024};
+    std::vector<procwin::MonitorArea> docked = undocked;
+    docked.push_back({leftArea, leftArea, 96});
+    const std::string layout = common::Utf16ToUtf8(procwin::FormatMonitorLayout(docked));
+    procwin::SetMonitorListSource(TestMonitors);
+    const common::ScopeExit restore([] { procwin::SetMonitorListSource(nullptr); });
+    const procwin::Rect work = undocked[0].work;
+    const std::int32_t storedLeft = leftArea.left + 280;
+    const std::int32_t storedTop = work.top + 100;
+
+    struct Case
+    {
+        const char *name;
+        const std::vector<procwin::MonitorArea> &monitors;
+        std::int32_t expectedLeft;
+    };
+    const Case cases[] = {
+        {"undocked: onto the monitor there is", undocked, work.left},
+        {"docked again: the old place", docked, storedLeft},
+    };
+    for (const Case &c : cases)
+    {
+        g_monitors = c.monitors;
+        Controller controller("PositionSize=1\r\nX=" + std::to_string(storedLeft) +
+                                  "\r\nY=" + std::to_string(storedTop) +
+                                  "\r\nW=400\r\nH=300\r\nMonitors=" + layout + "\r\n",
+                              false, u"--title \"KV2 Placement Target\"");
+        HWND target = nullptr;
+        gui::PumpUntil(
+            [&] { return (target = FindWindowW(L"KV2TargetWindow", L"KV2 Placement Target")) != nullptr; },
+            {.timeout = 20000, .pollInterval = 50});
+        ASSERT_NE(target, nullptr) << c.name;
+        const common::ScopeExit end([target] { EndProcessOf(target); });
+        RECT place{};
+        gui::PumpUntil(
+            [&] {
+                return GetWindowRect(target, &place) && place.left == c.expectedLeft &&
+                       place.top == storedTop;
+            },
+            {.timeout = 5000, .pollInterval = 50});
+        EXPECT_EQ(place.left, c.expectedLeft) << c.name;
+        EXPECT_EQ(place.top, storedTop) << c.name;
+        EXPECT_EQ(place.right - place.left, 400) << c.name;
+        // The monitors change while it runs, and the system moves the window: not the user's move either.
+        g_monitors = c.monitors.size() == undocked.size() ? docked : undocked;
+        SendMessageW(controller.Form().Handle(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+        MoveWindow(target, work.left + 10, storedTop + 20, 400, 300, TRUE);
+        gui::PumpUntil({}, {.timeout = 1200});
+        // What KV2 keeps is written down as when Windows asks whether the session may end.
+        SendMessageW(controller.Form().Handle(), WM_QUERYENDSESSION, 0, 0);
+        SendMessageW(controller.Form().Handle(), WM_ENDSESSION, FALSE, 0);
+        EXPECT_EQ(controller.Option(u"X"), common::Utf8ToUtf16(std::to_string(storedLeft))) << c.name;
+        EXPECT_EQ(controller.Option(u"Monitors"), common::Utf8ToUtf16(layout)) << c.name;
+    }
 }

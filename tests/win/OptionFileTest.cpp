@@ -75,7 +75,7 @@ TEST(OptionFile, AnsiTaskFileIsRewrittenAsUnicodeWithEverySectionIntact)
     EXPECT_EQ(file.Get(u"Execute", u"YesNo", u""), u"No");
     EXPECT_EQ(file.Get(u"Tray Option", u"TransValue", u""), u"50");
     ASSERT_EQ(file.Sections().size(), 7u);
-    EXPECT_EQ(file.Sections()[6].entries.size(), 26u);
+    EXPECT_EQ(file.Sections()[6].entries.size(), 27u);
 }
 
 TEST(OptionFile, UnreadableOrHeldFilesAreNotOverwritten)

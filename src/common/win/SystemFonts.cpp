@@ -26,10 +26,23 @@ int ScreenDpi()
     return dpi > 0 ? dpi : kDesignDpi;
 }
 
+int MonitorDpi(HMONITOR monitor)
+{
+    using GetDpiForMonitorFunction = HRESULT(WINAPI *)(HMONITOR, int, UINT *, UINT *);
+    // Windows 8.1 on. Before, the library or its export is missing: one resolution then.
+    static const SystemLibrary shcore(L"shcore.dll");
+    static const auto getDpiForMonitor = shcore.Find<GetDpiForMonitorFunction>("GetDpiForMonitor");
+    UINT dpiX = 0, dpiY = 0;
+    constexpr int kEffectiveDpi = 0; // MDT_EFFECTIVE_DPI
+    if (getDpiForMonitor != nullptr && monitor != nullptr &&
+        SUCCEEDED(getDpiForMonitor(monitor, kEffectiveDpi, &dpiX, &dpiY)) && dpiY > 0)
+        return static_cast<int>(dpiY);
+    return ScreenDpi();
+}
+
 int WindowDpi(HWND window)
 {
     using GetDpiForWindowFunction = UINT(WINAPI *)(HWND);
-    using GetDpiForMonitorFunction = HRESULT(WINAPI *)(HMONITOR, int, UINT *, UINT *);
     static const auto getDpiForWindow =
         LoadedFunction<GetDpiForWindowFunction>(L"user32.dll", "GetDpiForWindow");
     if (window == nullptr)
@@ -39,17 +52,8 @@ int WindowDpi(HWND window)
         const UINT dpi = getDpiForWindow(window);
         return dpi > 0 ? static_cast<int>(dpi) : ScreenDpi();
     }
-    // Windows 8.1 to 10 1511. Before 8.1 the library or its export is missing: one resolution then.
-    static const SystemLibrary shcore(L"shcore.dll");
-    static const auto getDpiForMonitor = shcore.Find<GetDpiForMonitorFunction>("GetDpiForMonitor");
-    UINT dpiX = 0, dpiY = 0;
-    constexpr int kEffectiveDpi = 0; // MDT_EFFECTIVE_DPI
-    if (getDpiForMonitor != nullptr &&
-        SUCCEEDED(getDpiForMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), kEffectiveDpi, &dpiX,
-                                   &dpiY)) &&
-        dpiY > 0)
-        return static_cast<int>(dpiY);
-    return ScreenDpi();
+    // Windows 8.1 to 10 1511.
+    return MonitorDpi(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST));
 }
 
 } // namespace common::win

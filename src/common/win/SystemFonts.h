@@ -23,6 +23,9 @@ HFONT CreateSystemFont(SystemFont which, int dpi = 0);
 // (kDesignDpi when it cannot be read).
 int ScreenDpi();
 
+// A monitor's own resolution (GetDpiForMonitor, Windows 8.1 on); the system's before.
+int MonitorDpi(HMONITOR monitor);
+
 // The resolution of the monitor `window` is on: GetDpiForWindow from Windows 10 1607, the monitor's
 // own (GetDpiForMonitor) on Windows 8.1 to 1607, the system's before (and for a null window).
 int WindowDpi(HWND window);

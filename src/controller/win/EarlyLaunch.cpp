@@ -20,11 +20,11 @@ std::u16string ProgramFileNameLower(const std::u16string &path)
 
 std::optional<procwin::Bounds> StartPlacement(const TrayOptions &options)
 {
-    const procwin::Bounds remembered{options.X, options.Y, options.W, options.H};
-    if (options.PositionSize && options.W != 0 && options.H != 0 && !procwin::IsOffScreen(remembered) &&
-        startup::Task().ShowCommand == startup::kShowDefault)
-        return remembered;
-    return std::nullopt;
+    if (!options.PositionSize || options.W == 0 || options.H == 0 ||
+        startup::Task().ShowCommand != startup::kShowDefault)
+        return std::nullopt;
+    // On monitors that have changed the place is brought within reach; the stored one is kept.
+    return procwin::PlaceOnCurrentMonitors({options.X, options.Y, options.W, options.H}, options.Monitors);
 }
 
 EarlyLaunch LaunchEarly() noexcept

@@ -16,8 +16,9 @@ namespace controller
 // The program's file name in lower case, as the search for its windows compares it.
 std::u16string ProgramFileNameLower(const std::u16string &path);
 
-// Where a start asks the target to appear: the remembered rectangle, when the options keep one that is
-// on a screen and the task leaves the window's showing to the program; none otherwise.
+// Where a start asks the target to appear: the remembered rectangle, when the options keep one and the
+// task leaves the window's showing to the program (brought onto a monitor there is, with its title
+// bar within reach); none otherwise.
 std::optional<procwin::Bounds> StartPlacement(const TrayOptions &options);
 
 struct EarlyLaunch

@@ -344,6 +344,9 @@ LRESULT TmainForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         else
             m_restarts.SessionEnding(false);
         return 0;
+    case WM_DISPLAYCHANGE:
+        m_monitor.DisplayChanged();
+        return Window::OnMessage(message, wParam, lParam);
     case WM_ACTIVATEAPP:
         if (wParam == FALSE)
             m_views.KeepPanelOnTop();

@@ -66,19 +66,39 @@ void Monitor::Running(HWND target)
         m_view.MenuChanged();
     }
     if (!IsIconic(target) && !IsZoomed(target))
-    {
-        if (const std::optional<procwin::Bounds> bounds = procwin::GetWndBounds(target))
-        {
-            TrayOptions &options = m_model.options;
-            options.X = bounds->left;
-            options.Y = bounds->top;
-            options.W = bounds->width;
-            options.H = bounds->height;
-        }
-    }
+        RecordPlace(target);
     m_session.Check(target);
     m_restarts.Look();
     KeepMouseHook(target);
+}
+
+// The place is the user's to keep on the monitors it was taken on; on others once the user moves the
+// window, which then belong to it.
+void Monitor::RecordPlace(HWND target)
+{
+    TrayOptions &options = m_model.options;
+    if (target != m_placeTarget)
+    {
+        m_placeTarget = target;
+        const std::vector<procwin::MonitorArea> monitors = procwin::CurrentMonitors();
+        m_layout = procwin::FormatMonitorLayout(monitors);
+        m_places.Attached(options.Monitors.empty() ||
+                          procwin::SameMonitors(procwin::ParseMonitorLayout(options.Monitors), monitors));
+    }
+    const std::optional<procwin::Rect> place = procwin::GetWndRect(target);
+    if (!place || !m_places.Records(*place, GetTickCount64()))
+        return;
+    options.X = place->left;
+    options.Y = place->top;
+    options.W = place->right - place->left;
+    options.H = place->bottom - place->top;
+    options.Monitors = m_layout;
+}
+
+void Monitor::DisplayChanged()
+{
+    m_layout = procwin::FormatMonitorLayout(procwin::CurrentMonitors());
+    m_places.DisplayChanged(GetTickCount64());
 }
 
 void Monitor::KeepMouseHook(HWND target)

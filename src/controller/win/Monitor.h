@@ -11,8 +11,10 @@
 #include "controller/win/TargetLaunch.h"
 #include "controller/win/TargetSession.h"
 #include "gui/SimpleTimer.h"
+#include "procwin/MonitorPlacement.h"
 
 #include <functional>
+#include <string>
 
 namespace controller
 {
@@ -36,10 +38,14 @@ class Monitor
 
     void Tick();
 
+    // The monitors changed: where the system then moves the target is not a place to remember.
+    void DisplayChanged();
+
   private:
     void Running(HWND target);
     void Absent();
     void KeepMouseHook(HWND target);
+    void RecordPlace(HWND target);
 
     MenuInputs &m_model;
     TargetSession &m_session;
@@ -52,6 +58,9 @@ class Monitor
     bool m_firstStartDue = false;
     int m_hookResetCount = 0; // ticks until the wheel hook is installed again
     AnswerWatch m_answers;
+    procwin::PlaceWatch m_places;
+    HWND m_placeTarget = nullptr;
+    std::u16string m_layout; // the monitors as they are, in the stored form
     gui::TSimpleTimer m_timer;
 };
 

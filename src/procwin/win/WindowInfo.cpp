@@ -2,6 +2,7 @@
 
 #include "common/Text.h"
 #include "common/win/FileSystem.h"
+#include "common/win/SystemFonts.h"
 #include "common/win/SystemLibrary.h"
 #include "common/win/Unique.h"
 #include "common/win/WinText.h"
@@ -158,9 +159,55 @@ std::optional<Bounds> GetWndBounds(HWND window)
 
 bool IsOffScreen(const Bounds &bounds)
 {
-    return procwin::IsOffScreen(bounds, [](Point point) {
-        return MonitorFromPoint(POINT{point.x, point.y}, MONITOR_DEFAULTTONULL) != nullptr;
-    });
+    for (const Point &point : ScreenProbePoints(bounds))
+        if (MonitorFromPoint(POINT{point.x, point.y}, MONITOR_DEFAULTTONULL) != nullptr)
+            return false;
+    return true;
+}
+
+namespace
+{
+
+MonitorListSource g_monitorListSource = nullptr;
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, RECT *, LPARAM list)
+{
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (GetMonitorInfoW(monitor, &info))
+    {
+        const RECT &m = info.rcMonitor, &w = info.rcWork;
+        reinterpret_cast<std::vector<MonitorArea> *>(list)->push_back({{m.left, m.top, m.right, m.bottom},
+                                                                       {w.left, w.top, w.right, w.bottom},
+                                                                       common::win::MonitorDpi(monitor)});
+    }
+    return TRUE;
+}
+
+} // namespace
+
+std::vector<MonitorArea> CurrentMonitors()
+{
+    if (g_monitorListSource != nullptr)
+        return g_monitorListSource();
+    std::vector<MonitorArea> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
+
+void SetMonitorListSource(MonitorListSource source) noexcept
+{
+    g_monitorListSource = source;
+}
+
+Bounds PlaceOnCurrentMonitors(const Bounds &remembered, std::u16string_view layout)
+{
+    // The band from the window's top edge to the bottom of its caption is what the user grabs.
+    const std::int32_t titleBar = GetSystemMetrics(SM_CYSIZEFRAME) + GetSystemMetrics(SM_CYCAPTION);
+    const Rect place = PlaceRemembered({remembered.left, remembered.top, remembered.left + remembered.width,
+                                        remembered.top + remembered.height},
+                                       ParseMonitorLayout(layout), CurrentMonitors(), titleBar);
+    return {place.left, place.top, place.right - place.left, place.bottom - place.top};
 }
 
 void CenterIfOffScreen(HWND window)

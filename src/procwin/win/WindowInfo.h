@@ -2,6 +2,7 @@
 // a window that has vanished or a process that cannot be opened gives empty, false or 0.
 #pragma once
 
+#include "procwin/MonitorPlacement.h"
 #include "procwin/ProcessIdentity.h"
 #include "procwin/ScreenGeometry.h"
 
@@ -56,6 +57,16 @@ std::optional<Bounds> GetWndBounds(HWND window);
 
 // True when no corner and not the centre of the rectangle lies on a monitor.
 bool IsOffScreen(const Bounds &bounds);
+
+// The monitors as they are: rectangles, work areas and resolutions.
+std::vector<MonitorArea> CurrentMonitors();
+// Tests stand in for the system's list of monitors (nullptr: the system's again).
+using MonitorListSource = std::vector<MonitorArea> (*)();
+void SetMonitorListSource(MonitorListSource source) noexcept;
+
+// Where a remembered rectangle (taken on the monitors `layout` tells, see FormatMonitorLayout) goes on
+// the monitors there are now.
+Bounds PlaceOnCurrentMonitors(const Bounds &remembered, std::u16string_view layout);
 
 // Moves a window that is not maximized and lies off every monitor to the middle of the primary screen.
 void CenterIfOffScreen(HWND window);
