@@ -95,7 +95,10 @@ std::optional<JournalEntry> EntryOf(const common::IniDocument &journal, const co
     const std::optional<procwin::ProcessIdentity> instance = InstanceOfSection(section.name);
     if (!instance)
         return std::nullopt;
-    const auto value = [&](std::u16string_view key) { return journal.Get(section.name, key, u""); };
+    const auto value = [&](std::u16string_view key) {
+        const std::u16string *text = journal.Find(section.name, key);
+        return text != nullptr ? std::u16string_view(*text) : std::u16string_view();
+    };
     const auto flag = [&](std::u16string_view key) { return value(key) == u"1"; };
     JournalEntry entry;
     entry.instance = *instance;
@@ -159,19 +162,22 @@ void WriteJournalEntry(common::IniDocument &journal, const JournalEntry &entry)
         if (on)
             journal.Set(section, key, u"1");
     };
+    const auto number = [&](std::u16string_view key, std::uint64_t value) {
+        journal.Set(section, key, Number(value));
+    };
     if (entry.session)
-        journal.Set(section, u"Session", Number(*entry.session));
-    journal.Set(section, u"Window", Number(entry.window));
+        number(u"Session", *entry.session);
+    number(u"Window", entry.window);
     if (entry.subWindow != 0)
-        journal.Set(section, u"SubWindow", Number(entry.subWindow));
-    journal.Set(section, u"Process", Number(entry.target.id));
-    journal.Set(section, u"Created", Number(entry.target.created));
+        number(u"SubWindow", entry.subWindow);
+    number(u"Process", entry.target.id);
+    number(u"Created", entry.target.created);
     flag(u"Hidden", entry.hidden);
     flag(u"NoTaskBar", entry.noTaskBar);
     flag(u"Captionless", entry.captionless);
     flag(u"TopMost", entry.topMost);
     if (entry.translucency < 100)
-        journal.Set(section, u"Translucency", Number(static_cast<std::uint64_t>(std::max(entry.translucency, 1))));
+        number(u"Translucency", static_cast<std::uint64_t>(std::max(entry.translucency, 1)));
     if (entry.caption)
         journal.Set(section, u"Caption", HexOf(*entry.caption));
     const procwin::OwnLayering &own = entry.ownLayering;
@@ -179,9 +185,9 @@ void WriteJournalEntry(common::IniDocument &journal, const JournalEntry &entry)
     {
         flag(u"OwnLayered", true);
         flag(u"OwnDrawn", own.drawsItself);
-        journal.Set(section, u"OwnAlpha", Number(static_cast<std::uint64_t>(own.alpha)));
-        journal.Set(section, u"OwnKey", Number(own.colourKey));
-        journal.Set(section, u"OwnFlags", Number(own.flags));
+        number(u"OwnAlpha", static_cast<std::uint64_t>(own.alpha));
+        number(u"OwnKey", own.colourKey);
+        number(u"OwnFlags", own.flags);
     }
 }
 

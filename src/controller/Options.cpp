@@ -175,33 +175,33 @@ bool IsExtent(std::int32_t value)
 void LoadControllerOptions(const IniDocument &file, std::u16string_view section, TrayOptions &options)
 {
     const OptionReader reader(file, section);
-    const TrayOptions before = options;
+    const std::int32_t place[] = {options.X, options.Y, options.W, options.H};
     VisitControllerKeys([&](std::u16string_view key, auto &value) { reader.Read(key, value); }, options);
     // The mode indexes a menu of three items; anything else falls back to the tray icon.
     if (options.Display < 0 || options.Display >= kDisplayModes)
-        options.Display = TrayOptions().Display;
+        options.Display = 0;
     if (options.AutoRestart < 0 || options.AutoRestart >= kRestartModes)
-        options.AutoRestart = TrayOptions().AutoRestart;
+        options.AutoRestart = 0;
     if (!IsCoordinate(options.X) || !IsCoordinate(options.Y) || !IsExtent(options.W) || !IsExtent(options.H))
     {
-        options.X = before.X;
-        options.Y = before.Y;
-        options.W = before.W;
-        options.H = before.H;
+        options.X = place[0];
+        options.Y = place[1];
+        options.W = place[2];
+        options.H = place[3];
     }
 }
 
 void LoadPanelOptions(const IniDocument &file, std::u16string_view section, TrayOptions &options)
 {
     const OptionReader reader(file, section);
-    const TrayOptions before = options;
+    const std::int32_t left = options.IconPanelLeft, top = options.IconPanelTop;
     VisitPanelKeys([&](std::u16string_view key, auto &value) { reader.Read(key, value); }, options);
     if (options.IconPanelSize < 0 || options.IconPanelSize >= kPanelSizes)
-        options.IconPanelSize = TrayOptions().IconPanelSize;
+        options.IconPanelSize = kDefaultPanelSize;
     if (!IsCoordinate(options.IconPanelLeft) || !IsCoordinate(options.IconPanelTop))
     {
-        options.IconPanelLeft = before.IconPanelLeft;
-        options.IconPanelTop = before.IconPanelTop;
+        options.IconPanelLeft = left;
+        options.IconPanelTop = top;
     }
 }
 

@@ -19,6 +19,8 @@
 namespace controller
 {
 
+constexpr std::int32_t kDefaultPanelSize = 4; // 128 pixels
+
 // Every option of one target, with the value each has when its file says nothing.
 struct TrayOptions
 {
@@ -43,7 +45,7 @@ struct TrayOptions
     // The icon panel (the normal build only).
     std::int32_t IconPanelLeft = 0;
     std::int32_t IconPanelTop = 0;
-    std::int32_t IconPanelSize = 4; // 0 to 6: 32, 48, 64, 96, 128, 192, 256 pixels
+    std::int32_t IconPanelSize = kDefaultPanelSize; // 0 to 6: 32, 48, 64, 96, 128, 192, 256 pixels
     bool IconPanelMostTop = false;
     bool IconPanelHint = true;
     bool IconPanelTrans = true;

@@ -14,14 +14,18 @@ namespace procwin
 namespace
 {
 
-std::int64_t Width(const Rect &r) noexcept
+// Coordinates in a stored layout beyond this are damaged: within it, sums and differences of
+// coordinates fit in 32 bits.
+constexpr std::int32_t kLayoutLimit = 1 << 24;
+
+std::int32_t Width(const Rect &r) noexcept
 {
-    return static_cast<std::int64_t>(r.right) - r.left;
+    return r.right - r.left;
 }
 
-std::int64_t Height(const Rect &r) noexcept
+std::int32_t Height(const Rect &r) noexcept
 {
-    return static_cast<std::int64_t>(r.bottom) - r.top;
+    return r.bottom - r.top;
 }
 
 bool SameMonitor(const MonitorArea &a, const MonitorArea &b) noexcept
@@ -30,22 +34,26 @@ bool SameMonitor(const MonitorArea &a, const MonitorArea &b) noexcept
 }
 
 // How far the rectangle's centre is from the monitor, across plus down (0 inside it).
-std::int64_t Distance(const Rect &window, const Rect &monitor) noexcept
+std::int32_t Distance(const Rect &window, const Rect &monitor) noexcept
 {
-    const std::int64_t x = (static_cast<std::int64_t>(window.left) + window.right) / 2;
-    const std::int64_t y = (static_cast<std::int64_t>(window.top) + window.bottom) / 2;
-    const std::int64_t dx = x < monitor.left ? monitor.left - x : x >= monitor.right ? x - monitor.right + 1 : 0;
-    const std::int64_t dy = y < monitor.top ? monitor.top - y : y >= monitor.bottom ? y - monitor.bottom + 1 : 0;
+    const std::int32_t x = window.left + Width(window) / 2;
+    const std::int32_t y = window.top + Height(window) / 2;
+    const std::int32_t dx = x < monitor.left     ? monitor.left - x
+                            : x >= monitor.right ? x - monitor.right + 1
+                                                 : 0;
+    const std::int32_t dy = y < monitor.top       ? monitor.top - y
+                            : y >= monitor.bottom ? y - monitor.bottom + 1
+                                                  : 0;
     return dx + dy;
 }
 
 const MonitorArea *Nearest(const Rect &window, const std::vector<MonitorArea> &monitors) noexcept
 {
     const MonitorArea *nearest = nullptr;
-    std::int64_t best = std::numeric_limits<std::int64_t>::max();
+    std::int32_t best = std::numeric_limits<std::int32_t>::max();
     for (const MonitorArea &m : monitors)
     {
-        const std::int64_t distance = Distance(window, m.monitor);
+        const std::int32_t distance = Distance(window, m.monitor);
         if (distance < best)
         {
             best = distance;
@@ -58,12 +66,11 @@ const MonitorArea *Nearest(const Rect &window, const std::vector<MonitorArea> &m
 // The window moved fully into `area`, its size kept unless larger than the area.
 Rect FitInto(const Rect &window, const Rect &area) noexcept
 {
-    const std::int64_t width = std::min(Width(window), Width(area));
-    const std::int64_t height = std::min(Height(window), Height(area));
-    const std::int64_t left = std::clamp<std::int64_t>(window.left, area.left, area.right - width);
-    const std::int64_t top = std::clamp<std::int64_t>(window.top, area.top, area.bottom - height);
-    return {static_cast<std::int32_t>(left), static_cast<std::int32_t>(top), static_cast<std::int32_t>(left + width),
-            static_cast<std::int32_t>(top + height)};
+    const std::int32_t width = std::min(Width(window), Width(area));
+    const std::int32_t height = std::min(Height(window), Height(area));
+    const std::int32_t left = std::clamp(window.left, area.left, area.right - width);
+    const std::int32_t top = std::clamp(window.top, area.top, area.bottom - height);
+    return {left, top, left + width, top + height};
 }
 
 // The title bar can be grabbed: it lies within some work area from top to bottom and overlaps it
@@ -73,10 +80,10 @@ bool TitleBarReachable(const Rect &window, const std::vector<MonitorArea> &monit
 {
     for (const MonitorArea &m : monitors)
     {
-        const std::int64_t overlap = std::min<std::int64_t>(window.right, m.work.right) -
-                                     std::max<std::int64_t>(window.left, m.work.left);
-        if (window.top >= m.work.top && static_cast<std::int64_t>(window.top) + titleBarHeight <= m.work.bottom &&
-            overlap >= std::max<std::int32_t>(titleBarHeight, 1))
+        const std::int32_t overlap =
+            std::min(window.right, m.work.right) - std::max(window.left, m.work.left);
+        if (window.top >= m.work.top && window.top + titleBarHeight <= m.work.bottom &&
+            overlap >= std::max(titleBarHeight, 1))
             return true;
     }
     return false;
@@ -112,7 +119,7 @@ std::vector<MonitorArea> ParseMonitorLayout(std::u16string_view text)
         const std::size_t end = std::min(text.find_first_of(u",;", start), text.size());
         const bool lastOfMonitor = end == text.size() || text[end] == u';';
         const std::optional<std::int32_t> value = common::ParseInt32(text.substr(start, end - start));
-        if (!value || lastOfMonitor != (field == 4))
+        if (!value || *value < -kLayoutLimit || *value > kLayoutLimit || lastOfMonitor != (field == 4))
             return {};
         n[field++] = *value;
         if (lastOfMonitor)

@@ -23,8 +23,8 @@ struct MonitorArea
 // The monitors as stored beside a place: "left,top,right,bottom,dpi" for each, joined by ";". The work
 // areas are not stored: the taskbar may move while the monitors stay.
 std::u16string FormatMonitorLayout(const std::vector<MonitorArea> &monitors);
-// The stored text read back (work areas equal to the monitors); empty for an empty or damaged text,
-// which counts as a place taken before monitors were stored.
+// The stored text read back (work areas equal to the monitors); empty for an empty or damaged text
+// (a number beyond 2^24 included), which counts as a place taken before monitors were stored.
 std::vector<MonitorArea> ParseMonitorLayout(std::u16string_view text);
 // Whether two layouts have the same monitors (rectangles and resolutions, in any order).
 bool SameMonitors(const std::vector<MonitorArea> &a, const std::vector<MonitorArea> &b);
@@ -35,6 +35,7 @@ bool SameMonitors(const std::vector<MonitorArea> &a, const std::vector<MonitorAr
 // - either way, a rectangle whose title bar (its top `titleBarHeight` pixels) could not be reached
 //   on any work area is moved fully into the nearest one.
 // Sizes are never scaled: the program handles its own resolution. Without any monitor: `stored`.
+// Coordinates are those of screens (within 2^24), as the system and a readable layout give them.
 Rect PlaceRemembered(const Rect &stored, const std::vector<MonitorArea> &storedLayout,
                      const std::vector<MonitorArea> &now, std::int32_t titleBarHeight);
 

@@ -102,7 +102,8 @@ TEST(MonitorPlacement, TheLayoutIsStoredAsTextAndADamagedOneIsNone)
     EXPECT_TRUE(SameMonitors(read, {kLaptop, layout[0]})) << "in any order";
     EXPECT_FALSE(SameMonitors(read, {kLaptop})) << "a monitor less";
     EXPECT_FALSE(SameMonitors({kLaptop}, {{kLaptop.monitor, kLaptop.work, 96}})) << "another resolution";
-    for (const char16_t *damaged : {u"", u"0,0,1920,1080", u"0,0,1920,1080,96,", u"0,0,1920,1080,x", u"0,0,0,1080,96",
-                                    u"0,0,1920,1080,0", u"99999999999,0,1920,1080,96", u"0,0,1920,1080,96;", u"-,0,1,1,96"})
+    for (const char16_t *damaged : {u"", u"0,0,1920,1080", u"0,0,1920,1080,96,", u"0,0,1920,1080,x",
+                                    u"0,0,0,1080,96", u"0,0,1920,1080,0", u"99999999999,0,1920,1080,96",
+                                    u"0,0,1920,1080,96;", u"-,0,1,1,96", u"-2147483648,0,2147483647,1080,96"})
         EXPECT_TRUE(ParseMonitorLayout(damaged).empty()) << std::u16string_view(damaged).size();
 }

@@ -32,6 +32,17 @@ unsigned LoadsWithRedirectionOff() noexcept
     return g_loadsWithRedirectionOff;
 }
 
+OSVERSIONINFOW SystemVersion() noexcept
+{
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof(info);
+#if defined(_MSC_VER)
+#pragma warning(suppress : 4996) // GetVersionExW is deprecated, not wrong with the manifest
+#endif
+    GetVersionExW(&info);
+    return info;
+}
+
 SystemLibrary::SystemLibrary(const wchar_t *name)
 {
     CountLoadWithRedirectionOff();

@@ -27,6 +27,9 @@ template <typename Signature> Signature LoadedFunction(const wchar_t *module, co
         reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(module), name)));
 }
 
+// The version of Windows (the manifest's list of supported systems makes the answer truthful).
+OSVERSIONINFOW SystemVersion() noexcept;
+
 class SystemLibrary
 {
   public:

@@ -43,7 +43,7 @@ void Views::Open(HWND window, const TrayOptions &loaded)
 {
     m_window = window;
     m_menu.SetCaption(kPPKV2Close, gui::Application::Instance().Title() + u"を閉じる");
-    m_panelOptions = loaded;
+    m_panelOptions = PanelOptionsOf(loaded);
     MenuChanged();
 }
 
@@ -57,7 +57,7 @@ void Views::SetCompanions(Companions *companions) noexcept
 TrayOptions Views::CurrentOptions() const
 {
     TrayOptions options = m_model.options;
-    ui::PanelOptions panel = PanelOptionsOf(m_panelOptions);
+    ui::PanelOptions panel = m_panelOptions;
     if (m_panel != nullptr)
         m_panel->ReadPanelOptions(panel);
     SetPanelOptions(options, panel);
@@ -259,7 +259,7 @@ void Views::KeepPanelOnTop()
 
 void Views::PanelFormCreate(ui::IconPanel &panel)
 {
-    panel.ApplyPanelOptions(PanelOptionsOf(m_panelOptions));
+    panel.ApplyPanelOptions(m_panelOptions);
 }
 
 void Views::PanelOptionsChanged()

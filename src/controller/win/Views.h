@@ -99,7 +99,7 @@ class Views final : public ControllerView, public ui::PanelOwner
     std::unique_ptr<ui::THookHotKey> m_hookHotKey;
     Companions *m_companions = nullptr;
     ui::IconPanel *m_panel = nullptr; // made when it is first shown
-    TrayOptions m_panelOptions;       // the icon window's keys as loaded, saved back while it is not made
+    ui::PanelOptions m_panelOptions;  // the icon window's keys as loaded, saved back while it is not made
     bool m_shown = false;
 };
 

@@ -17,7 +17,8 @@ thread_local ProcessEventHooks *t_first = nullptr;
 
 bool IsTopLevel(HWND window)
 {
-    return GetAncestor(window, GA_PARENT) == GetDesktopWindow();
+    // No parent but the desktop: the root of its own chain of parents.
+    return GetAncestor(window, GA_ROOT) == window;
 }
 
 } // namespace

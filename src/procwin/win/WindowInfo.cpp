@@ -159,9 +159,12 @@ std::optional<Bounds> GetWndBounds(HWND window)
 
 bool IsOffScreen(const Bounds &bounds)
 {
+    const std::vector<MonitorArea> monitors = CurrentMonitors();
     for (const Point &point : ScreenProbePoints(bounds))
-        if (MonitorFromPoint(POINT{point.x, point.y}, MONITOR_DEFAULTTONULL) != nullptr)
-            return false;
+        for (const MonitorArea &m : monitors)
+            if (point.x >= m.monitor.left && point.x < m.monitor.right && point.y >= m.monitor.top &&
+                point.y < m.monitor.bottom)
+                return false;
     return true;
 }
 
@@ -365,12 +368,7 @@ void BringToFront(HWND window)
 // Windows 98/Me and the NT family from Windows 2000 on lock the foreground against other processes.
 bool HasForegroundLock()
 {
-    OSVERSIONINFOW version{};
-    version.dwOSVersionInfoSize = sizeof(version);
-#if defined(_MSC_VER)
-#pragma warning(suppress : 4996)
-#endif
-    GetVersionExW(&version);
+    const OSVERSIONINFOW version = common::win::SystemVersion();
     if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
         return version.dwMajorVersion > 4 || (version.dwMajorVersion == 4 && version.dwMinorVersion > 0);
     return version.dwMajorVersion > 4;

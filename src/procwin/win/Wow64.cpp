@@ -27,17 +27,6 @@ template <typename Function> Function Lookup(HMODULE module, const char *name)
     return reinterpret_cast<Function>(reinterpret_cast<void *>(GetProcAddress(module, name)));
 }
 
-OSVERSIONINFOW SystemVersion()
-{
-    OSVERSIONINFOW info{};
-    info.dwOSVersionInfoSize = sizeof(info);
-#if defined(_MSC_VER)
-#pragma warning(suppress : 4996) // the manifest's supported-OS list makes the answer truthful
-#endif
-    GetVersionExW(&info);
-    return info;
-}
-
 } // namespace
 
 void Wow64Init()
@@ -51,7 +40,7 @@ void Wow64Init()
     }
     else
     {
-        const OSVERSIONINFOW version = SystemVersion();
+        const OSVERSIONINFOW version = common::win::SystemVersion();
         g_isWow64 = version.dwMajorVersion > 5 || (version.dwMajorVersion == 5 && version.dwMinorVersion >= 2);
     }
     if (!g_isWow64)
@@ -85,13 +74,13 @@ void Wow64FsRestore()
 
 bool IsWinXPOrLater()
 {
-    const OSVERSIONINFOW version = SystemVersion();
+    const OSVERSIONINFOW version = common::win::SystemVersion();
     return version.dwMajorVersion > 5 || (version.dwMajorVersion == 5 && version.dwMinorVersion >= 1);
 }
 
 bool IsWin2000OrLater()
 {
-    return SystemVersion().dwMajorVersion >= 5;
+    return common::win::SystemVersion().dwMajorVersion >= 5;
 }
 
 } // namespace procwin
