@@ -4,6 +4,7 @@
 #include "common/win/Unique.h"
 #include "common/win/WinError.h"
 #include "common/win/WinText.h"
+#include "gui/DarkMode.h"
 #include "gui/MessagePump.h"
 #include "gui/Window.h"
 
@@ -52,6 +53,8 @@ void Finish(HWND window, DialogState &state)
 LRESULT CALLBACK InputTextProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
     auto *state = reinterpret_cast<DialogState *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (LRESULT colours = 0; DarkColors(window, message, wParam, colours))
+        return colours;
     switch (message)
     {
     case WM_NCCREATE:
@@ -205,6 +208,7 @@ bool InputText(const std::u16string &caption, const std::u16string &prompt, std:
         state.cancel = CreateChild(dialog, L"BUTTON", u"キャンセル", WS_TABSTOP | BS_PUSHBUTTON, 0, none,
                                    IDCANCEL, nullptr);
         Layout(dialog, state, common::win::WindowDpi(dialog));
+        ApplyTheme(dialog);
     }
     catch (...)
     {

@@ -4,6 +4,7 @@
 #include "common/win/SystemLibrary.h"
 #include "common/win/WinError.h"
 #include "common/win/WinText.h"
+#include "gui/DarkMode.h"
 #include "gui/Application.h"
 
 #include <string>
@@ -77,6 +78,11 @@ void Window::SetClientSize(int width, int height)
 
 LRESULT Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // Shown in the theme in force; coloured dark while it is dark.
+    if (message == WM_SHOWWINDOW && wParam != FALSE)
+        ApplyTheme(m_handle);
+    if (LRESULT colours = 0; DarkColors(m_handle, message, wParam, colours))
+        return colours;
     if (message == WM_DPICHANGED && lParam != 0)
     {
         // The system's rectangle keeps the window where the user put it, at the size it would have had.

@@ -14,9 +14,11 @@
 #include "startup/ProcessState.h"
 #include "app/Forms.h"
 #include "common/ScopeExit.h"
+#include "gui/DarkMode.h"
 #include "gui/MessagePump.h"
 #include "ui/PanelGeometry.h"
 #include "ui/win/CoolTrayIcon.h"
+#include "ui/win/KeyForm.h"
 
 #include <gtest/gtest.h>
 
@@ -743,5 +745,61 @@ TEST(MainFormStart, APlaceOnAMonitorThatIsGoneIsBroughtOverAndKeptForItsReturn)
         SendMessageW(controller.Form().Handle(), WM_ENDSESSION, FALSE, 0);
         EXPECT_EQ(controller.Option(u"X"), common::Utf8ToUtf16(std::to_string(storedLeft))) << c.name;
         EXPECT_EQ(controller.Option(u"Monitors"), common::Utf8ToUtf16(layout)) << c.name;
+    }
+}
+
+namespace
+{
+
+gui::SystemThemeSetting g_themeSetting;
+
+gui::SystemThemeSetting TestThemeSetting()
+{
+    return g_themeSetting;
+}
+
+} // namespace
+
+TEST(MainFormStart, DialogsFollowTheAppsThemeWhileKv2RunsAndHighContrastWins)
+{
+    // Wine has no dark theme of its own: the system's setting is stood in for.
+    g_themeSetting = {};
+    gui::SetThemeSettingSource(TestThemeSetting);
+    const common::ScopeExit restore([] {
+        gui::SetThemeSettingSource(nullptr);
+        gui::FollowSystemTheme();
+    });
+    Controller controller("");
+    ui::TKeyForm form;
+    const HWND edit = FindWindowExW(form.Handle(), nullptr, L"Edit", nullptr);
+    ASSERT_NE(edit, nullptr);
+    const HDC dc = GetDC(edit);
+    const common::ScopeExit release([&] { ReleaseDC(edit, dc); });
+    const LPARAM colourSet = reinterpret_cast<LPARAM>(L"ImmersiveColorSet");
+    struct Case
+    {
+        const char *name;
+        gui::SystemThemeSetting setting;
+        WPARAM changed; // what the system says has changed
+        LPARAM area;
+        bool dark;
+    };
+    const Case cases[] = {
+        {"dark apps on Windows 11", {22631, 0u, false}, 0, colourSet, true},
+        {"high contrast wins", {22631, 0u, true}, SPI_SETHIGHCONTRAST, 0, false},
+        {"high contrast off again", {22631, 0u, false}, SPI_SETHIGHCONTRAST, 0, true},
+        {"another setting changes: nothing read", {22631, 1u, false}, SPI_SETWORKAREA, 0, true},
+        {"light apps", {22631, 1u, false}, 0, colourSet, false},
+        {"dark apps on Windows 10 1803", {17134, 0u, false}, 0, colourSet, false},
+    };
+    const auto darkBrush = reinterpret_cast<LRESULT>(GetStockObject(DKGRAY_BRUSH));
+    for (const Case &c : cases)
+    {
+        g_themeSetting = c.setting;
+        SendMessageW(controller.Form().Handle(), WM_SETTINGCHANGE, c.changed, c.area);
+        const LRESULT brush = SendMessageW(form.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                           reinterpret_cast<LPARAM>(edit));
+        EXPECT_EQ(brush == darkBrush, c.dark) << c.name;
+        EXPECT_EQ(GetBkColor(dc) == RGB(0x40, 0x40, 0x40), c.dark) << c.name;
     }
 }

@@ -8,6 +8,7 @@
 #include "controller/win/InstanceLink.h"
 #include "controller/win/TaskEditor.h"
 #include "gui/Application.h"
+#include "gui/DarkMode.h"
 #include "gui/InputText.h"
 #include "procwin/WheelGesture.h"
 #include "procwin/win/Hook.h"
@@ -132,11 +133,11 @@ void TmainForm::FormCreate()
     procwin::TaskBarListCreate();
     m_session.RestoreOrphans();
     m_model.translucencyAvailable = procwin::IsWin2000OrLater();
-    TrayOptions options = m_optionStore.Load();
-    options.TransValue = std::clamp(options.TransValue, 10, 100);
-    m_model.options = options;
+    m_model.options = m_optionStore.Load();
+    m_model.options.TransValue = std::clamp(m_model.options.TransValue, 10, 100);
     m_model.taskFileGiven = task.TaskFileGiven;
-    m_views.Open(Handle(), options);
+    gui::FollowSystemTheme();
+    m_views.Open(Handle(), m_model.options);
 
     // A duplicate start that hands over shows nothing (a start that launched early found nobody to hand
     // over to). Otherwise the first look starts the target, and the views appear once it is launched.
@@ -344,6 +345,10 @@ LRESULT TmainForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         else
             m_restarts.SessionEnding(false);
         return 0;
+    case WM_SETTINGCHANGE:
+        if (gui::IsThemeChange(wParam, lParam))
+            gui::FollowSystemTheme();
+        return Window::OnMessage(message, wParam, lParam);
     case WM_DISPLAYCHANGE:
         m_monitor.DisplayChanged();
         return Window::OnMessage(message, wParam, lParam);
