@@ -1,7 +1,7 @@
 #include "gui/DarkMode.h"
 
 #include "common/win/SystemLibrary.h"
-#include "ui/ThemeChoice.h"
+#include "gui/ThemeChoice.h"
 
 #include <optional>
 
@@ -11,7 +11,7 @@ namespace gui
 namespace
 {
 
-ui::ThemeChoice g_theme;
+ThemeChoice g_theme;
 ThemeSettingSource g_settingSource = nullptr;
 bool g_everDark = false; // the light theme after a dark one is told to the system as well
 
@@ -71,17 +71,17 @@ void TellMenus()
     using AllowForApp = BOOL(WINAPI *)(BOOL);
     using SetAppMode = int(WINAPI *)(int);
     using Flush = void(WINAPI *)();
-    if (g_theme.menus == ui::MenuThemeCall::AllowDarkModeForApp)
+    if (g_theme.menus == MenuThemeCall::AllowDarkModeForApp)
     {
         if (const auto allow = ThemeFunction<AllowForApp>(kAppModeOrdinal))
             allow(g_theme.dark);
     }
-    else if (g_theme.menus == ui::MenuThemeCall::SetPreferredAppMode)
+    else if (g_theme.menus == MenuThemeCall::SetPreferredAppMode)
     {
         if (const auto setMode = ThemeFunction<SetAppMode>(kAppModeOrdinal))
             setMode(g_theme.dark ? kForceDark : kForceLight);
     }
-    if (g_theme.menus != ui::MenuThemeCall::None)
+    if (g_theme.menus != MenuThemeCall::None)
         if (const auto flush = ThemeFunction<Flush>(kFlushMenuThemesOrdinal))
             flush();
 }
@@ -124,7 +124,7 @@ void FollowSystemTheme()
         g_settingSource != nullptr
             ? g_settingSource()
             : SystemThemeSetting{common::win::SystemVersion().dwBuildNumber, AppsUseLightTheme(), HighContrast()};
-    const ui::ThemeChoice theme = ui::ChooseTheme(setting.build, setting.appsUseLightTheme, setting.highContrast);
+    const ThemeChoice theme = ChooseTheme(setting.build, setting.appsUseLightTheme, setting.highContrast);
     const bool changed = !(theme == g_theme);
     g_theme = theme;
     g_everDark = g_everDark || theme.dark;
@@ -150,7 +150,7 @@ void ApplyTheme(HWND window)
     using SetAttribute = HRESULT(WINAPI *)(HWND, DWORD, LPCVOID, DWORD);
     static const common::win::SystemLibrary dwmapi(L"dwmapi.dll");
     static const auto setAttribute = dwmapi.Find<SetAttribute>("DwmSetWindowAttribute");
-    if (g_theme.menus != ui::MenuThemeCall::None)
+    if (g_theme.menus != MenuThemeCall::None)
         if (const auto allow = ThemeFunction<AllowForWindow>(kAllowForWindowOrdinal))
             allow(window, g_theme.dark);
     const BOOL dark = g_theme.dark;

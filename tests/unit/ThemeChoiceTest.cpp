@@ -1,10 +1,10 @@
-#include "ui/ThemeChoice.h"
+#include "gui/ThemeChoice.h"
 
 #include <gtest/gtest.h>
 
-using ui::ChooseTheme;
-using ui::MenuThemeCall;
-using ui::ThemeChoice;
+using gui::ChooseTheme;
+using gui::MenuThemeCall;
+using gui::ThemeChoice;
 
 TEST(ThemeChoice, DarkOnlyWhereTheUserChoseItForAppsWithoutHighContrastOnBuildsThatKnowIt)
 {

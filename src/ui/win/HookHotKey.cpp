@@ -6,8 +6,6 @@ namespace ui
 namespace
 {
 
-constexpr int kIndexes = 64; // the indexes a hot key may have: 0 to 63
-
 constexpr UINT kModAlt = 1;
 constexpr UINT kModControl = 2;
 constexpr UINT kModShift = 4;
@@ -47,9 +45,8 @@ THookHotKey::THookHotKey(HWND owner) : m_owner(owner)
 
 THookHotKey::~THookHotKey()
 {
-    for (int index = 0; index < kIndexes; ++index)
-        if ((m_registered >> index) & 1)
-            UnregisterHotKey(Handle(), index);
+    for (std::size_t i = 0; i < m_registeredCount; ++i)
+        UnregisterHotKey(Handle(), m_registered[i]);
 }
 
 bool THookHotKey::Add(int index, ShortCut value)
@@ -57,9 +54,9 @@ bool THookHotKey::Add(int index, ShortCut value)
     unsigned keyCode = 0;
     ShiftState shift;
     ShortCutToKey(value, keyCode, shift);
-    if (index < 0 || index >= kIndexes || !RegisterHotKey(Handle(), index, ModifiersOf(shift), keyCode))
+    if (m_registeredCount == kMostHotKeys || !RegisterHotKey(Handle(), index, ModifiersOf(shift), keyCode))
         return false;
-    m_registered |= std::uint64_t{1} << index;
+    m_registered[m_registeredCount++] = index;
     return true;
 }
 
@@ -67,8 +64,12 @@ bool THookHotKey::Delete(int index)
 {
     if (!UnregisterHotKey(Handle(), index))
         return false;
-    if (index >= 0 && index < kIndexes)
-        m_registered &= ~(std::uint64_t{1} << index);
+    // Every registration under the index goes with it.
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < m_registeredCount; ++i)
+        if (m_registered[i] != index)
+            m_registered[kept++] = m_registered[i];
+    m_registeredCount = kept;
     return true;
 }
 

@@ -5,7 +5,8 @@
 #include "ui/ShortcutText.h"
 
 #include <functional>
-#include <cstdint>
+#include <array>
+#include <cstddef>
 
 namespace ui
 {
@@ -29,8 +30,9 @@ class THookHotKey : private gui::Window
 
     using gui::Window::Handle;
 
-    // Registers `value` (a shortcut value: key code and Shift/Ctrl/Alt bits) under `index` (0 to 63).
-    // Answers false when the system refuses, for example because another window holds the combination.
+    // Registers `value` (a shortcut value: key code and Shift/Ctrl/Alt bits) under `index`. Answers
+    // false when the system refuses, for example because another window holds the combination, and
+    // when 16 hot keys are registered already.
     bool Add(int index, ShortCut value);
     // Releases the hot key registered under `index`; false when there is none.
     bool Delete(int index);
@@ -62,7 +64,9 @@ class THookHotKey : private gui::Window
     HWND m_owner; // not owned
     bool m_activate = true;
     HotKeyEvent m_onHotKey;
-    std::uint64_t m_registered = 0; // bit i: a hot key registered under index i
+    static constexpr std::size_t kMostHotKeys = 16;
+    std::array<int, kMostHotKeys> m_registered{}; // the indexes registered, released with the window
+    std::size_t m_registeredCount = 0;
 };
 
 } // namespace ui

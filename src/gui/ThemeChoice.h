@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace ui
+namespace gui
 {
 
 // How the theme library is told that a program's pop-up menus follow the dark theme. Its functions
@@ -31,4 +31,4 @@ struct ThemeChoice
 ThemeChoice ChooseTheme(std::uint32_t build, std::optional<std::uint32_t> appsUseLightTheme,
                         bool highContrast) noexcept;
 
-} // namespace ui
+} // namespace gui

@@ -1,6 +1,6 @@
-#include "ui/ThemeChoice.h"
+#include "gui/ThemeChoice.h"
 
-namespace ui
+namespace gui
 {
 
 namespace
@@ -32,4 +32,4 @@ ThemeChoice ChooseTheme(std::uint32_t build, std::optional<std::uint32_t> appsUs
     return choice;
 }
 
-} // namespace ui
+} // namespace gui
