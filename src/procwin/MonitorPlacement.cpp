@@ -169,10 +169,12 @@ Rect PlaceRemembered(const Rect &stored, const std::vector<MonitorArea> &storedL
     return place;
 }
 
-void PlaceWatch::Attached(bool sameLayout) noexcept
+void PlaceWatch::Attached(bool sameLayout, const std::optional<Rect> &placed) noexcept
 {
-    m_holdNext = !sameLayout;
+    m_holdNext = false;
     m_notTheUsers.reset();
+    if (!sameLayout)
+        m_notTheUsers = placed;
 }
 
 void PlaceWatch::DisplayChanged(std::uint64_t now) noexcept

@@ -50,8 +50,8 @@ class PlaceWatch
     static constexpr std::uint64_t kSettleTime = 3000;
 
     // A new target: on the stored place's monitors every place it takes is the user's; on others the
-    // first it is seen at is not.
-    void Attached(bool sameLayout) noexcept;
+    // place KV2 put it at (`placed`, none when KV2 placed nothing) is not.
+    void Attached(bool sameLayout, const std::optional<Rect> &placed) noexcept;
     // The display changed at `now` (milliseconds).
     void DisplayChanged(std::uint64_t now) noexcept;
     // Whether `place`, seen at `now`, is the place to remember.

@@ -80,12 +80,13 @@ TEST(MonitorPlacement, OnlyTheUsersMovesChangeTheRememberedPlace)
         {"a start on other monitors: where KV2 put it", Event::AttachedOnOthers, 6000, where, false},
         {"there still", Event::Tick, 6500, where, false},
         {"moved by the user on other monitors", Event::Tick, 7000, moved, true},
+        {"moved by the user before the first look", Event::AttachedOnOthers, 7500, moved, true},
     };
     PlaceWatch watch;
     for (const Step &s : steps)
     {
         if (s.event == Event::AttachedOnItsMonitors || s.event == Event::AttachedOnOthers)
-            watch.Attached(s.event == Event::AttachedOnItsMonitors);
+            watch.Attached(s.event == Event::AttachedOnItsMonitors, where);
         else if (s.event == Event::DisplayChanged)
             watch.DisplayChanged(s.time);
         EXPECT_EQ(watch.Records(s.place, s.time), s.records) << s.name;

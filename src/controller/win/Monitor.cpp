@@ -82,8 +82,12 @@ void Monitor::RecordPlace(HWND target)
         m_placeTarget = target;
         const std::vector<procwin::MonitorArea> monitors = procwin::CurrentMonitors();
         m_layout = procwin::FormatMonitorLayout(monitors);
+        std::optional<procwin::Rect> placed;
+        if (const std::optional<procwin::Bounds> &b = m_launch.Placement())
+            placed = procwin::Rect{b->left, b->top, b->left + b->width, b->top + b->height};
         m_places.Attached(options.Monitors.empty() ||
-                          procwin::SameMonitors(procwin::ParseMonitorLayout(options.Monitors), monitors));
+                              procwin::SameMonitors(procwin::ParseMonitorLayout(options.Monitors), monitors),
+                          placed);
     }
     const std::optional<procwin::Rect> place = procwin::GetWndRect(target);
     if (!place || !m_places.Records(*place, GetTickCount64()))

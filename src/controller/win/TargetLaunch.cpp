@@ -205,8 +205,8 @@ bool TargetLaunch::Start()
 
     // A launch made before the controller existed is followed as it was made.
     EarlyLaunch early = std::exchange(m_early, {});
-    const std::optional<procwin::Bounds> placement =
-        early.Made() ? early.placement : StartPlacement(m_model.options);
+    m_placement = early.Made() ? early.placement : StartPlacement(m_model.options);
+    const std::optional<procwin::Bounds> &placement = m_placement;
     const auto endsWithController = [this] { return m_state.Closing(); };
     // What the launched process starts is followed from its start on (a launcher may hand over to a
     // program of another name and end).

@@ -51,6 +51,11 @@ class TargetLaunch
     {
         return m_early.Made();
     }
+    // Where the last start asked the target to appear (none: where it liked, or it was not started).
+    const std::optional<procwin::Bounds> &Placement() const noexcept
+    {
+        return m_placement;
+    }
 
     // The first tick's start: offers running copies of the program to the picker, then starts the target
     // unless the task says not to. The views appear on every way out, a failed launch included.
@@ -91,6 +96,7 @@ class TargetLaunch
     // not take for its own. Not owned.
     std::vector<HWND> m_listed;
     EarlyLaunch m_early;
+    std::optional<procwin::Bounds> m_placement;
     DWORD m_launchedProcess = 0; // the process the last start created
     bool m_quiet = false;        // a failed start says nothing (a restart)
     std::function<void()> m_userStarts;
