@@ -113,20 +113,6 @@ void RegisterInputTextClass()
         throw WinError("RegisterClassExW");
 }
 
-// Dialog base units of a font: the average width of the 52 Latin letters and the text height.
-SIZE DialogUnits(HFONT font)
-{
-    static constexpr wchar_t kLetters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-    const common::win::UniqueDc dc(nullptr);
-    const HGDIOBJ old = SelectObject(dc.Dc(), font);
-    SIZE extent{};
-    GetTextExtentPoint32W(dc.Dc(), kLetters, 52, &extent);
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc.Dc(), &metrics);
-    SelectObject(dc.Dc(), old);
-    return {extent.cx / 52, metrics.tmHeight};
-}
-
 int MeasureWrappedHeight(HFONT font, const std::u16string &text, int width)
 {
     const common::win::UniqueDc dc(nullptr);

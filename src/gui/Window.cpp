@@ -2,6 +2,7 @@
 
 #include "common/win/SystemFonts.h"
 #include "common/win/SystemLibrary.h"
+#include "common/win/Unique.h"
 #include "common/win/WinError.h"
 #include "common/win/WinText.h"
 #include "gui/DarkMode.h"
@@ -69,6 +70,20 @@ void SetClientSize(HWND window, int width, int height, int dpi)
     if (client.right != width || client.bottom != height)
         SetWindowPos(window, nullptr, 0, 0, outer.cx + width - client.right,
                      outer.cy + height - client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The average width of the 52 Latin letters and the text height.
+SIZE DialogUnits(HFONT font)
+{
+    static constexpr wchar_t kLetters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    const common::win::UniqueDc dc(nullptr);
+    const HGDIOBJ old = SelectObject(dc.Dc(), font);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc.Dc(), kLetters, 52, &extent);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc.Dc(), &metrics);
+    SelectObject(dc.Dc(), old);
+    return {extent.cx / 52, metrics.tmHeight};
 }
 
 void Window::SetClientSize(int width, int height)

@@ -16,6 +16,10 @@ namespace gui
 // frame its styles give at `dpi`.
 void SetClientSize(HWND window, int width, int height, int dpi);
 
+// The average character width and the height of `font`, the units dialogs are laid out in (a dialog
+// unit is a quarter of the width and an eighth of the height).
+SIZE DialogUnits(HFONT font);
+
 class Window
 {
   public:

@@ -1,0 +1,410 @@
+#include "editor/win/EditorForm.h"
+
+#include "common/Text.h"
+#include "common/win/IniFile.h"
+#include "common/win/SystemFonts.h"
+#include "common/win/WinError.h"
+#include "common/win/WinText.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <map>
+
+namespace editor
+{
+
+namespace
+{
+
+using common::win::U;
+using common::win::W;
+
+constexpr wchar_t kCaption[] = L"KV2 / Orvane";
+constexpr char16_t kTitleSuffix[] = u" - KV2C";
+constexpr char16_t kUntitled[] = u"無題";
+
+// The controls in their tab order; a control's id is 100 and its index.
+enum Control : std::size_t
+{
+    kProgramLabel,
+    kProgram,
+    kArgumentsLabel,
+    kArguments,
+    kWorkDirLabel,
+    kWorkDir,
+    kStyleLabel,
+    kStyle,
+    kPriorityLabel,
+    kPriority,
+    kIconLabel,
+    kIcon,
+    kIconNumberLabel,
+    kIconNumber,
+    kHotKeyLabel,
+    kHotKey,
+    kExecute,
+    kSave,
+    kSaveAs,
+    kClose,
+    kControlCount,
+};
+constexpr UINT kFirstId = 100;
+
+struct ControlKind
+{
+    const wchar_t *className;
+    const char16_t *text;
+    DWORD style;
+};
+
+constexpr DWORD kField = WS_TABSTOP | ES_AUTOHSCROLL;
+constexpr DWORD kList = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
+constexpr DWORD kLabel = SS_LEFT;
+
+const ControlKind kKinds[kControlCount] = {
+    {L"STATIC", u"プログラム(&P):", kLabel},
+    {L"EDIT", u"", kField},
+    {L"STATIC", u"引数(&A):", kLabel},
+    {L"EDIT", u"", kField},
+    {L"STATIC", u"作業フォルダー(&W):", kLabel},
+    {L"EDIT", u"", kField},
+    {L"STATIC", u"ウィンドウ(&T):", kLabel},
+    {L"COMBOBOX", u"", kList},
+    {L"STATIC", u"優先度(&R):", kLabel},
+    {L"COMBOBOX", u"", kList},
+    {L"STATIC", u"アイコン(&I):", kLabel},
+    {L"EDIT", u"", kField},
+    {L"STATIC", u"番号(&N):", kLabel},
+    {L"EDIT", u"", kField | ES_NUMBER},
+    {L"STATIC", u"ホットキー(&K):", kLabel},
+    {L"EDIT", u"", kField},
+    {L"BUTTON", u"KV2 から起動する(&X)", WS_TABSTOP | BS_AUTOCHECKBOX},
+    {L"BUTTON", u"保存(&S)", WS_TABSTOP | BS_PUSHBUTTON},
+    {L"BUTTON", u"名前を付けて保存(&E)...", WS_TABSTOP | BS_PUSHBUTTON},
+    {L"BUTTON", u"閉じる", WS_TABSTOP | BS_PUSHBUTTON},
+};
+
+// The words of the lists as the window names them, in the order of kStyleWords and kPriorityWords.
+constexpr const char16_t *kStyleNames[] = {u"通常", u"最小化", u"最大化"};
+constexpr const char16_t *kPriorityNames[] = {u"通常", u"低", u"高", u"通常以下", u"通常以上"};
+
+// Places in dialog units: left, top, width, height.
+struct Place
+{
+    int left, top, width, height;
+};
+
+// The row each control stands in.
+constexpr int kRows[kControlCount] = {0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 5, 5, 6, 6, 7, 8, 8, 8};
+
+Place PlaceOf(std::size_t control)
+{
+    constexpr int kRow = 18, kTop = 7, kLabelLeft = 7, kLabelWidth = 80, kFieldLeft = 90, kFieldWidth = 200;
+    const int top = kTop + kRow * kRows[control];
+    switch (control)
+    {
+    case kIcon:
+        return {kFieldLeft, top, 128, 12};
+    case kIconNumberLabel:
+        return {kFieldLeft + 134, top + 2, 40, 8};
+    case kIconNumber:
+        return {kFieldLeft + 174, top, 26, 12};
+    case kExecute:
+        return {kFieldLeft, top + 1, kFieldWidth, 10};
+    case kSave:
+        return {kFieldLeft, top + 4, 52, 14};
+    case kSaveAs:
+        return {kFieldLeft + 56, top + 4, 88, 14};
+    case kClose:
+        return {kFieldLeft + 148, top + 4, 52, 14};
+    case kStyle:
+    case kPriority:
+        return {kFieldLeft, top, 100, 100}; // the list's height opened
+    default:
+        return control % 2 == 0 ? Place{kLabelLeft, top + 2, kLabelWidth, 8} : Place{kFieldLeft, top, kFieldWidth, 12};
+    }
+}
+
+constexpr int kClientWidth = 297;
+constexpr int kClientHeight = 7 + 18 * 8 + 4 + 14 + 7;
+
+std::u16string TextOf(HWND control)
+{
+    const int length = GetWindowTextLengthW(control);
+    std::u16string text(static_cast<std::size_t>(std::max(length, 0)) + 1, u'\0');
+    const int copied = GetWindowTextW(control, common::win::Writable(text), length + 1);
+    text.resize(static_cast<std::size_t>(std::max(copied, 0)));
+    return text;
+}
+
+template <std::size_t N>
+std::size_t IndexOf(std::u16string_view word, const std::array<std::u16string_view, N> &words)
+{
+    return static_cast<std::size_t>(std::find(words.begin(), words.end(), word) - words.begin()) % N;
+}
+
+std::u16string FileNameOf(const std::u16string &path)
+{
+    const std::size_t slash = path.find_last_of(u"\\/");
+    return slash == std::u16string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+EditorForm::EditorForm(std::u16string path) : m_path(std::move(path))
+{
+    CreateParams params{};
+    params.className = L"KV2CEditor";
+    params.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    params.exStyle = WS_EX_CONTROLPARENT;
+    Create(params);
+    CreateControls();
+    Layout();
+    Open();
+    ShowWindow(Handle(), SW_SHOW);
+    SetFocus(m_controls[kProgram]);
+}
+
+void EditorForm::CreateControls()
+{
+    for (std::size_t i = 0; i < kControlCount; ++i)
+    {
+        const ControlKind &kind = kKinds[i];
+        m_controls[i] = CreateWindowExW(kind.className == std::wstring_view(L"EDIT") ? WS_EX_CLIENTEDGE : 0,
+                                        kind.className, W(kind.text), WS_CHILD | WS_VISIBLE | kind.style, 0, 0, 0, 0,
+                                        Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstId + i)),
+                                        GetModuleHandleW(nullptr), nullptr);
+        if (m_controls[i] == nullptr)
+            throw common::win::WinError("CreateWindowExW");
+    }
+    for (const char16_t *name : kStyleNames)
+        SendMessageW(m_controls[kStyle], CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(name)));
+    for (const char16_t *name : kPriorityNames)
+        SendMessageW(m_controls[kPriority], CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(name)));
+}
+
+void EditorForm::Layout()
+{
+    m_font.Reset(common::win::CreateSystemFont(common::win::SystemFont::Message, Dpi()));
+    const SIZE units = gui::DialogUnits(static_cast<HFONT>(m_font.Get()));
+    const auto x = [&](int n) { return MulDiv(n, units.cx, 4); };
+    const auto y = [&](int n) { return MulDiv(n, units.cy, 8); };
+    for (std::size_t i = 0; i < kControlCount; ++i)
+    {
+        const Place place = PlaceOf(i);
+        SendMessageW(m_controls[i], WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
+        MoveWindow(m_controls[i], x(place.left), y(place.top), x(place.width), y(place.height), TRUE);
+    }
+    SetClientSize(x(kClientWidth), y(kClientHeight));
+}
+
+void EditorForm::OnDpiChanged()
+{
+    Layout();
+}
+
+void EditorForm::Open()
+{
+    common::IniDocument file;
+    m_exists = !m_path.empty() && GetFileAttributesW(W(m_path)) != INVALID_FILE_ATTRIBUTES;
+    if (m_exists)
+    {
+        try
+        {
+            file = common::win::LoadIniFile(m_path);
+        }
+        catch (const std::exception &error)
+        {
+            Ask(m_path + u"を読めませんでした。\r\n" + common::Utf8ToUtf16(error.what()), MB_OK | MB_ICONWARNING);
+        }
+    }
+    const ReadTask read = ReadTaskFields(file);
+    m_openedRaw = RawKeysOf(file);
+    m_opened = read.fields;
+    ShowFields(read.fields);
+    ShowTitle();
+    if (!read.unreadable.empty())
+    {
+        std::u16string keys;
+        for (const TaskKey &key : read.unreadable)
+            keys += u"\r\n[" + std::u16string(key.section) + u"] " + std::u16string(key.key);
+        Ask(u"次の値は KV2 が読めない形のため、表示していません (変更しなければそのまま残ります)。" + keys,
+            MB_OK | MB_ICONINFORMATION);
+    }
+}
+
+void EditorForm::ShowFields(const TaskFields &fields)
+{
+    const std::pair<Control, const std::u16string *> texts[] = {
+        {kProgram, &fields.program}, {kArguments, &fields.arguments}, {kWorkDir, &fields.workDir},
+        {kIcon, &fields.iconFile},   {kHotKey, &fields.hotKey},
+    };
+    for (const auto &[control, text] : texts)
+        SetWindowTextW(m_controls[control], W(*text));
+    SetWindowTextW(m_controls[kIconNumber], W(common::DecimalText(fields.iconIndex)));
+    SendMessageW(m_controls[kStyle], CB_SETCURSEL, IndexOf(fields.style, kStyleWords), 0);
+    SendMessageW(m_controls[kPriority], CB_SETCURSEL, IndexOf(fields.priority, kPriorityWords), 0);
+    SendMessageW(m_controls[kExecute], BM_SETCHECK, fields.execute ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+TaskFields EditorForm::Fields() const
+{
+    TaskFields fields;
+    fields.program = TextOf(m_controls[kProgram]);
+    fields.arguments = TextOf(m_controls[kArguments]);
+    fields.workDir = TextOf(m_controls[kWorkDir]);
+    fields.iconFile = TextOf(m_controls[kIcon]);
+    fields.iconIndex = common::ParseInt32(TextOf(m_controls[kIconNumber])).value_or(0);
+    fields.hotKey = TextOf(m_controls[kHotKey]);
+    const auto selected = [this](Control list) {
+        return static_cast<std::size_t>(std::max<LRESULT>(SendMessageW(m_controls[list], CB_GETCURSEL, 0, 0), 0));
+    };
+    fields.style = kStyleWords[std::min(selected(kStyle), kStyleWords.size() - 1)];
+    fields.priority = kPriorityWords[std::min(selected(kPriority), kPriorityWords.size() - 1)];
+    fields.execute = SendMessageW(m_controls[kExecute], BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return fields;
+}
+
+void EditorForm::ShowTitle()
+{
+    SetWindowTextW(Handle(), W((m_path.empty() ? std::u16string(kUntitled) : FileNameOf(m_path)) + kTitleSuffix));
+}
+
+int EditorForm::Ask(const std::u16string &text, UINT style) const
+{
+    return MessageBoxW(Handle(), W(text), kCaption, style);
+}
+
+bool EditorForm::Save()
+{
+    return m_path.empty() ? SaveAs() : SaveTo(m_path);
+}
+
+bool EditorForm::SaveAs()
+{
+    wchar_t file[MAX_PATH] = {};
+    const std::u16string name = m_path.empty() ? std::u16string(u"新しいタスク.KV2") : m_path;
+    name.copy(reinterpret_cast<char16_t *>(file), std::min<std::size_t>(name.size(), MAX_PATH - 1));
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = Handle();
+    dialog.lpstrFilter = L"タスクファイル (*.KV2;*.KV2A)\0*.KV2;*.KV2A\0";
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrDefExt = L"KV2";
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOREADONLYRETURN | OFN_HIDEREADONLY;
+    if (!GetSaveFileNameW(&dialog))
+        return false;
+    const std::u16string path = U(file);
+    // Another file: written whole from the fields, its own other sections kept.
+    if (path != m_path)
+    {
+        m_openedRaw = {};
+        m_opened = TaskFields{};
+    }
+    return SaveTo(path);
+}
+
+bool EditorForm::SaveTo(const std::u16string &path)
+{
+    const TaskFields edited = Fields();
+    // The user decides first, outside the lock, for every key somebody else changed since the opening.
+    std::map<std::u16string, bool> keepOurs;
+    try
+    {
+        const Merge preview = MergeEdits(common::win::LoadIniFile(path), m_openedRaw, m_opened, edited);
+        for (const Conflict &conflict : preview.conflicts)
+        {
+            const std::u16string key = u"[" + std::u16string(conflict.key.section) + u"] " +
+                                       std::u16string(conflict.key.key);
+            keepOurs[key] = Ask(key + u" は開いた後に他のプログラムが変更しました。\r\n今の値: " +
+                                    conflict.theirs.value_or(u"(なし)") + u"\r\n入力した値: " + conflict.ours +
+                                    u"\r\n\r\n入力した値で上書きしますか？",
+                                MB_YESNO | MB_ICONQUESTION) == IDYES;
+        }
+    }
+    catch (const std::exception &)
+    {
+        // Read again under the lock below, which says what is wrong.
+    }
+    common::IniDocument saved;
+    try
+    {
+        const common::win::SaveResult result = common::win::UpdateIniFile(path, [&](common::IniDocument &file) {
+            Merge merge = MergeEdits(file, m_openedRaw, m_opened, edited);
+            for (const Conflict &conflict : merge.conflicts)
+            {
+                const std::u16string key = u"[" + std::u16string(conflict.key.section) + u"] " +
+                                           std::u16string(conflict.key.key);
+                if (keepOurs[key])
+                    WriteKey(merge.file, conflict.key, conflict.ours);
+            }
+            file = std::move(merge.file);
+            saved = file;
+        });
+        if (result == common::win::SaveResult::Held)
+        {
+            Ask(path + u"は他のプログラムが使用中のため、保存できませんでした。\r\nしばらくしてから保存してください。",
+                MB_OK | MB_ICONWARNING);
+            return false;
+        }
+    }
+    catch (const std::exception &error)
+    {
+        Ask(path + u"に保存できませんでした。\r\n" + common::Utf8ToUtf16(error.what()) +
+                u"\r\n\r\n「名前を付けて保存」で別の場所に保存できます。",
+            MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    m_path = path;
+    m_exists = true;
+    m_openedRaw = RawKeysOf(saved);
+    m_opened = ReadTaskFields(saved).fields;
+    ShowTitle();
+    return true;
+}
+
+void EditorForm::Close()
+{
+    if (!(Fields() == m_opened))
+    {
+        const int answer = Ask(u"変更を保存しますか？", MB_YESNOCANCEL | MB_ICONQUESTION);
+        if (answer == IDCANCEL || (answer == IDYES && !Save()))
+            return;
+    }
+    ShowWindow(Handle(), SW_HIDE);
+    m_closed = true;
+}
+
+LRESULT EditorForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_COMMAND:
+        switch (LOWORD(wParam))
+        {
+        case kFirstId + kSave:
+            Save();
+            return 0;
+        case kFirstId + kSaveAs:
+            SaveAs();
+            return 0;
+        case kFirstId + kClose:
+        case IDCANCEL:
+            Close();
+            return 0;
+        default:
+            break;
+        }
+        break;
+    case WM_CLOSE:
+        Close();
+        return 0;
+    default:
+        break;
+    }
+    return Window::OnMessage(message, wParam, lParam);
+}
+
+} // namespace editor

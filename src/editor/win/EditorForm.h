@@ -1,0 +1,62 @@
+// KV2C's window: the fields of one task file, in the order a user fills them in, and its saving.
+#pragma once
+
+#include "common/win/Unique.h"
+#include "editor/TaskFields.h"
+#include "gui/Window.h"
+
+#include <array>
+#include <string>
+
+namespace editor
+{
+
+class EditorForm : public gui::Window
+{
+  public:
+    // A new task (an empty `path`), or the task file at `path`; a path that does not exist yet is a
+    // new task that "保存" writes there. Shows the window.
+    explicit EditorForm(std::u16string path);
+
+    // Whether the window has been closed.
+    bool Closed() const noexcept
+    {
+        return m_closed;
+    }
+
+    // Saves to the task's path (asking for one when it has none); false when nothing was saved.
+    bool Save();
+    // Asks for a path and saves there.
+    bool SaveAs();
+
+    const std::u16string &Path() const noexcept
+    {
+        return m_path;
+    }
+    // The fields as the window shows them.
+    TaskFields Fields() const;
+
+  protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnDpiChanged() override;
+
+  private:
+    void CreateControls();
+    void Layout();
+    void Open();
+    void ShowFields(const TaskFields &fields);
+    void ShowTitle();
+    bool SaveTo(const std::u16string &path);
+    void Close();
+    int Ask(const std::u16string &text, UINT style) const;
+
+    std::u16string m_path;
+    bool m_exists = false; // the task has a file on disk
+    bool m_closed = false;
+    RawTaskKeys m_openedRaw;
+    TaskFields m_opened; // the fields as opened or last saved
+    std::array<HWND, 20> m_controls{};
+    common::win::UniqueGdiObject m_font;
+};
+
+} // namespace editor

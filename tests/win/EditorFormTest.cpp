@@ -1,0 +1,69 @@
+// KV2C's window in this process: a new task saved at the path it was opened with, and a task KV2 runs
+// with edited while KV2 changes its options.
+#include "WinTestSupport.h"
+
+#include "common/win/IniFile.h"
+#include "editor/win/EditorForm.h"
+
+#include <gtest/gtest.h>
+
+using namespace wintest;
+
+namespace
+{
+
+// The controls' ids: 100 and the control's place in the tab order.
+constexpr int kProgram = 101, kArguments = 103, kStyle = 107;
+
+HWND Control(const editor::EditorForm &form, int id)
+{
+    return GetDlgItem(form.Handle(), id);
+}
+
+std::u16string Title(const editor::EditorForm &form)
+{
+    return WindowText(form.Handle());
+}
+
+} // namespace
+
+TEST(EditorForm, ANewTaskIsWrittenWhereItWasOpenedAsKv2WritesTasks)
+{
+    TempFolder folder;
+    const std::u16string path = folder / u"notepad.KV2";
+    editor::EditorForm form(path);
+    EXPECT_EQ(Title(form), u"notepad.KV2 - KV2C");
+    SetWindowTextW(Control(form, kProgram), L"C:\\windows\\notepad.exe");
+    SendMessageW(Control(form, kStyle), CB_SETCURSEL, 2, 0); // 最大化
+    ASSERT_TRUE(form.Save());
+    const std::string bytes = ReadBytes(path);
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE") << "UTF-16LE with its byte-order mark";
+    const common::IniDocument file = common::win::LoadIniFile(path);
+    EXPECT_EQ(file.Get(u"Program", u"Name", u""), u"C:\\windows\\notepad.exe");
+    EXPECT_EQ(file.Get(u"Window", u"Style", u""), u"max");
+    EXPECT_EQ(file.Get(u"Window", u"Priority", u""), u"NORMAL");
+    EXPECT_EQ(file.Get(u"Execute", u"YesNo", u""), u"Yes");
+    SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(form.Closed()) << "nothing unsaved: closed without a question";
+}
+
+TEST(EditorForm, ATaskKv2RunsWithKeepsWhatKv2WritesMeanwhile)
+{
+    TempFolder folder;
+    const std::u16string path = folder / u"tool.KV2";
+    WriteBytes(path, Utf16File("[Program]\r\nName=C:\\windows\\notepad.exe\r\nOption=a.txt\r\n"
+                               "[Tray Option]\r\nMostTop=0\r\n[Mine]\r\nKeep=yes\r\n"));
+    editor::EditorForm form(path);
+    EXPECT_EQ(WindowText(Control(form, kArguments)), u"a.txt");
+    // KV2 saves an option while the editor is open; the user edits the arguments.
+    common::win::UpdateIniFile(path, [](common::IniDocument &file) { file.Set(u"Tray Option", u"MostTop", u"1"); });
+    SetWindowTextW(Control(form, kArguments), L"b.txt");
+    ASSERT_TRUE(form.Save());
+    const common::IniDocument file = common::win::LoadIniFile(path);
+    EXPECT_EQ(file.Get(u"Program", u"Option", u""), u"b.txt");
+    EXPECT_EQ(file.Get(u"Tray Option", u"MostTop", u""), u"1");
+    EXPECT_EQ(file.Get(u"Mine", u"Keep", u""), u"yes");
+    SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(form.Closed());
+}
