@@ -4,6 +4,11 @@
 
 #include "common/win/IniFile.h"
 #include "editor/win/EditorForm.h"
+#include "editor/win/ShortcutFiles.h"
+#include "startup/win/SystemFileProbe.h"
+
+#include "common/ScopeExit.h"
+#include "common/win/WinText.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +18,7 @@ namespace
 {
 
 // The controls' ids: 100 and the control's place in the tab order.
-constexpr int kProgram = 101, kArguments = 103, kStyle = 107;
+constexpr int kProgram = 101, kArguments = 103, kStyle = 107, kDesktop = 118, kStartup = 120;
 
 HWND Control(const editor::EditorForm &form, int id)
 {
@@ -66,4 +71,58 @@ TEST(EditorForm, ATaskKv2RunsWithKeepsWhatKv2WritesMeanwhile)
     EXPECT_EQ(file.Get(u"Mine", u"Keep", u""), u"yes");
     SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(form.Closed());
+}
+
+namespace
+{
+
+std::u16string g_placesFolder;
+
+std::u16string TestPlaceFolder(editor::ShortcutPlace place)
+{
+    return g_placesFolder + (place == editor::ShortcutPlace::Desktop     ? u"\\Desktop"
+                             : place == editor::ShortcutPlace::StartMenu ? u"\\Programs"
+                                                                         : u"\\Startup");
+}
+
+} // namespace
+
+TEST(EditorForm, TheShortcutsTheBoxesAskForStartKv2WithTheTaskAndGoWhenUnticked)
+{
+    TempFolder folder;
+    g_placesFolder = folder.Path();
+    for (const char16_t *place : {u"\\Desktop", u"\\Programs", u"\\Startup"})
+        CreateDirectoryW(common::win::W(folder.Path() + place), nullptr);
+    editor::SetPlaceFolderSource(TestPlaceFolder);
+    const common::ScopeExit restore([] { editor::SetPlaceFolderSource(nullptr); });
+    const std::u16string path = folder / u"My Tool.KV2";
+    const std::u16string desktopLink = folder / u"Desktop\\My Tool.lnk";
+    const std::u16string startupLink = folder / u"Startup\\My Tool.lnk";
+    {
+        editor::EditorForm form(path);
+        SetWindowTextW(Control(form, kProgram), L"C:\\windows\\notepad.exe");
+        SendMessageW(Control(form, kDesktop), BM_SETCHECK, BST_CHECKED, 0);
+        SendMessageW(Control(form, kStartup), BM_SETCHECK, BST_CHECKED, 0);
+        ASSERT_TRUE(form.Save());
+        const std::optional<startup::ShellLinkTarget> link =
+            startup::SystemFileProbe().ReadShellLink(startupLink);
+        ASSERT_TRUE(link.has_value());
+        EXPECT_EQ(link->Program, BinFolder() + u"\\KV2.exe");
+        EXPECT_EQ(link->Arguments, u"\"" + path + u"\"");
+        EXPECT_EQ(link->WorkDir, folder.Path());
+        EXPECT_NE(GetFileAttributesW(common::win::W(desktopLink)), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(GetFileAttributesW(common::win::W(folder / u"Programs\\My Tool.lnk")),
+                  INVALID_FILE_ATTRIBUTES);
+        SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
+        EXPECT_TRUE(form.Closed());
+    }
+    // Opened again: the boxes show the shortcuts there are; unticked, the shortcut goes at the save.
+    editor::EditorForm form(path);
+    EXPECT_EQ(SendMessageW(Control(form, kDesktop), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageW(Control(form, kStartup), BM_GETCHECK, 0, 0), BST_CHECKED);
+    SendMessageW(Control(form, kDesktop), BM_SETCHECK, BST_UNCHECKED, 0);
+    ASSERT_TRUE(form.Save());
+    EXPECT_EQ(GetFileAttributesW(common::win::W(desktopLink)), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesW(common::win::W(startupLink)), INVALID_FILE_ATTRIBUTES);
+    SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
 }

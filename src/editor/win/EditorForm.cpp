@@ -5,6 +5,8 @@
 #include "common/win/SystemFonts.h"
 #include "common/win/WinError.h"
 #include "common/win/WinText.h"
+#include "editor/win/ShortcutFiles.h"
+#include "startup/TaskFile.h"
 
 #include <commdlg.h>
 
@@ -44,6 +46,11 @@ enum Control : std::size_t
     kHotKeyLabel,
     kHotKey,
     kExecute,
+    kShortcutsLabel,
+    kDesktop,
+    kStartMenu,
+    kStartup,
+    kStartupNote,
     kSave,
     kSaveAs,
     kClose,
@@ -80,6 +87,11 @@ const ControlKind kKinds[kControlCount] = {
     {L"STATIC", u"ホットキー(&K):", kLabel},
     {L"EDIT", u"", kField},
     {L"BUTTON", u"KV2 から起動する(&X)", WS_TABSTOP | BS_AUTOCHECKBOX},
+    {L"STATIC", u"ショートカット:", kLabel},
+    {L"BUTTON", u"デスクトップ(&D)", WS_TABSTOP | BS_AUTOCHECKBOX},
+    {L"BUTTON", u"スタートメニュー(&M)", WS_TABSTOP | BS_AUTOCHECKBOX},
+    {L"BUTTON", u"スタートアップ(&U)", WS_TABSTOP | BS_AUTOCHECKBOX},
+    {L"STATIC", u"管理者権限で動くタスクは、Windows のサインイン時に起動されません。", kLabel},
     {L"BUTTON", u"保存(&S)", WS_TABSTOP | BS_PUSHBUTTON},
     {L"BUTTON", u"名前を付けて保存(&E)...", WS_TABSTOP | BS_PUSHBUTTON},
     {L"BUTTON", u"閉じる", WS_TABSTOP | BS_PUSHBUTTON},
@@ -96,7 +108,12 @@ struct Place
 };
 
 // The row each control stands in.
-constexpr int kRows[kControlCount] = {0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 5, 5, 6, 6, 7, 8, 8, 8};
+constexpr int kRows[kControlCount] = {
+    0,  0,  1,  1,  2,  2, 3, 3, 4, 4, 5, 5, 5, 5, 6, 6, // the fields
+    7,                                                   // KV2 starts the program
+    8,  8,  9,  10, 11,                                  // the shortcuts and the note for elevated tasks
+    12, 12, 12,                                          // the buttons
+};
 
 Place PlaceOf(std::size_t control)
 {
@@ -112,12 +129,20 @@ Place PlaceOf(std::size_t control)
         return {kFieldLeft + 174, top, 26, 12};
     case kExecute:
         return {kFieldLeft, top + 1, kFieldWidth, 10};
+    case kDesktop:
+    case kStartMenu:
+    case kStartup:
+        return {kFieldLeft, top + 1, kFieldWidth, 10};
+    case kStartupNote:
+        return {kFieldLeft + 12, top - 4, kFieldWidth - 12, 16};
     case kSave:
         return {kFieldLeft, top + 4, 52, 14};
     case kSaveAs:
         return {kFieldLeft + 56, top + 4, 88, 14};
     case kClose:
         return {kFieldLeft + 148, top + 4, 52, 14};
+    case kShortcutsLabel:
+        return {kLabelLeft, top + 2, kLabelWidth, 8};
     case kStyle:
     case kPriority:
         return {kFieldLeft, top, 100, 100}; // the list's height opened
@@ -127,7 +152,12 @@ Place PlaceOf(std::size_t control)
 }
 
 constexpr int kClientWidth = 297;
-constexpr int kClientHeight = 7 + 18 * 8 + 4 + 14 + 7;
+constexpr int kClientHeight = 7 + 18 * 12 + 4 + 14 + 7;
+
+constexpr ShortcutPlace kPlaces[] = {ShortcutPlace::Desktop, ShortcutPlace::StartMenu,
+                                     ShortcutPlace::Startup};
+constexpr Control kPlaceBoxes[] = {kDesktop, kStartMenu, kStartup};
+constexpr const char16_t *kPlaceNames[] = {u"デスクトップ", u"スタートメニュー", u"スタートアップ"};
 
 std::u16string TextOf(HWND control)
 {
@@ -142,6 +172,14 @@ template <std::size_t N>
 std::size_t IndexOf(std::u16string_view word, const std::array<std::u16string_view, N> &words)
 {
     return static_cast<std::size_t>(std::find(words.begin(), words.end(), word) - words.begin()) % N;
+}
+
+// The folder KV2C runs from, where KV2.exe and KV2A.exe are.
+std::u16string ProgramFolder()
+{
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return std::u16string(startup::FolderOf(U(path, length < MAX_PATH ? length : 0)));
 }
 
 std::u16string FileNameOf(const std::u16string &path)
@@ -224,6 +262,7 @@ void EditorForm::Open()
     m_opened = read.fields;
     ShowFields(read.fields);
     ShowTitle();
+    ShowShortcuts();
     if (!read.unreadable.empty())
     {
         std::u16string keys;
@@ -264,6 +303,69 @@ TaskFields EditorForm::Fields() const
     fields.priority = kPriorityWords[std::min(selected(kPriority), kPriorityWords.size() - 1)];
     fields.execute = SendMessageW(m_controls[kExecute], BM_GETCHECK, 0, 0) == BST_CHECKED;
     return fields;
+}
+
+void EditorForm::ShowShortcuts()
+{
+    const ShortcutTarget target = ShortcutTargetFor(m_path, ProgramFolder());
+    for (std::size_t i = 0; i < std::size(kPlaces); ++i)
+    {
+        const FoundShortcut found =
+            m_path.empty() ? FoundShortcut::None : FindShortcut(kPlaces[i], m_path, target);
+        m_shortcutsShown[i] = found == FoundShortcut::Ours || found == FoundShortcut::OursElsewhere;
+        SendMessageW(m_controls[kPlaceBoxes[i]], BM_SETCHECK,
+                     m_shortcutsShown[i] ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+    const bool mayStart = MayStartWithWindows(m_path);
+    EnableWindow(m_controls[kStartup], mayStart || m_shortcutsShown[2]);
+    ShowWindow(m_controls[kStartupNote], mayStart ? SW_HIDE : SW_SHOW);
+}
+
+std::array<bool, 3> EditorForm::ShortcutBoxes() const
+{
+    std::array<bool, 3> boxes{};
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        boxes[i] = SendMessageW(m_controls[kPlaceBoxes[i]], BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return boxes;
+}
+
+// After a save: the shortcuts the boxes ask for are written (again), the others of ours removed; a
+// file of the same name that is not ours stays, and the user is told.
+void EditorForm::ApplyShortcuts()
+{
+    const std::array<bool, 3> wanted = ShortcutBoxes();
+    const TaskFields fields = Fields();
+    const ShortcutTarget target = ShortcutTargetFor(m_path, ProgramFolder());
+    std::u16string leftAlone, failed;
+    for (std::size_t i = 0; i < std::size(kPlaces); ++i)
+    {
+        // An elevated task never starts with Windows from the Startup folder.
+        const bool want = wanted[i] && (kPlaces[i] != ShortcutPlace::Startup || MayStartWithWindows(m_path));
+        const std::u16string path = ShortcutPath(kPlaces[i], m_path);
+        switch (PlanShortcut(want, FindShortcut(kPlaces[i], m_path, target)))
+        {
+        case ShortcutAction::Write:
+            if (path.empty() ||
+                !WriteShortcut(path, target, fields.iconFile.empty() ? fields.program : fields.iconFile,
+                               fields.iconFile.empty() ? 0 : fields.iconIndex))
+                failed += u"\r\n" + std::u16string(kPlaceNames[i]);
+            break;
+        case ShortcutAction::Remove:
+            DeleteFileW(W(path));
+            break;
+        case ShortcutAction::LeaveForeign:
+            leftAlone += u"\r\n" + path;
+            break;
+        case ShortcutAction::None:
+            break;
+        }
+    }
+    if (!leftAlone.empty())
+        Ask(u"同じ名前の別のファイルがあるため、ショートカットを作りませんでした:" + leftAlone,
+            MB_OK | MB_ICONINFORMATION);
+    if (!failed.empty())
+        Ask(u"次の場所にショートカットを作れませんでした:" + failed, MB_OK | MB_ICONWARNING);
+    ShowShortcuts();
 }
 
 void EditorForm::ShowTitle()
@@ -362,12 +464,13 @@ bool EditorForm::SaveTo(const std::u16string &path)
     m_openedRaw = RawKeysOf(saved);
     m_opened = ReadTaskFields(saved).fields;
     ShowTitle();
+    ApplyShortcuts();
     return true;
 }
 
 void EditorForm::Close()
 {
-    if (!(Fields() == m_opened))
+    if (!(Fields() == m_opened) || ShortcutBoxes() != m_shortcutsShown)
     {
         const int answer = Ask(u"変更を保存しますか？", MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDCANCEL || (answer == IDYES && !Save()))

@@ -46,6 +46,9 @@ class EditorForm : public gui::Window
     void Open();
     void ShowFields(const TaskFields &fields);
     void ShowTitle();
+    void ShowShortcuts();
+    std::array<bool, 3> ShortcutBoxes() const;
+    void ApplyShortcuts();
     bool SaveTo(const std::u16string &path);
     void Close();
     int Ask(const std::u16string &text, UINT style) const;
@@ -55,7 +58,8 @@ class EditorForm : public gui::Window
     bool m_closed = false;
     RawTaskKeys m_openedRaw;
     TaskFields m_opened; // the fields as opened or last saved
-    std::array<HWND, 20> m_controls{};
+    std::array<HWND, 25> m_controls{};
+    std::array<bool, 3> m_shortcutsShown{}; // the shortcut boxes as opened or last saved
     common::win::UniqueGdiObject m_font;
 };
 
