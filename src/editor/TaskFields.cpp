@@ -106,6 +106,18 @@ std::array<std::u16string, kTaskKeyCount> KeyTextsOf(const TaskFields &fields)
             fields.execute ? u"Yes" : u"No"};
 }
 
+std::vector<SaveWarning> WarningsBeforeSave(const TaskFields &fields, const startup::FileProbe &probe)
+{
+    std::vector<SaveWarning> warnings;
+    if (fields.program.empty())
+        warnings.push_back(SaveWarning::NoProgram);
+    else if (!probe.FileExists(fields.program))
+        warnings.push_back(SaveWarning::ProgramMissing);
+    if (!fields.workDir.empty() && !probe.DirectoryExists(fields.workDir))
+        warnings.push_back(SaveWarning::WorkDirMissing);
+    return warnings;
+}
+
 void WriteKey(common::IniDocument &file, const TaskKey &key, std::u16string_view text)
 {
     file.Set(key.section, key.key, text);

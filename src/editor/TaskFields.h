@@ -5,6 +5,7 @@
 #pragma once
 
 #include "common/IniDocument.h"
+#include "startup/FileProbe.h"
 
 #include <array>
 #include <cstdint>
@@ -81,6 +82,17 @@ struct Merge
 };
 Merge MergeEdits(common::IniDocument current, const RawTaskKeys &openedRaw, const TaskFields &opened,
                  const TaskFields &edited);
+
+// What the window points out before a save, to be saved only when the user confirms: KV2 would refuse
+// a task without a program that exists, and would start the program in its own folder instead of a
+// working folder that does not exist.
+enum class SaveWarning
+{
+    NoProgram,
+    ProgramMissing,
+    WorkDirMissing,
+};
+std::vector<SaveWarning> WarningsBeforeSave(const TaskFields &fields, const startup::FileProbe &probe);
 
 // Writes one key of the task (a conflict the user decided for their own text).
 void WriteKey(common::IniDocument &file, const TaskKey &key, std::u16string_view text);

@@ -3,6 +3,7 @@
 #include "editor/Shortcuts.h"
 #include "editor/TaskFields.h"
 
+#include "FakeFileSystem.h"
 #include "common/Text.h"
 
 #include <gtest/gtest.h>
@@ -172,5 +173,36 @@ TEST(TaskEditorShortcuts, EachStartsKv2WithTheQuotedTaskAndOnlyOursAreWrittenOrR
         EXPECT_EQ(found, c.found) << c.name;
         EXPECT_EQ(PlanShortcut(true, found), c.wanted) << c.name;
         EXPECT_EQ(PlanShortcut(false, found), c.notWanted) << c.name;
+    }
+}
+
+TEST(TaskEditorChecks, WhatKv2WouldNotFindIsPointedOutBeforeTheSave)
+{
+    testing_support::FakeFileSystem files;
+    files.AddFile(u"C:\\Tools\\a.exe");
+    files.AddFolder(u"C:\\Work");
+    struct Case
+    {
+        const char *name;
+        const char16_t *program, *workDir;
+        std::vector<SaveWarning> expected;
+    };
+    const Case cases[] = {
+        {"all there", u"C:\\Tools\\a.exe", u"C:\\Work", {}},
+        {"no working folder: the program's own", u"C:\\Tools\\a.exe", u"", {}},
+        {"no program", u"", u"", {SaveWarning::NoProgram}},
+        {"a program that is not there", u"C:\\Tools\\b.exe", u"C:\\Work", {SaveWarning::ProgramMissing}},
+        {"a folder that is not there", u"C:\\Tools\\a.exe", u"C:\\Gone", {SaveWarning::WorkDirMissing}},
+        {"a folder given as the program",
+         u"C:\\Work",
+         u"C:\\Tools\\a.exe",
+         {SaveWarning::ProgramMissing, SaveWarning::WorkDirMissing}},
+    };
+    for (const Case &c : cases)
+    {
+        TaskFields fields;
+        fields.program = c.program;
+        fields.workDir = c.workDir;
+        EXPECT_EQ(WarningsBeforeSave(fields, files), c.expected) << c.name;
     }
 }

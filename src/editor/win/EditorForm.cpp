@@ -1,14 +1,17 @@
 #include "editor/win/EditorForm.h"
 
 #include "common/Text.h"
+#include "common/win/FileSystem.h"
 #include "common/win/IniFile.h"
 #include "common/win/SystemFonts.h"
 #include "common/win/WinError.h"
 #include "common/win/WinText.h"
 #include "editor/win/ShortcutFiles.h"
 #include "startup/TaskFile.h"
+#include "startup/win/SystemFileProbe.h"
 
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <map>
@@ -51,6 +54,7 @@ enum Control : std::size_t
     kStartMenu,
     kStartup,
     kStartupNote,
+    kTestLaunch,
     kSave,
     kSaveAs,
     kClose,
@@ -92,6 +96,7 @@ const ControlKind kKinds[kControlCount] = {
     {L"BUTTON", u"スタートメニュー(&M)", WS_TABSTOP | BS_AUTOCHECKBOX},
     {L"BUTTON", u"スタートアップ(&U)", WS_TABSTOP | BS_AUTOCHECKBOX},
     {L"STATIC", u"管理者権限で動くタスクは、Windows のサインイン時に起動されません。", kLabel},
+    {L"BUTTON", u"テスト起動(&L)", WS_TABSTOP | BS_PUSHBUTTON},
     {L"BUTTON", u"保存(&S)", WS_TABSTOP | BS_PUSHBUTTON},
     {L"BUTTON", u"名前を付けて保存(&E)...", WS_TABSTOP | BS_PUSHBUTTON},
     {L"BUTTON", u"閉じる", WS_TABSTOP | BS_PUSHBUTTON},
@@ -112,7 +117,7 @@ constexpr int kRows[kControlCount] = {
     0,  0,  1,  1,  2,  2, 3, 3, 4, 4, 5, 5, 5, 5, 6, 6, // the fields
     7,                                                   // KV2 starts the program
     8,  8,  9,  10, 11,                                  // the shortcuts and the note for elevated tasks
-    12, 12, 12,                                          // the buttons
+    12, 12, 12, 12,                                      // the buttons
 };
 
 Place PlaceOf(std::size_t control)
@@ -135,6 +140,8 @@ Place PlaceOf(std::size_t control)
         return {kFieldLeft, top + 1, kFieldWidth, 10};
     case kStartupNote:
         return {kFieldLeft + 12, top - 4, kFieldWidth - 12, 16};
+    case kTestLaunch:
+        return {kLabelLeft, top + 4, 70, 14};
     case kSave:
         return {kFieldLeft, top + 4, 52, 14};
     case kSaveAs:
@@ -172,14 +179,6 @@ template <std::size_t N>
 std::size_t IndexOf(std::u16string_view word, const std::array<std::u16string_view, N> &words)
 {
     return static_cast<std::size_t>(std::find(words.begin(), words.end(), word) - words.begin()) % N;
-}
-
-// The folder KV2C runs from, where KV2.exe and KV2A.exe are.
-std::u16string ProgramFolder()
-{
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return std::u16string(startup::FolderOf(U(path, length < MAX_PATH ? length : 0)));
 }
 
 std::u16string FileNameOf(const std::u16string &path)
@@ -307,7 +306,7 @@ TaskFields EditorForm::Fields() const
 
 void EditorForm::ShowShortcuts()
 {
-    const ShortcutTarget target = ShortcutTargetFor(m_path, ProgramFolder());
+    const ShortcutTarget target = ShortcutTargetFor(m_path, common::win::ProgramFolder());
     for (std::size_t i = 0; i < std::size(kPlaces); ++i)
     {
         const FoundShortcut found =
@@ -335,7 +334,7 @@ void EditorForm::ApplyShortcuts()
 {
     const std::array<bool, 3> wanted = ShortcutBoxes();
     const TaskFields fields = Fields();
-    const ShortcutTarget target = ShortcutTargetFor(m_path, ProgramFolder());
+    const ShortcutTarget target = ShortcutTargetFor(m_path, common::win::ProgramFolder());
     std::u16string leftAlone, failed;
     for (std::size_t i = 0; i < std::size(kPlaces); ++i)
     {
@@ -408,9 +407,38 @@ bool EditorForm::SaveAs()
     return SaveTo(path);
 }
 
+// KV2 as a shortcut starts it: saved first, then KV2.exe (KV2A.exe, asking for administrator rights,
+// for an elevated task) with the quoted task.
+void EditorForm::TestLaunch()
+{
+    if (!Save())
+        return;
+    const ShortcutTarget target = ShortcutTargetFor(m_path, common::win::ProgramFolder());
+    SHELLEXECUTEINFOW start{};
+    start.cbSize = sizeof(start);
+    start.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    start.hwnd = Handle();
+    start.lpFile = W(target.program);
+    start.lpParameters = W(target.arguments);
+    start.lpDirectory = W(target.workDir);
+    start.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExW(&start) && GetLastError() != ERROR_CANCELLED)
+        Ask(target.program + u"を起動できませんでした。", MB_OK | MB_ICONWARNING);
+}
+
 bool EditorForm::SaveTo(const std::u16string &path)
 {
     const TaskFields edited = Fields();
+    // What KV2 would not find is saved only when the user says so.
+    std::u16string warnings;
+    for (const SaveWarning warning : WarningsBeforeSave(edited, startup::SystemFileProbe()))
+        warnings += warning == SaveWarning::NoProgram ? u"プログラムが指定されていません。\r\n"
+                    : warning == SaveWarning::ProgramMissing
+                        ? u"プログラム「" + edited.program + u"」が見つかりません。\r\n"
+                        : u"作業フォルダー「" + edited.workDir + u"」が見つかりません。\r\n";
+    if (!warnings.empty() &&
+        Ask(warnings + u"\r\nこのまま保存しますか？", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return false;
     // The user decides first, outside the lock, for every key somebody else changed since the opening.
     std::map<std::u16string, bool> keepOurs;
     try
@@ -492,6 +520,9 @@ LRESULT EditorForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         case kFirstId + kSaveAs:
             SaveAs();
+            return 0;
+        case kFirstId + kTestLaunch:
+            TestLaunch();
             return 0;
         case kFirstId + kClose:
         case IDCANCEL:

@@ -50,6 +50,7 @@ class EditorForm : public gui::Window
     std::array<bool, 3> ShortcutBoxes() const;
     void ApplyShortcuts();
     bool SaveTo(const std::u16string &path);
+    void TestLaunch();
     void Close();
     int Ask(const std::u16string &text, UINT style) const;
 
@@ -58,7 +59,7 @@ class EditorForm : public gui::Window
     bool m_closed = false;
     RawTaskKeys m_openedRaw;
     TaskFields m_opened; // the fields as opened or last saved
-    std::array<HWND, 25> m_controls{};
+    std::array<HWND, 26> m_controls{};
     std::array<bool, 3> m_shortcutsShown{}; // the shortcut boxes as opened or last saved
     common::win::UniqueGdiObject m_font;
 };
