@@ -118,6 +118,28 @@ std::vector<SaveWarning> WarningsBeforeSave(const TaskFields &fields, const star
     return warnings;
 }
 
+std::optional<TaskFields> FieldsForProgram(TaskFields fields, std::u16string_view chosen,
+                                           const startup::FileProbe &probe)
+{
+    constexpr std::u16string_view kLink = u".lnk";
+    const bool isLink = chosen.size() > kLink.size() &&
+                        common::EqualsNoCase(chosen.substr(chosen.size() - kLink.size()), kLink);
+    if (!isLink)
+    {
+        fields.program = chosen;
+        return fields;
+    }
+    const std::optional<startup::ShellLinkTarget> link = probe.ReadShellLink(chosen);
+    if (!link || !probe.FileExists(link->Program))
+        return std::nullopt;
+    fields.program = link->Program;
+    fields.arguments = link->Arguments;
+    fields.workDir = link->WorkDir;
+    fields.iconFile.clear(); // the program's own icon
+    fields.iconIndex = 0;
+    return fields;
+}
+
 void WriteKey(common::IniDocument &file, const TaskKey &key, std::u16string_view text)
 {
     file.Set(key.section, key.key, text);

@@ -94,6 +94,13 @@ enum class SaveWarning
 };
 std::vector<SaveWarning> WarningsBeforeSave(const TaskFields &fields, const startup::FileProbe &probe);
 
+// The fields once the user chose `chosen` as the program (a file dialog, a drop): a shortcut (".lnk")
+// gives its target's program, arguments and working folder, and the target's icon, so that the task
+// names what will run; any other file is the program itself. None for a shortcut that starts no file
+// (an installer's advertised shortcut, a packaged app, a folder, a web address).
+std::optional<TaskFields> FieldsForProgram(TaskFields fields, std::u16string_view chosen,
+                                           const startup::FileProbe &probe);
+
 // Writes one key of the task (a conflict the user decided for their own text).
 void WriteKey(common::IniDocument &file, const TaskKey &key, std::u16string_view text);
 

@@ -206,3 +206,29 @@ TEST(TaskEditorChecks, WhatKv2WouldNotFindIsPointedOutBeforeTheSave)
         EXPECT_EQ(WarningsBeforeSave(fields, files), c.expected) << c.name;
     }
 }
+
+TEST(TaskEditorChecks, AShortcutChosenAsTheProgramBecomesWhatItStarts)
+{
+    testing_support::FakeFileSystem files;
+    files.AddFile(u"C:\\Program Files\\Tool\\tool.exe");
+    files.AddLink(u"C:\\Links\\Tool.LNK", {u"C:\\Program Files\\Tool\\tool.exe", u"--fast", u"D:\\Data"});
+    files.AddLink(u"C:\\Links\\Gone.lnk", {u"C:\\Gone\\gone.exe", u"", u""});
+    files.AddFile(u"C:\\Links\\Installer.lnk"); // an advertised shortcut: no file it starts
+    TaskFields before;
+    before.arguments = u"old";
+    before.iconFile = u"C:\\old.ico";
+    before.iconIndex = 2;
+    const std::optional<TaskFields> link = FieldsForProgram(before, u"C:\\Links\\Tool.LNK", files);
+    ASSERT_TRUE(link.has_value());
+    EXPECT_EQ(link->program, u"C:\\Program Files\\Tool\\tool.exe");
+    EXPECT_EQ(link->arguments, u"--fast");
+    EXPECT_EQ(link->workDir, u"D:\\Data");
+    EXPECT_EQ(link->iconFile, u"");
+    EXPECT_EQ(link->iconIndex, 0);
+    const std::optional<TaskFields> program = FieldsForProgram(before, u"C:\\Tools\\b.exe", files);
+    ASSERT_TRUE(program.has_value());
+    EXPECT_EQ(program->program, u"C:\\Tools\\b.exe");
+    EXPECT_EQ(program->arguments, u"old") << "a program keeps what the user typed";
+    EXPECT_FALSE(FieldsForProgram(before, u"C:\\Links\\Gone.lnk", files).has_value());
+    EXPECT_FALSE(FieldsForProgram(before, u"C:\\Links\\Installer.lnk", files).has_value());
+}

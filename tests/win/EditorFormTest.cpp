@@ -12,13 +12,15 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 using namespace wintest;
 
 namespace
 {
 
 // The controls' ids: 100 and the control's place in the tab order.
-constexpr int kProgram = 101, kArguments = 103, kStyle = 107, kDesktop = 118, kStartup = 120;
+constexpr int kProgram = 101, kArguments = 104, kStyle = 109, kDesktop = 120, kStartup = 122;
 
 HWND Control(const editor::EditorForm &form, int id)
 {
@@ -125,4 +127,44 @@ TEST(EditorForm, TheShortcutsTheBoxesAskForStartKv2WithTheTaskAndGoWhenUnticked)
     EXPECT_EQ(GetFileAttributesW(common::win::W(desktopLink)), INVALID_FILE_ATTRIBUTES);
     EXPECT_NE(GetFileAttributesW(common::win::W(startupLink)), INVALID_FILE_ATTRIBUTES);
     SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
+}
+
+namespace
+{
+
+// A drop of one file on the window, as Explorer makes it.
+void DropFile(HWND window, const std::u16string &file)
+{
+    const std::size_t bytes = sizeof(DROPFILES) + (file.size() + 2) * sizeof(wchar_t);
+    const HGLOBAL memory = GlobalAlloc(GHND, bytes);
+    auto *drop = static_cast<DROPFILES *>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    file.copy(reinterpret_cast<char16_t *>(reinterpret_cast<char *>(drop) + sizeof(DROPFILES)), file.size());
+    GlobalUnlock(memory);
+    SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+}
+
+} // namespace
+
+TEST(EditorForm, ADroppedShortcutBecomesItsProgramAndADroppedTaskOpens)
+{
+    TempFolder folder;
+    const std::u16string link = folder / u"Notes.lnk";
+    ASSERT_TRUE(
+        editor::WriteShortcut(link, {u"C:\\windows\\notepad.exe", u"readme.txt", u"C:\\windows"}, u"", 0));
+    const std::u16string task = folder / u"other.KV2";
+    WriteBytes(task, Utf16File("[Program]\r\nName=C:\\windows\\regedit.exe\r\n"));
+    editor::EditorForm form(u"");
+    EXPECT_EQ(Title(form), u"無題 - KV2C");
+    DropFile(form.Handle(), link);
+    EXPECT_EQ(WindowText(Control(form, kProgram)), u"C:\\windows\\notepad.exe");
+    EXPECT_EQ(WindowText(Control(form, kArguments)), u"readme.txt");
+    // The new task is saved first (the user's answer to the question), then the dropped one opens.
+    form.SaveAs(folder / u"notes.KV2");
+    DropFile(form.Handle(), task);
+    EXPECT_EQ(Title(form), u"other.KV2 - KV2C");
+    EXPECT_EQ(WindowText(Control(form, kProgram)), u"C:\\windows\\regedit.exe");
+    SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(form.Closed());
 }

@@ -3,6 +3,7 @@
 #include "common/Text.h"
 #include "common/win/FileSystem.h"
 #include "common/win/IniFile.h"
+#include "common/win/Shell.h"
 #include "common/win/SystemFonts.h"
 #include "common/win/WinError.h"
 #include "common/win/WinText.h"
@@ -12,6 +13,7 @@
 
 #include <commdlg.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <map>
@@ -34,10 +36,12 @@ enum Control : std::size_t
 {
     kProgramLabel,
     kProgram,
+    kProgramBrowse,
     kArgumentsLabel,
     kArguments,
     kWorkDirLabel,
     kWorkDir,
+    kWorkDirBrowse,
     kStyleLabel,
     kStyle,
     kPriorityLabel,
@@ -61,6 +65,7 @@ enum Control : std::size_t
     kControlCount,
 };
 constexpr UINT kFirstId = 100;
+static_assert(kControlCount == EditorForm::kControls);
 
 struct ControlKind
 {
@@ -76,10 +81,12 @@ constexpr DWORD kLabel = SS_LEFT;
 const ControlKind kKinds[kControlCount] = {
     {L"STATIC", u"プログラム(&P):", kLabel},
     {L"EDIT", u"", kField},
+    {L"BUTTON", u"参照(&B)...", WS_TABSTOP | BS_PUSHBUTTON},
     {L"STATIC", u"引数(&A):", kLabel},
     {L"EDIT", u"", kField},
     {L"STATIC", u"作業フォルダー(&W):", kLabel},
     {L"EDIT", u"", kField},
+    {L"BUTTON", u"参照(&O)...", WS_TABSTOP | BS_PUSHBUTTON},
     {L"STATIC", u"ウィンドウ(&T):", kLabel},
     {L"COMBOBOX", u"", kList},
     {L"STATIC", u"優先度(&R):", kLabel},
@@ -114,10 +121,10 @@ struct Place
 
 // The row each control stands in.
 constexpr int kRows[kControlCount] = {
-    0,  0,  1,  1,  2,  2, 3, 3, 4, 4, 5, 5, 5, 5, 6, 6, // the fields
-    7,                                                   // KV2 starts the program
-    8,  8,  9,  10, 11,                                  // the shortcuts and the note for elevated tasks
-    12, 12, 12, 12,                                      // the buttons
+    0,  0,  0,  1,  1,  2, 2, 2, 3, 3, 4, 4, 5, 5, 5, 5, 6, 6, // the fields
+    7,                                                         // KV2 starts the program
+    8,  8,  9,  10, 11, // the shortcuts and the note for elevated tasks
+    12, 12, 12, 12,     // the buttons
 };
 
 Place PlaceOf(std::size_t control)
@@ -126,6 +133,12 @@ Place PlaceOf(std::size_t control)
     const int top = kTop + kRow * kRows[control];
     switch (control)
     {
+    case kProgram:
+    case kWorkDir:
+        return {kFieldLeft, top, kFieldWidth - 50, 12};
+    case kProgramBrowse:
+    case kWorkDirBrowse:
+        return {kFieldLeft + kFieldWidth - 46, top - 1, 46, 14};
     case kIcon:
         return {kFieldLeft, top, 128, 12};
     case kIconNumberLabel:
@@ -154,7 +167,8 @@ Place PlaceOf(std::size_t control)
     case kPriority:
         return {kFieldLeft, top, 100, 100}; // the list's height opened
     default:
-        return control % 2 == 0 ? Place{kLabelLeft, top + 2, kLabelWidth, 8} : Place{kFieldLeft, top, kFieldWidth, 12};
+        return kKinds[control].style == kLabel ? Place{kLabelLeft, top + 2, kLabelWidth, 8}
+                                               : Place{kFieldLeft, top, kFieldWidth, 12};
     }
 }
 
@@ -199,6 +213,7 @@ EditorForm::EditorForm(std::u16string path) : m_path(std::move(path))
     CreateControls();
     Layout();
     Open();
+    DragAcceptFiles(Handle(), TRUE);
     ShowWindow(Handle(), SW_SHOW);
     SetFocus(m_controls[kProgram]);
 }
@@ -367,6 +382,80 @@ void EditorForm::ApplyShortcuts()
     ShowShortcuts();
 }
 
+// A program or shortcut chosen for the task: a shortcut becomes what it starts.
+bool EditorForm::TakeProgram(const std::u16string &chosen)
+{
+    const std::optional<TaskFields> fields = FieldsForProgram(Fields(), chosen, startup::SystemFileProbe());
+    if (!fields)
+    {
+        Ask(chosen +
+                u"\r\nはファイルを起動しないショートカット (インストーラーのショートカット、ストアのアプリ、"
+                u"フォルダー、Web のアドレスなど) のため、使えません。",
+            MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    ShowFields(*fields);
+    return true;
+}
+
+void EditorForm::BrowseProgram()
+{
+    wchar_t file[MAX_PATH] = {};
+    const std::u16string current = TextOf(m_controls[kProgram]);
+    current.copy(reinterpret_cast<char16_t *>(file), std::min<std::size_t>(current.size(), MAX_PATH - 1));
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = Handle();
+    dialog.lpstrFilter =
+        L"プログラムとショートカット (*.exe;*.lnk)\0*.exe;*.lnk\0すべてのファイル (*.*)\0*.*\0";
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = MAX_PATH;
+    // A shortcut is read here, as KV2 reads it, not resolved by the dialog.
+    dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NODEREFERENCELINKS;
+    if (GetOpenFileNameW(&dialog))
+        TakeProgram(U(file));
+}
+
+void EditorForm::BrowseFolder()
+{
+    BROWSEINFOW browse{};
+    browse.hwndOwner = Handle();
+    browse.lpszTitle = L"作業フォルダーを選んでください。";
+    browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    common::win::EnterComApartment();
+    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
+    if (chosen == nullptr)
+        return;
+    wchar_t folder[MAX_PATH] = {};
+    if (SHGetPathFromIDListW(chosen, folder))
+        SetWindowTextW(m_controls[kWorkDir], folder);
+    CoTaskMemFree(chosen);
+}
+
+// A task file dropped on the window opens it; a program or shortcut starts a new task for it.
+void EditorForm::Dropped(const std::u16string &file)
+{
+    if (!(Fields() == m_opened) || ShortcutBoxes() != m_shortcutsShown)
+    {
+        const int answer = Ask(u"変更を保存しますか？", MB_YESNOCANCEL | MB_ICONQUESTION);
+        if (answer == IDCANCEL || (answer == IDYES && !Save()))
+            return;
+    }
+    if (startup::IsTaskFileExtension(file))
+    {
+        m_path = file;
+        Open();
+        return;
+    }
+    m_path.clear();
+    m_openedRaw = {};
+    m_opened = TaskFields{};
+    ShowFields(m_opened);
+    ShowTitle();
+    ShowShortcuts();
+    TakeProgram(file);
+}
+
 void EditorForm::ShowTitle()
 {
     SetWindowTextW(Handle(), W((m_path.empty() ? std::u16string(kUntitled) : FileNameOf(m_path)) + kTitleSuffix));
@@ -397,7 +486,11 @@ bool EditorForm::SaveAs()
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOREADONLYRETURN | OFN_HIDEREADONLY;
     if (!GetSaveFileNameW(&dialog))
         return false;
-    const std::u16string path = U(file);
+    return SaveAs(U(file));
+}
+
+bool EditorForm::SaveAs(const std::u16string &path)
+{
     // Another file: written whole from the fields, its own other sections kept.
     if (path != m_path)
     {
@@ -524,6 +617,12 @@ LRESULT EditorForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case kFirstId + kTestLaunch:
             TestLaunch();
             return 0;
+        case kFirstId + kProgramBrowse:
+            BrowseProgram();
+            return 0;
+        case kFirstId + kWorkDirBrowse:
+            BrowseFolder();
+            return 0;
         case kFirstId + kClose:
         case IDCANCEL:
             Close();
@@ -535,6 +634,15 @@ LRESULT EditorForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         Close();
         return 0;
+    case WM_DROPFILES: {
+        const auto drop = reinterpret_cast<HDROP>(wParam);
+        wchar_t file[MAX_PATH] = {};
+        const UINT length = DragQueryFileW(drop, 0, file, MAX_PATH);
+        DragFinish(drop);
+        if (length > 0 && length < MAX_PATH)
+            Dropped(U(file, length));
+        return 0;
+    }
     default:
         break;
     }

@@ -14,6 +14,7 @@ namespace editor
 class EditorForm : public gui::Window
 {
   public:
+    static constexpr std::size_t kControls = 28; // the window's controls
     // A new task (an empty `path`), or the task file at `path`; a path that does not exist yet is a
     // new task that "保存" writes there. Shows the window.
     explicit EditorForm(std::u16string path);
@@ -26,8 +27,9 @@ class EditorForm : public gui::Window
 
     // Saves to the task's path (asking for one when it has none); false when nothing was saved.
     bool Save();
-    // Asks for a path and saves there.
+    // Asks for a path and saves there; the same without asking.
     bool SaveAs();
+    bool SaveAs(const std::u16string &path);
 
     const std::u16string &Path() const noexcept
     {
@@ -51,6 +53,10 @@ class EditorForm : public gui::Window
     void ApplyShortcuts();
     bool SaveTo(const std::u16string &path);
     void TestLaunch();
+    bool TakeProgram(const std::u16string &chosen);
+    void BrowseProgram();
+    void BrowseFolder();
+    void Dropped(const std::u16string &file);
     void Close();
     int Ask(const std::u16string &text, UINT style) const;
 
@@ -59,7 +65,7 @@ class EditorForm : public gui::Window
     bool m_closed = false;
     RawTaskKeys m_openedRaw;
     TaskFields m_opened; // the fields as opened or last saved
-    std::array<HWND, 26> m_controls{};
+    std::array<HWND, kControls> m_controls{};
     std::array<bool, 3> m_shortcutsShown{}; // the shortcut boxes as opened or last saved
     common::win::UniqueGdiObject m_font;
 };
