@@ -435,12 +435,8 @@ void EditorForm::BrowseFolder()
 // A task file dropped on the window opens it; a program or shortcut starts a new task for it.
 void EditorForm::Dropped(const std::u16string &file)
 {
-    if (!(Fields() == m_opened) || ShortcutBoxes() != m_shortcutsShown)
-    {
-        const int answer = Ask(u"変更を保存しますか？", MB_YESNOCANCEL | MB_ICONQUESTION);
-        if (answer == IDCANCEL || (answer == IDYES && !Save()))
-            return;
-    }
+    if (!MayLeave())
+        return;
     if (startup::IsTaskFileExtension(file))
     {
         m_path = file;
@@ -589,14 +585,19 @@ bool EditorForm::SaveTo(const std::u16string &path)
     return true;
 }
 
+// Nothing unsaved, or the user saved it or let it go.
+bool EditorForm::MayLeave()
+{
+    if (Fields() == m_opened && ShortcutBoxes() == m_shortcutsShown)
+        return true;
+    const int answer = Ask(u"変更を保存しますか？", MB_YESNOCANCEL | MB_ICONQUESTION);
+    return answer == IDNO || (answer == IDYES && Save());
+}
+
 void EditorForm::Close()
 {
-    if (!(Fields() == m_opened) || ShortcutBoxes() != m_shortcutsShown)
-    {
-        const int answer = Ask(u"変更を保存しますか？", MB_YESNOCANCEL | MB_ICONQUESTION);
-        if (answer == IDCANCEL || (answer == IDYES && !Save()))
-            return;
-    }
+    if (!MayLeave())
+        return;
     ShowWindow(Handle(), SW_HIDE);
     m_closed = true;
 }

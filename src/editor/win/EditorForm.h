@@ -57,6 +57,7 @@ class EditorForm : public gui::Window
     void BrowseProgram();
     void BrowseFolder();
     void Dropped(const std::u16string &file);
+    bool MayLeave();
     void Close();
     int Ask(const std::u16string &text, UINT style) const;
 
