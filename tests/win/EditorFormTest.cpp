@@ -20,7 +20,7 @@ namespace
 {
 
 // The controls' ids: 100 and the control's place in the tab order.
-constexpr int kProgram = 101, kArguments = 104, kStyle = 109, kDesktop = 120, kStartup = 122;
+constexpr int kProgram = 101, kArguments = 104, kStyle = 109, kDesktop = 123, kStartup = 125;
 
 HWND Control(const editor::EditorForm &form, int id)
 {
@@ -167,4 +167,24 @@ TEST(EditorForm, ADroppedShortcutBecomesItsProgramAndADroppedTaskOpens)
     EXPECT_EQ(WindowText(Control(form, kProgram)), u"C:\\windows\\regedit.exe");
     SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(form.Closed());
+}
+
+TEST(EditorForm, AHotKeyAnotherRegistrationHoldsIsShownAsTaken)
+{
+    TempFolder folder;
+    const std::u16string path = folder / u"keys.KV2";
+    WriteBytes(path,
+               Utf16File("[Program]\r\nName=C:\\windows\\notepad.exe\r\n[HotKey]\r\nShow=Ctrl+Alt+F9\r\n"));
+    constexpr int kHeld = 0x5A5A;
+    ASSERT_TRUE(RegisterHotKey(nullptr, kHeld, MOD_CONTROL | MOD_ALT, VK_F9));
+    {
+        editor::EditorForm form(path);
+        EXPECT_EQ(form.Fields().hotKey, u"Ctrl+Alt+F9");
+        EXPECT_TRUE(form.HotKeyShownTaken());
+        SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
+    }
+    UnregisterHotKey(nullptr, kHeld);
+    editor::EditorForm form(path);
+    EXPECT_FALSE(form.HotKeyShownTaken());
+    SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
 }

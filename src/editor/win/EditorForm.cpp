@@ -9,6 +9,9 @@
 #include "common/win/WinText.h"
 #include "editor/win/ShortcutFiles.h"
 #include "startup/TaskFile.h"
+#include "ui/ShortcutText.h"
+#include "ui/win/HookHotKey.h"
+#include "ui/win/KeyNames.h"
 #include "startup/win/SystemFileProbe.h"
 
 #include <commdlg.h>
@@ -52,6 +55,9 @@ enum Control : std::size_t
     kIconNumber,
     kHotKeyLabel,
     kHotKey,
+    kHotKeySet,
+    kHotKeyClear,
+    kHotKeyTaken,
     kExecute,
     kShortcutsLabel,
     kDesktop,
@@ -95,8 +101,11 @@ const ControlKind kKinds[kControlCount] = {
     {L"EDIT", u"", kField},
     {L"STATIC", u"番号(&N):", kLabel},
     {L"EDIT", u"", kField | ES_NUMBER},
-    {L"STATIC", u"ホットキー(&K):", kLabel},
-    {L"EDIT", u"", kField},
+    {L"STATIC", u"ホットキー:", kLabel},
+    {L"EDIT", u"", ES_READONLY | ES_AUTOHSCROLL},
+    {L"BUTTON", u"設定(&K)...", WS_TABSTOP | BS_PUSHBUTTON},
+    {L"BUTTON", u"解除(&Z)", WS_TABSTOP | BS_PUSHBUTTON},
+    {L"STATIC", u"他のプログラムが使用中のキーです", kLabel},
     {L"BUTTON", u"KV2 から起動する(&X)", WS_TABSTOP | BS_AUTOCHECKBOX},
     {L"STATIC", u"ショートカット:", kLabel},
     {L"BUTTON", u"デスクトップ(&D)", WS_TABSTOP | BS_AUTOCHECKBOX},
@@ -121,10 +130,11 @@ struct Place
 
 // The row each control stands in.
 constexpr int kRows[kControlCount] = {
-    0,  0,  0,  1,  1,  2, 2, 2, 3, 3, 4, 4, 5, 5, 5, 5, 6, 6, // the fields
-    7,                                                         // KV2 starts the program
-    8,  8,  9,  10, 11, // the shortcuts and the note for elevated tasks
-    12, 12, 12, 12,     // the buttons
+    0,  0,  0,  1,  1,  2, 2, 2, 3, 3, 4, 4, 5, 5, 5, 5, // the fields
+    6,  6,  6,  6,  7,                                   // the hot key and whether another program holds it
+    8,                                                   // KV2 starts the program
+    9,  9,  10, 11, 12,                                  // the shortcuts and the note for elevated tasks
+    13, 13, 13, 13,                                      // the buttons
 };
 
 Place PlaceOf(std::size_t control)
@@ -139,6 +149,14 @@ Place PlaceOf(std::size_t control)
     case kProgramBrowse:
     case kWorkDirBrowse:
         return {kFieldLeft + kFieldWidth - 46, top - 1, 46, 14};
+    case kHotKey:
+        return {kFieldLeft, top, kFieldWidth - 100, 12};
+    case kHotKeySet:
+        return {kFieldLeft + kFieldWidth - 96, top - 1, 50, 14};
+    case kHotKeyClear:
+        return {kFieldLeft + kFieldWidth - 44, top - 1, 44, 14};
+    case kHotKeyTaken:
+        return {kFieldLeft, top - 4, kFieldWidth, 8};
     case kIcon:
         return {kFieldLeft, top, 128, 12};
     case kIconNumberLabel:
@@ -173,7 +191,7 @@ Place PlaceOf(std::size_t control)
 }
 
 constexpr int kClientWidth = 297;
-constexpr int kClientHeight = 7 + 18 * 12 + 4 + 14 + 7;
+constexpr int kClientHeight = 7 + 18 * 13 + 4 + 14 + 7;
 
 constexpr ShortcutPlace kPlaces[] = {ShortcutPlace::Desktop, ShortcutPlace::StartMenu,
                                      ShortcutPlace::Startup};
@@ -277,6 +295,7 @@ void EditorForm::Open()
     ShowFields(read.fields);
     ShowTitle();
     ShowShortcuts();
+    ShowHotKeyTaken();
     if (!read.unreadable.empty())
     {
         std::u16string keys;
@@ -452,6 +471,33 @@ void EditorForm::Dropped(const std::u16string &file)
     TakeProgram(file);
 }
 
+// The hot key as the key dialog captures it, another program's combination shown as taken.
+void EditorForm::SetHotKey()
+{
+    if (!m_keyForm)
+        m_keyForm.emplace();
+    if (m_keyForm->ShowModal(Handle()) != ui::TKeyForm::kResultOK)
+        return;
+    SetWindowTextW(m_controls[kHotKey], W(m_keyForm->KeyText()));
+    ShowHotKeyTaken();
+}
+
+// Whether another program holds the hot key: not a KV2 that runs this task with it, which holds it for
+// the task itself.
+void EditorForm::ShowHotKeyTaken()
+{
+    const std::u16string text = TextOf(m_controls[kHotKey]);
+    bool taken = !text.empty() && ui::HotKeyTaken(Handle(), ui::TextToShortCut(text, ui::LayoutKeyNames()));
+    if (taken && text == m_opened.hotKey && !m_opened.program.empty())
+        taken = FindWindowW(L"TmainForm", W(u"KV2-" + m_opened.program)) == nullptr;
+    ShowWindow(m_controls[kHotKeyTaken], taken ? SW_SHOWNA : SW_HIDE);
+}
+
+bool EditorForm::HotKeyShownTaken() const
+{
+    return IsWindowVisible(m_controls[kHotKeyTaken]) != FALSE;
+}
+
 void EditorForm::ShowTitle()
 {
     SetWindowTextW(Handle(), W((m_path.empty() ? std::u16string(kUntitled) : FileNameOf(m_path)) + kTitleSuffix));
@@ -623,6 +669,13 @@ LRESULT EditorForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         case kFirstId + kWorkDirBrowse:
             BrowseFolder();
+            return 0;
+        case kFirstId + kHotKeySet:
+            SetHotKey();
+            return 0;
+        case kFirstId + kHotKeyClear:
+            SetWindowTextW(m_controls[kHotKey], L"");
+            ShowHotKeyTaken();
             return 0;
         case kFirstId + kClose:
         case IDCANCEL:

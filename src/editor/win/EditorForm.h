@@ -4,8 +4,10 @@
 #include "common/win/Unique.h"
 #include "editor/TaskFields.h"
 #include "gui/Window.h"
+#include "ui/win/KeyForm.h"
 
 #include <array>
+#include <optional>
 #include <string>
 
 namespace editor
@@ -14,7 +16,7 @@ namespace editor
 class EditorForm : public gui::Window
 {
   public:
-    static constexpr std::size_t kControls = 28; // the window's controls
+    static constexpr std::size_t kControls = 31; // the window's controls
     // A new task (an empty `path`), or the task file at `path`; a path that does not exist yet is a
     // new task that "保存" writes there. Shows the window.
     explicit EditorForm(std::u16string path);
@@ -37,6 +39,8 @@ class EditorForm : public gui::Window
     }
     // The fields as the window shows them.
     TaskFields Fields() const;
+    // Whether the window says that another program holds the hot key.
+    bool HotKeyShownTaken() const;
 
   protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -57,6 +61,8 @@ class EditorForm : public gui::Window
     void BrowseProgram();
     void BrowseFolder();
     void Dropped(const std::u16string &file);
+    void SetHotKey();
+    void ShowHotKeyTaken();
     bool MayLeave();
     void Close();
     int Ask(const std::u16string &text, UINT style) const;
@@ -69,6 +75,7 @@ class EditorForm : public gui::Window
     std::array<HWND, kControls> m_controls{};
     std::array<bool, 3> m_shortcutsShown{}; // the shortcut boxes as opened or last saved
     common::win::UniqueGdiObject m_font;
+    std::optional<ui::TKeyForm> m_keyForm; // made at its first use
 };
 
 } // namespace editor
