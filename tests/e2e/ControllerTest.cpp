@@ -678,41 +678,41 @@ TEST(Controller, RetargetAdoptsACopyThatWasAlreadyRunning)
     EXPECT_EQ(running.WaitForExit(10s), 0u);
 }
 
+namespace
+{
+
+// KV2 run from a folder of its own, with the task editor beside it or without: the build's folder
+// holds the real editor, which other tests run.
+std::u16string Kv2InFolder(const TempFolder &folder, bool withEditor)
+{
+    const std::u16string kv2 = folder / u"KV2.exe";
+    EXPECT_TRUE(CopyFileW(W(Kv2()), W(kv2), FALSE));
+    if (withEditor)
+    {
+        EXPECT_TRUE(CopyFileW(W(BinFolder() + u"\\KV2C.exe"), W(folder / u"KV2C.exe"), FALSE));
+    }
+    return kv2;
+}
+
+} // namespace
+
 TEST(Controller, TaskFileEditorStartsBesideKv2WithTheQuotedTaskFile)
 {
-    // Any program can stand in for the editor: a copy of the fixture that writes down its command line.
-    const std::u16string editor = BinFolder() + u"\\KV2C.exe";
-    // Gone again however the test ends: a stand-in left behind would be the editor of later tests.
-    struct Removed
-    {
-        const std::u16string &path;
-        ~Removed()
-        {
-            EndProcessesNamed(u"KV2C.exe");
-            DeleteFileW(W(path));
-        }
-    } removed{editor};
-    ASSERT_TRUE(CopyFileW(W(TargetProgram()), W(editor), FALSE));
+    TempFolder folder;
     Scenario scenario;
-    scenario.Start();
+    scenario.Start(Kv2InFolder(folder, true));
     ASSERT_NE(scenario.WaitForTarget(), nullptr);
     scenario.Command(kPPKV2File);
-    bool started = false;
-    WaitUntil(
-        [&] {
-            for (HWND window = FindWindowW(L"KV2TargetWindow", nullptr); window != nullptr;
-                 window = FindWindowExW(nullptr, window, L"KV2TargetWindow", nullptr))
-                started |= WindowText(window) == u"KV2 Target";
-            return started;
-        },
-        10s);
-    EXPECT_TRUE(started);
+    // KV2C opened the task: its title names the task file.
+    EXPECT_TRUE(WaitUntil([] { return FindWindowW(L"KV2CEditor", L"scenario.KV2 - KV2C") != nullptr; }, 10s));
+    EndProcessesNamed(u"KV2C.exe");
 }
 
 TEST(Controller, WithoutTheTaskEditorTheTaskFileOpensInTheSystemsTextEditor)
 {
+    TempFolder folder;
     Scenario scenario;
-    scenario.Start();
+    scenario.Start(Kv2InFolder(folder, false));
     ASSERT_NE(scenario.WaitForTarget(), nullptr);
     scenario.Command(kPPKV2File);
     HWND editor = nullptr;
