@@ -678,29 +678,11 @@ TEST(Controller, RetargetAdoptsACopyThatWasAlreadyRunning)
     EXPECT_EQ(running.WaitForExit(10s), 0u);
 }
 
-namespace
-{
-
-// KV2 run from a folder of its own, with the task editor beside it or without: the build's folder
-// holds the real editor, which other tests run.
-std::u16string Kv2InFolder(const TempFolder &folder, bool withEditor)
-{
-    const std::u16string kv2 = folder / u"KV2.exe";
-    EXPECT_TRUE(CopyFileW(W(Kv2()), W(kv2), FALSE));
-    if (withEditor)
-    {
-        EXPECT_TRUE(CopyFileW(W(BinFolder() + u"\\KV2C.exe"), W(folder / u"KV2C.exe"), FALSE));
-    }
-    return kv2;
-}
-
-} // namespace
-
 TEST(Controller, TaskFileEditorStartsBesideKv2WithTheQuotedTaskFile)
 {
     TempFolder folder;
     Scenario scenario;
-    scenario.Start(Kv2InFolder(folder, true));
+    scenario.Start(ProgramInFolder(folder, Kv2(), true));
     ASSERT_NE(scenario.WaitForTarget(), nullptr);
     scenario.Command(kPPKV2File);
     // KV2C opened the task: its title names the task file.
@@ -712,7 +694,7 @@ TEST(Controller, WithoutTheTaskEditorTheTaskFileOpensInTheSystemsTextEditor)
 {
     TempFolder folder;
     Scenario scenario;
-    scenario.Start(Kv2InFolder(folder, false));
+    scenario.Start(ProgramInFolder(folder, Kv2(), false));
     ASSERT_NE(scenario.WaitForTarget(), nullptr);
     scenario.Command(kPPKV2File);
     HWND editor = nullptr;

@@ -163,8 +163,9 @@ TEST(Elevated, RunsBesideItsTargetWithoutIconPanel)
 
 TEST(Elevated, TheSystemsTextEditorIsStartedByTheShellNeverByKv2A)
 {
+    TempFolder folder;
     Scenario scenario;
-    Process &kv2a = scenario.Start(Kv2A());
+    Process &kv2a = scenario.Start(ProgramInFolder(folder, Kv2A(), false));
     ASSERT_NE(scenario.WaitForTarget(), nullptr);
     PostMessageW(scenario.Controller(), WM_COMMAND, controller::kPPKV2File, 0);
     HWND editor = nullptr;

@@ -29,6 +29,17 @@ std::u16string Kv2A()
     return BinFolder() + u"\\KV2A.exe";
 }
 
+std::u16string ProgramInFolder(const TempFolder &folder, const std::u16string &program, bool withEditor)
+{
+    const std::u16string copy = folder / std::u16string(program.substr(program.find_last_of(u'\\') + 1));
+    EXPECT_TRUE(CopyFileW(W(program), W(copy), FALSE));
+    if (withEditor)
+    {
+        EXPECT_TRUE(CopyFileW(W(BinFolder() + u"\\KV2C.exe"), W(folder / u"KV2C.exe"), FALSE));
+    }
+    return copy;
+}
+
 std::u16string TargetProgram()
 {
     return BinFolder() + u"\\KV2Target.exe";

@@ -21,6 +21,11 @@ std::u16string Kv2();
 // The elevated program, KV2A.exe.
 std::u16string Kv2A();
 std::u16string TargetProgram();
+
+// A copy of `program` (KV2.exe or KV2A.exe) in `folder`, with the task editor beside it or without: the
+// build's folder holds the real editor, which other tests run.
+std::u16string ProgramInFolder(const wintest::TempFolder &folder, const std::u16string &program,
+                               bool withEditor);
 std::u16string Quoted(const std::u16string &text);
 std::u16string RoamingAppData();
 // KV2's data folder, with its trailing backslash.

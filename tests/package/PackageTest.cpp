@@ -136,3 +136,18 @@ TEST(Package, EachProgramRunsOnItsSampleTaskFileAndEndsWhenClosed)
         EndProcessesNamed(FileNameOf(target));
     }
 }
+
+TEST(Package, TheTaskEditorOpensTheSampleAndClosesWithoutChangingIt)
+{
+    const std::u16string folder = PackageFolder();
+    ASSERT_FALSE(folder.empty()) << "KV2_PACKAGE_DIR names no unpacked package";
+    const std::u16string taskFile = folder + u"\\notepad.KV2";
+    const std::string before = ReadBytes(taskFile);
+    Process editor(folder + u"\\KV2C.exe", Quoted(taskFile));
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] { return (window = FindWindowW(L"KV2CEditor", L"notepad.KV2 - KV2C")) != nullptr; }, 20s));
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(editor.WaitForExit(20s), 0u);
+    EXPECT_EQ(ReadBytes(taskFile), before);
+}

@@ -17,13 +17,16 @@ void OpenTaskEditor(const std::u16string &file)
     if (!common::win::FileExistsReady(file) || !common::win::DirectoryExistsReady(folder))
         return;
     const std::u16string quoted = u"\"" + file + u"\"";
+    // The editor, or without it the system's text editor: never with administrator rights, which the
+    // elevated build would hand on to it (an editor's file dialogs would reach everything).
     if (common::win::FileExistsReady(editor))
     {
-        procwin::StartProgram(editor, quoted, folder);
+        if (startup::kElevatedBuild)
+            procwin::StartAsShellUser(editor, quoted);
+        else
+            procwin::StartProgram(editor, quoted, folder);
         return;
     }
-    // Without the task editor, the system's text editor; never with administrator rights, which the
-    // elevated build would hand on to it.
     wchar_t windows[MAX_PATH] = {};
     const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
