@@ -20,7 +20,7 @@ namespace
 {
 
 // The controls' ids: 100 and the control's place in the tab order.
-constexpr int kProgram = 101, kArguments = 104, kStyle = 109, kDesktop = 123, kStartup = 125;
+constexpr int kProgram = 101, kArguments = 104, kStyle = 109, kDesktop = 125, kStartup = 127;
 
 HWND Control(const editor::EditorForm &form, int id)
 {
@@ -40,7 +40,9 @@ TEST(EditorForm, ANewTaskIsWrittenWhereItWasOpenedAsKv2WritesTasks)
     const std::u16string path = folder / u"notepad.KV2";
     editor::EditorForm form(path);
     EXPECT_EQ(Title(form), u"notepad.KV2 - KV2C");
+    EXPECT_EQ(form.ShownIcon(), nullptr) << "no program, no icon";
     SetWindowTextW(Control(form, kProgram), L"C:\\windows\\notepad.exe");
+    EXPECT_NE(form.ShownIcon(), nullptr) << "the program's icon, as the task will show it";
     SendMessageW(Control(form, kStyle), CB_SETCURSEL, 2, 0); // 最大化
     ASSERT_TRUE(form.Save());
     const std::string bytes = ReadBytes(path);

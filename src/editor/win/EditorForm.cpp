@@ -4,6 +4,7 @@
 #include "common/win/FileSystem.h"
 #include "common/win/IniFile.h"
 #include "common/win/Shell.h"
+#include "common/win/SystemLibrary.h"
 #include "common/win/SystemFonts.h"
 #include "common/win/WinError.h"
 #include "common/win/WinText.h"
@@ -50,9 +51,11 @@ enum Control : std::size_t
     kPriorityLabel,
     kPriority,
     kIconLabel,
+    kIconPreview,
     kIcon,
     kIconNumberLabel,
     kIconNumber,
+    kIconPick,
     kHotKeyLabel,
     kHotKey,
     kHotKeySet,
@@ -98,9 +101,11 @@ const ControlKind kKinds[kControlCount] = {
     {L"STATIC", u"優先度(&R):", kLabel},
     {L"COMBOBOX", u"", kList},
     {L"STATIC", u"アイコン(&I):", kLabel},
+    {L"STATIC", u"", SS_ICON | SS_CENTERIMAGE | SS_REALSIZECONTROL},
     {L"EDIT", u"", kField},
     {L"STATIC", u"番号(&N):", kLabel},
     {L"EDIT", u"", kField | ES_NUMBER},
+    {L"BUTTON", u"選択(&H)...", WS_TABSTOP | BS_PUSHBUTTON},
     {L"STATIC", u"ホットキー:", kLabel},
     {L"EDIT", u"", ES_READONLY | ES_AUTOHSCROLL},
     {L"BUTTON", u"設定(&K)...", WS_TABSTOP | BS_PUSHBUTTON},
@@ -130,11 +135,12 @@ struct Place
 
 // The row each control stands in.
 constexpr int kRows[kControlCount] = {
-    0,  0,  0,  1,  1,  2, 2, 2, 3, 3, 4, 4, 5, 5, 5, 5, // the fields
-    6,  6,  6,  6,  7,                                   // the hot key and whether another program holds it
-    8,                                                   // KV2 starts the program
-    9,  9,  10, 11, 12,                                  // the shortcuts and the note for elevated tasks
-    13, 13, 13, 13,                                      // the buttons
+    0,  0,  0,  1,  1,  2, 2, 2, 3, 3, 4, 4, // program, arguments, folder, window, priority
+    5,  5,  5,  6,  6,  6,                   // the icon
+    7,  7,  7,  7,  8,                       // the hot key and whether another program holds it
+    9,                                       // KV2 starts the program
+    10, 10, 11, 12, 13,                      // the shortcuts and the note for elevated tasks
+    14, 14, 14, 14,                          // the buttons
 };
 
 Place PlaceOf(std::size_t control)
@@ -157,12 +163,16 @@ Place PlaceOf(std::size_t control)
         return {kFieldLeft + kFieldWidth - 44, top - 1, 44, 14};
     case kHotKeyTaken:
         return {kFieldLeft, top - 4, kFieldWidth, 8};
+    case kIconPreview:
+        return {kFieldLeft, top - 1, 14, 14};
     case kIcon:
-        return {kFieldLeft, top, 128, 12};
+        return {kFieldLeft + 18, top, kFieldWidth - 18, 12};
     case kIconNumberLabel:
-        return {kFieldLeft + 134, top + 2, 40, 8};
+        return {kLabelLeft, top + 2, kLabelWidth, 8};
     case kIconNumber:
-        return {kFieldLeft + 174, top, 26, 12};
+        return {kFieldLeft, top, 30, 12};
+    case kIconPick:
+        return {kFieldLeft + 34, top - 1, 56, 14};
     case kExecute:
         return {kFieldLeft, top + 1, kFieldWidth, 10};
     case kDesktop:
@@ -191,7 +201,7 @@ Place PlaceOf(std::size_t control)
 }
 
 constexpr int kClientWidth = 297;
-constexpr int kClientHeight = 7 + 18 * 13 + 4 + 14 + 7;
+constexpr int kClientHeight = 7 + 18 * 14 + 4 + 14 + 7;
 
 constexpr ShortcutPlace kPlaces[] = {ShortcutPlace::Desktop, ShortcutPlace::StartMenu,
                                      ShortcutPlace::Startup};
@@ -498,6 +508,40 @@ bool EditorForm::HotKeyShownTaken() const
     return IsWindowVisible(m_controls[kHotKeyTaken]) != FALSE;
 }
 
+// The icon the task shows: its icon file's, or its program's.
+void EditorForm::ShowIcon()
+{
+    const TaskFields fields = Fields();
+    const std::u16string &file = fields.iconFile.empty() ? fields.program : fields.iconFile;
+    m_icon.Reset(file.empty()
+                     ? nullptr
+                     : common::win::GetAssociatedIcon(file, fields.iconFile.empty() ? 0 : fields.iconIndex));
+    SendMessageW(m_controls[kIconPreview], STM_SETICON, reinterpret_cast<WPARAM>(m_icon.Get()), 0);
+}
+
+HICON EditorForm::ShownIcon() const
+{
+    return reinterpret_cast<HICON>(SendMessageW(m_controls[kIconPreview], STM_GETICON, 0, 0));
+}
+
+// The system's icon picker, on the icon file (or the program).
+void EditorForm::PickIcon()
+{
+    using PickIconFunction = int(WINAPI *)(HWND, PWSTR, UINT, int *);
+    static const auto pick = common::win::LoadedFunction<PickIconFunction>(L"shell32.dll", "PickIconDlg");
+    if (pick == nullptr)
+        return;
+    const TaskFields fields = Fields();
+    wchar_t file[MAX_PATH] = {};
+    const std::u16string &current = fields.iconFile.empty() ? fields.program : fields.iconFile;
+    current.copy(reinterpret_cast<char16_t *>(file), std::min<std::size_t>(current.size(), MAX_PATH - 1));
+    int index = fields.iconFile.empty() ? 0 : fields.iconIndex;
+    if (!pick(Handle(), file, MAX_PATH, &index))
+        return;
+    SetWindowTextW(m_controls[kIcon], file);
+    SetWindowTextW(m_controls[kIconNumber], W(common::DecimalText(index)));
+}
+
 void EditorForm::ShowTitle()
 {
     SetWindowTextW(Handle(), W((m_path.empty() ? std::u16string(kUntitled) : FileNameOf(m_path)) + kTitleSuffix));
@@ -669,6 +713,15 @@ LRESULT EditorForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         case kFirstId + kWorkDirBrowse:
             BrowseFolder();
+            return 0;
+        case kFirstId + kIconPick:
+            PickIcon();
+            return 0;
+        case kFirstId + kProgram:
+        case kFirstId + kIcon:
+        case kFirstId + kIconNumber:
+            if (HIWORD(wParam) == EN_CHANGE)
+                ShowIcon();
             return 0;
         case kFirstId + kHotKeySet:
             SetHotKey();

@@ -16,7 +16,7 @@ namespace editor
 class EditorForm : public gui::Window
 {
   public:
-    static constexpr std::size_t kControls = 31; // the window's controls
+    static constexpr std::size_t kControls = 33; // the window's controls
     // A new task (an empty `path`), or the task file at `path`; a path that does not exist yet is a
     // new task that "保存" writes there. Shows the window.
     explicit EditorForm(std::u16string path);
@@ -41,6 +41,8 @@ class EditorForm : public gui::Window
     TaskFields Fields() const;
     // Whether the window says that another program holds the hot key.
     bool HotKeyShownTaken() const;
+    // The icon the window shows for the task.
+    HICON ShownIcon() const;
 
   protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -62,6 +64,8 @@ class EditorForm : public gui::Window
     void BrowseFolder();
     void Dropped(const std::u16string &file);
     void SetHotKey();
+    void ShowIcon();
+    void PickIcon();
     void ShowHotKeyTaken();
     bool MayLeave();
     void Close();
@@ -75,6 +79,7 @@ class EditorForm : public gui::Window
     std::array<HWND, kControls> m_controls{};
     std::array<bool, 3> m_shortcutsShown{}; // the shortcut boxes as opened or last saved
     common::win::UniqueGdiObject m_font;
+    common::win::UniqueIcon m_icon;
     std::optional<ui::TKeyForm> m_keyForm; // made at its first use
 };
 
