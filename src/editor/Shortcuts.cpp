@@ -1,6 +1,7 @@
 #include "editor/Shortcuts.h"
 
 #include "common/Text.h"
+#include "procwin/ProcessIdentity.h"
 #include "startup/TaskFile.h"
 
 namespace editor
@@ -11,15 +12,9 @@ namespace
 
 constexpr std::u16string_view kElevatedExtension = u".KV2A";
 
-std::u16string_view FileNameOf(std::u16string_view path) noexcept
-{
-    const std::size_t slash = path.find_last_of(u"\\/:");
-    return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
-}
-
 bool IsElevatedTask(std::u16string_view taskPath)
 {
-    const std::u16string_view name = FileNameOf(taskPath);
+    const std::u16string_view name = procwin::FileNameOf(taskPath);
     return name.size() >= kElevatedExtension.size() &&
            common::EqualsNoCase(name.substr(name.size() - kElevatedExtension.size()), kElevatedExtension);
 }
@@ -38,7 +33,7 @@ ShortcutTarget ShortcutTargetFor(std::u16string_view taskPath, std::u16string_vi
 
 std::u16string ShortcutFileName(std::u16string_view taskPath)
 {
-    const std::u16string_view name = FileNameOf(taskPath);
+    const std::u16string_view name = procwin::FileNameOf(taskPath);
     const std::size_t dot = name.rfind(u'.');
     return std::u16string(dot == std::u16string_view::npos ? name : name.substr(0, dot)) + u".lnk";
 }
@@ -55,7 +50,7 @@ FoundShortcut ClassifyShortcut(bool exists, const std::optional<startup::ShellLi
         return FoundShortcut::None;
     if (!link)
         return FoundShortcut::Foreign;
-    const std::u16string_view program = FileNameOf(link->Program);
+    const std::u16string_view program = procwin::FileNameOf(link->Program);
     const bool startsKv2 = common::EqualsNoCase(program, u"KV2.exe") || common::EqualsNoCase(program, u"KV2A.exe");
     if (!startsKv2 || !common::EqualsNoCase(link->Arguments, u"\"" + std::u16string(taskPath) + u"\""))
         return FoundShortcut::Foreign;

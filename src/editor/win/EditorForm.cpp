@@ -9,6 +9,8 @@
 #include "common/win/WinError.h"
 #include "common/win/WinText.h"
 #include "editor/win/ShortcutFiles.h"
+#include "procwin/ProcessIdentity.h"
+#include "procwin/win/WindowInfo.h"
 #include "startup/TaskFile.h"
 #include "ui/ShortcutText.h"
 #include "ui/win/HookHotKey.h"
@@ -208,25 +210,10 @@ constexpr ShortcutPlace kPlaces[] = {ShortcutPlace::Desktop, ShortcutPlace::Star
 constexpr Control kPlaceBoxes[] = {kDesktop, kStartMenu, kStartup};
 constexpr const char16_t *kPlaceNames[] = {u"デスクトップ", u"スタートメニュー", u"スタートアップ"};
 
-std::u16string TextOf(HWND control)
-{
-    const int length = GetWindowTextLengthW(control);
-    std::u16string text(static_cast<std::size_t>(std::max(length, 0)) + 1, u'\0');
-    const int copied = GetWindowTextW(control, common::win::Writable(text), length + 1);
-    text.resize(static_cast<std::size_t>(std::max(copied, 0)));
-    return text;
-}
-
 template <std::size_t N>
 std::size_t IndexOf(std::u16string_view word, const std::array<std::u16string_view, N> &words)
 {
     return static_cast<std::size_t>(std::find(words.begin(), words.end(), word) - words.begin()) % N;
-}
-
-std::u16string FileNameOf(const std::u16string &path)
-{
-    const std::size_t slash = path.find_last_of(u"\\/");
-    return slash == std::u16string::npos ? path : path.substr(slash + 1);
 }
 
 } // namespace
@@ -333,12 +320,12 @@ void EditorForm::ShowFields(const TaskFields &fields)
 TaskFields EditorForm::Fields() const
 {
     TaskFields fields;
-    fields.program = TextOf(m_controls[kProgram]);
-    fields.arguments = TextOf(m_controls[kArguments]);
-    fields.workDir = TextOf(m_controls[kWorkDir]);
-    fields.iconFile = TextOf(m_controls[kIcon]);
-    fields.iconIndex = common::ParseInt32(TextOf(m_controls[kIconNumber])).value_or(0);
-    fields.hotKey = TextOf(m_controls[kHotKey]);
+    fields.program = procwin::WindowText(m_controls[kProgram]);
+    fields.arguments = procwin::WindowText(m_controls[kArguments]);
+    fields.workDir = procwin::WindowText(m_controls[kWorkDir]);
+    fields.iconFile = procwin::WindowText(m_controls[kIcon]);
+    fields.iconIndex = common::ParseInt32(procwin::WindowText(m_controls[kIconNumber])).value_or(0);
+    fields.hotKey = procwin::WindowText(m_controls[kHotKey]);
     const auto selected = [this](Control list) {
         return static_cast<std::size_t>(std::max<LRESULT>(SendMessageW(m_controls[list], CB_GETCURSEL, 0, 0), 0));
     };
@@ -430,7 +417,7 @@ bool EditorForm::TakeProgram(const std::u16string &chosen)
 void EditorForm::BrowseProgram()
 {
     wchar_t file[MAX_PATH] = {};
-    const std::u16string current = TextOf(m_controls[kProgram]);
+    const std::u16string current = procwin::WindowText(m_controls[kProgram]);
     current.copy(reinterpret_cast<char16_t *>(file), std::min<std::size_t>(current.size(), MAX_PATH - 1));
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
@@ -496,7 +483,7 @@ void EditorForm::SetHotKey()
 // the task itself.
 void EditorForm::ShowHotKeyTaken()
 {
-    const std::u16string text = TextOf(m_controls[kHotKey]);
+    const std::u16string text = procwin::WindowText(m_controls[kHotKey]);
     bool taken = !text.empty() && ui::HotKeyTaken(Handle(), ui::TextToShortCut(text, ui::LayoutKeyNames()));
     if (taken && text == m_opened.hotKey && !m_opened.program.empty())
         taken = FindWindowW(L"TmainForm", W(u"KV2-" + m_opened.program)) == nullptr;
@@ -544,7 +531,9 @@ void EditorForm::PickIcon()
 
 void EditorForm::ShowTitle()
 {
-    SetWindowTextW(Handle(), W((m_path.empty() ? std::u16string(kUntitled) : FileNameOf(m_path)) + kTitleSuffix));
+    SetWindowTextW(Handle(), W((m_path.empty() ? std::u16string(kUntitled)
+                                               : std::u16string(procwin::FileNameOf(m_path))) +
+                               kTitleSuffix));
 }
 
 int EditorForm::Ask(const std::u16string &text, UINT style) const
