@@ -14,13 +14,18 @@
 
 #include <shlobj.h>
 
+#include <atomic>
+#include <mutex>
+#include <thread>
+
 using namespace wintest;
+using namespace std::chrono_literals;
 
 namespace
 {
 
 // The controls' ids: 100 and the control's place in the tab order.
-constexpr int kProgram = 101, kArguments = 104, kStyle = 109, kDesktop = 125, kStartup = 127;
+constexpr int kProgram = 101, kRunning = 103, kArguments = 105, kStyle = 110, kDesktop = 126, kStartup = 128;
 
 HWND Control(const editor::EditorForm &form, int id)
 {
@@ -189,4 +194,127 @@ TEST(EditorForm, AHotKeyAnotherRegistrationHoldsIsShownAsTaken)
     editor::EditorForm form(path);
     EXPECT_FALSE(form.HotKeyShownTaken());
     SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
+}
+
+TEST(EditorForm, AWindowOfARunningProgramGivesTheTaskItsProgram)
+{
+    const std::u16string title =
+        u"KV2C running " + common::Utf8ToUtf16(std::to_string(GetCurrentProcessId()));
+    FixtureTarget target(u"--title \"" + title + u"\"");
+    ASSERT_NE(target.Window(), nullptr);
+    editor::EditorForm form(u"");
+    // The user picks the fixture's window from the listing with Enter, which the list box sees first.
+    std::thread user([&] {
+        HWND picker = nullptr, list = nullptr;
+        LRESULT index = LB_ERR;
+        WaitUntil(
+            [&] {
+                picker = ProcessWindowOfClass(GetCurrentProcessId(), L"TIRunFindForm");
+                list = picker != nullptr && IsWindowVisible(picker) ? GetWindow(picker, GW_CHILD) : nullptr;
+                index =
+                    list == nullptr
+                        ? LB_ERR
+                        : SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(common::win::W(title + u" (KV2Target.exe)")));
+                return index != LB_ERR;
+            },
+            20s);
+        if (index == LB_ERR)
+        {
+            ADD_FAILURE() << "the fixture's window is not listed with its program";
+            PostMessageW(picker, WM_CLOSE, 0, 0);
+            return;
+        }
+        SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        PostMessageW(list, WM_CHAR, VK_RETURN, 0);
+    });
+    SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(kRunning, BN_CLICKED), 0);
+    user.join();
+    EXPECT_EQ(lstrcmpiW(common::win::W(WindowText(Control(form, kProgram))),
+                        common::win::W(BinFolder() + u"\\KV2Target.exe")),
+              0)
+        << common::Utf16ToUtf8(WindowText(Control(form, kProgram)));
+    SetWindowTextW(Control(form, kProgram), L""); // nothing to save: closed without a question
+    SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(form.Closed());
+}
+
+namespace
+{
+
+// Plays the user at this program's message boxes, answering each with the next of `answers`, and keeps
+// their texts; a box beyond the answers is closed and counted.
+class MessageBoxUser
+{
+  public:
+    explicit MessageBoxUser(std::vector<int> answers)
+        : m_answers(std::move(answers)), m_thread([this] { Play(); })
+    {
+    }
+    ~MessageBoxUser()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+    std::vector<std::u16string> Texts()
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_texts;
+    }
+
+  private:
+    void Play()
+    {
+        while (!m_stop)
+        {
+            const HWND box = ProcessWindowOfClass(GetCurrentProcessId(), L"#32770");
+            if (box == nullptr || !IsWindowVisible(box))
+            {
+                Sleep(20);
+                continue;
+            }
+            std::u16string text;
+            for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+                 child = GetWindow(child, GW_HWNDNEXT))
+                if (GetDlgCtrlID(child) == 0xFFFF)
+                    text = WindowText(child);
+            const std::lock_guard lock(m_mutex);
+            const int answer = m_texts.size() < m_answers.size() ? m_answers[m_texts.size()] : IDCANCEL;
+            m_texts.push_back(text);
+            PostMessageW(box, WM_COMMAND, answer, 0);
+            WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5s);
+        }
+    }
+
+    std::vector<int> m_answers;
+    std::mutex m_mutex;
+    std::vector<std::u16string> m_texts;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+} // namespace
+
+TEST(EditorForm, AReadOnlyTaskSaysSoAndKeepsWhatWasTypedWhenNotSavedElsewhere)
+{
+    TempFolder folder;
+    const std::u16string path = folder / u"locked.KV2";
+    const std::string bytes = Utf16File("[Program]\r\nName=C:\\windows\\notepad.exe\r\n");
+    WriteBytes(path, bytes);
+    SetFileAttributesW(common::win::W(path), FILE_ATTRIBUTE_READONLY);
+    const common::ScopeExit writable(
+        [&] { SetFileAttributesW(common::win::W(path), FILE_ATTRIBUTE_NORMAL); });
+    MessageBoxUser user({IDOK, IDNO});
+    editor::EditorForm form(path);
+    SetWindowTextW(Control(form, kArguments), L"typed.txt");
+    EXPECT_FALSE(form.Save());
+    const std::vector<std::u16string> texts = user.Texts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_NE(texts[0].find(u"読み取り専用"), std::u16string::npos) << "said at the opening";
+    EXPECT_NE(texts[1].find(u"名前を付けて保存しますか"), std::u16string::npos) << "offered at the save";
+    EXPECT_EQ(ReadBytes(path), bytes);
+    EXPECT_EQ(WindowText(Control(form, kArguments)), u"typed.txt") << "nothing typed is lost";
+    SetWindowTextW(Control(form, kArguments), L"");
+    SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(form.Closed());
 }

@@ -43,6 +43,7 @@ enum Control : std::size_t
     kProgramLabel,
     kProgram,
     kProgramBrowse,
+    kProgramRunning,
     kArgumentsLabel,
     kArguments,
     kWorkDirLabel,
@@ -93,6 +94,7 @@ const ControlKind kKinds[kControlCount] = {
     {L"STATIC", u"プログラム(&P):", kLabel},
     {L"EDIT", u"", kField},
     {L"BUTTON", u"参照(&B)...", WS_TABSTOP | BS_PUSHBUTTON},
+    {L"BUTTON", u"実行中(&G)...", WS_TABSTOP | BS_PUSHBUTTON},
     {L"STATIC", u"引数(&A):", kLabel},
     {L"EDIT", u"", kField},
     {L"STATIC", u"作業フォルダー(&W):", kLabel},
@@ -137,26 +139,29 @@ struct Place
 
 // The row each control stands in.
 constexpr int kRows[kControlCount] = {
-    0,  0,  0,  1,  1,  2, 2, 2, 3, 3, 4, 4, // program, arguments, folder, window, priority
-    5,  5,  5,  6,  6,  6,                   // the icon
-    7,  7,  7,  7,  8,                       // the hot key and whether another program holds it
-    9,                                       // KV2 starts the program
-    10, 10, 11, 12, 13,                      // the shortcuts and the note for elevated tasks
-    14, 14, 14, 14,                          // the buttons
+    0,  0,  0,  0,  1,  1, 2, 2, 2, 3, 3, 4, 4, // program, arguments, folder, window, priority
+    5,  5,  5,  6,  6,  6,                      // the icon
+    7,  7,  7,  7,  8,                          // the hot key and whether another program holds it
+    9,                                          // KV2 starts the program
+    10, 10, 11, 12, 13,                         // the shortcuts and the note for elevated tasks
+    14, 14, 14, 14,                             // the buttons
 };
 
 Place PlaceOf(std::size_t control)
 {
-    constexpr int kRow = 18, kTop = 7, kLabelLeft = 7, kLabelWidth = 80, kFieldLeft = 90, kFieldWidth = 200;
+    constexpr int kRow = 18, kTop = 7, kLabelLeft = 7, kLabelWidth = 80, kFieldLeft = 90, kFieldWidth = 240;
     const int top = kTop + kRow * kRows[control];
     switch (control)
     {
     case kProgram:
-    case kWorkDir:
-        return {kFieldLeft, top, kFieldWidth - 50, 12};
+        return {kFieldLeft, top, kFieldWidth - 100, 12};
     case kProgramBrowse:
+        return {kFieldLeft + kFieldWidth - 96, top - 1, 46, 14};
+    case kProgramRunning:
     case kWorkDirBrowse:
         return {kFieldLeft + kFieldWidth - 46, top - 1, 46, 14};
+    case kWorkDir:
+        return {kFieldLeft, top, kFieldWidth - 50, 12};
     case kHotKey:
         return {kFieldLeft, top, kFieldWidth - 100, 12};
     case kHotKeySet:
@@ -190,7 +195,7 @@ Place PlaceOf(std::size_t control)
     case kSaveAs:
         return {kFieldLeft + 56, top + 4, 88, 14};
     case kClose:
-        return {kFieldLeft + 148, top + 4, 52, 14};
+        return {kFieldLeft + kFieldWidth - 52, top + 4, 52, 14};
     case kShortcutsLabel:
         return {kLabelLeft, top + 2, kLabelWidth, 8};
     case kStyle:
@@ -202,7 +207,7 @@ Place PlaceOf(std::size_t control)
     }
 }
 
-constexpr int kClientWidth = 297;
+constexpr int kClientWidth = 337;
 constexpr int kClientHeight = 7 + 18 * 14 + 4 + 14 + 7;
 
 constexpr ShortcutPlace kPlaces[] = {ShortcutPlace::Desktop, ShortcutPlace::StartMenu,
@@ -216,7 +221,28 @@ std::size_t IndexOf(std::u16string_view word, const std::array<std::u16string_vi
     return static_cast<std::size_t>(std::find(words.begin(), words.end(), word) - words.begin()) % N;
 }
 
+bool IsReadOnly(const std::u16string &path)
+{
+    const DWORD attributes = GetFileAttributesW(W(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
 } // namespace
+
+std::vector<procwin::ProgramWindow> RunningProgramPicker::Listing()
+{
+    std::vector<procwin::ProgramWindow> windows = procwin::EveryProgramsWindows(m_programs);
+    for (std::size_t i = 0; i < windows.size(); ++i)
+        windows[i].title += u" (" + std::u16string(procwin::FileNameOf(m_programs[i])) + u")";
+    return windows;
+}
+
+std::u16string RunningProgramPicker::ChosenProgram() const
+{
+    const auto line = std::find(ListBoxH().begin(), ListBoxH().end(), MTargetHandle);
+    return MTargetHandle == nullptr || line == ListBoxH().end() ? std::u16string()
+                                                                : m_programs[line - ListBoxH().begin()];
+}
 
 EditorForm::EditorForm(std::u16string path) : m_path(std::move(path))
 {
@@ -286,6 +312,9 @@ void EditorForm::Open()
             Ask(m_path + u"を読めませんでした。\r\n" + common::Utf8ToUtf16(error.what()), MB_OK | MB_ICONWARNING);
         }
     }
+    if (m_exists && IsReadOnly(m_path))
+        Ask(m_path + u"は読み取り専用です。\r\n変更は「名前を付けて保存」で別のファイルに保存できます。",
+            MB_OK | MB_ICONINFORMATION);
     const ReadTask read = ReadTaskFields(file);
     m_openedRaw = RawKeysOf(file);
     m_opened = read.fields;
@@ -430,6 +459,27 @@ void EditorForm::BrowseProgram()
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NODEREFERENCELINKS;
     if (GetOpenFileNameW(&dialog))
         TakeProgram(U(file));
+}
+
+// The program of a window the user picks among the running programs' windows.
+void EditorForm::PickRunningProgram()
+{
+    if (!m_picker)
+    {
+        m_picker.emplace();
+        // Kept above this window and opened over it, as a dialog is.
+        SetWindowLongPtrW(m_picker->Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(Handle()));
+        RECT editor{}, picker{};
+        GetWindowRect(Handle(), &editor);
+        GetWindowRect(m_picker->Handle(), &picker);
+        SetWindowPos(m_picker->Handle(), nullptr,
+                     (editor.left + editor.right - (picker.right - picker.left)) / 2,
+                     (editor.top + editor.bottom - (picker.bottom - picker.top)) / 2, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    m_picker->MTargetHandle = nullptr;
+    if (m_picker->ShowModal(Handle()) == ui::TIRunFindForm::kResultOK && !m_picker->ChosenProgram().empty())
+        TakeProgram(m_picker->ChosenProgram());
 }
 
 void EditorForm::BrowseFolder()
@@ -650,10 +700,14 @@ bool EditorForm::SaveTo(const std::u16string &path)
     }
     catch (const std::exception &error)
     {
-        Ask(path + u"に保存できませんでした。\r\n" + common::Utf8ToUtf16(error.what()) +
-                u"\r\n\r\n「名前を付けて保存」で別の場所に保存できます。",
-            MB_OK | MB_ICONWARNING);
-        return false;
+        // What the user typed stays in the window, and may go to another file.
+        return Ask(path +
+                       (IsReadOnly(path)
+                            ? u"は読み取り専用のため、保存できませんでした。"
+                            : u"に保存できませんでした。\r\n" + common::Utf8ToUtf16(error.what())) +
+                       u"\r\n\r\n名前を付けて保存しますか？",
+                   MB_YESNO | MB_ICONWARNING) == IDYES &&
+               SaveAs();
     }
     m_path = path;
     m_exists = true;
@@ -699,6 +753,9 @@ LRESULT EditorForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         case kFirstId + kProgramBrowse:
             BrowseProgram();
+            return 0;
+        case kFirstId + kProgramRunning:
+            PickRunningProgram();
             return 0;
         case kFirstId + kWorkDirBrowse:
             BrowseFolder();

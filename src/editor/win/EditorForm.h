@@ -4,6 +4,7 @@
 #include "common/win/Unique.h"
 #include "editor/TaskFields.h"
 #include "gui/Window.h"
+#include "ui/win/IRunFindForm.h"
 #include "ui/win/KeyForm.h"
 
 #include <array>
@@ -13,10 +14,27 @@
 namespace editor
 {
 
+// The running-program picker over every other program's windows, each with its executable's name.
+class RunningProgramPicker : public ui::TIRunFindForm
+{
+  public:
+    RunningProgramPicker() : TIRunFindForm(nullptr)
+    {
+    }
+    // The executable of the window the user chose, as it was listed; empty before a choice.
+    std::u16string ChosenProgram() const;
+
+  protected:
+    std::vector<procwin::ProgramWindow> Listing() override;
+
+  private:
+    std::vector<std::u16string> m_programs; // line for line with the list
+};
+
 class EditorForm : public gui::Window
 {
   public:
-    static constexpr std::size_t kControls = 33; // the window's controls
+    static constexpr std::size_t kControls = 34; // the window's controls
     // A new task (an empty `path`), or the task file at `path`; a path that does not exist yet is a
     // new task that "保存" writes there. Shows the window.
     explicit EditorForm(std::u16string path);
@@ -61,6 +79,7 @@ class EditorForm : public gui::Window
     void TestLaunch();
     bool TakeProgram(const std::u16string &chosen);
     void BrowseProgram();
+    void PickRunningProgram();
     void BrowseFolder();
     void Dropped(const std::u16string &file);
     void SetHotKey();
@@ -81,6 +100,7 @@ class EditorForm : public gui::Window
     common::win::UniqueGdiObject m_font;
     common::win::UniqueIcon m_icon;
     std::optional<ui::TKeyForm> m_keyForm; // made at its first use
+    std::optional<RunningProgramPicker> m_picker; // made at its first use
 };
 
 } // namespace editor

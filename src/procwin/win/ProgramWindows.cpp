@@ -17,7 +17,13 @@ namespace procwin
 
 using common::win::W;
 
-std::vector<ProgramWindow> ProgramWindows(const std::u16string &fileNameLower)
+namespace
+{
+
+// The windows of the program named `fileNameLower`, or of every program but this one (null), with their
+// executables line for line in `programs` (null: not wanted).
+std::vector<ProgramWindow> WindowsOf(const std::u16string *fileNameLower,
+                                     std::vector<std::u16string> *programs)
 {
     std::vector<ProgramWindow> found;
     // The executables of 64-bit programs are examined under their real names.
@@ -29,16 +35,34 @@ std::vector<ProgramWindow> ProgramWindows(const std::u16string &fileNameLower)
             continue;
         // Invisible and untitled windows give no path and so never match.
         WndInfo info = GetWndInfo(window);
-        if (info.exePath.empty() || common::ToLower(FileNameOf(info.exePath)) != fileNameLower)
+        if (info.exePath.empty() ||
+            (fileNameLower != nullptr ? common::ToLower(FileNameOf(info.exePath)) != *fileNameLower
+                                      : ProcessIdOf(window) == GetCurrentProcessId()))
             continue;
         // One entry per title, ignoring case as the list's exact search does: the front-most window's.
         const bool listed = std::any_of(found.begin(), found.end(), [&](const ProgramWindow &entry) {
             return lstrcmpiW(W(entry.title), W(info.title)) == 0;
         });
-        if (!listed)
-            found.push_back({window, std::move(info.title)});
+        if (listed)
+            continue;
+        found.push_back({window, std::move(info.title)});
+        if (programs != nullptr)
+            programs->push_back(std::move(info.exePath));
     }
     return found;
+}
+
+} // namespace
+
+std::vector<ProgramWindow> ProgramWindows(const std::u16string &fileNameLower)
+{
+    return WindowsOf(&fileNameLower, nullptr);
+}
+
+std::vector<ProgramWindow> EveryProgramsWindows(std::vector<std::u16string> &programs)
+{
+    programs.clear();
+    return WindowsOf(nullptr, &programs);
 }
 
 bool ProgramMayRun(const std::u16string &fileNameLower)

@@ -22,6 +22,9 @@ struct ProgramWindow
 // The visible, captioned top-level windows of the programs whose executable is named `fileNameLower`
 // (lower case), front-most first, one per title (titles that differ in case only count as one).
 std::vector<ProgramWindow> ProgramWindows(const std::u16string &fileNameLower);
+// The same for every program but the calling one, with each window's executable line for line in
+// `programs`.
+std::vector<ProgramWindow> EveryProgramsWindows(std::vector<std::u16string> &programs);
 
 // Whether a process may run the program whose executable is named `fileNameLower`: true when one of
 // that name runs, when one's name may be a short form (with "~") or when the processes cannot be

@@ -165,12 +165,17 @@ void TIRunFindForm::Proc_FindApp()
 {
     SendMessageW(m_listBox, LB_RESETCONTENT, 0, 0);
     m_listBoxH.clear();
-    for (const procwin::ProgramWindow &entry : procwin::ProgramWindows(MTargetExe))
+    for (const procwin::ProgramWindow &entry : Listing())
     {
         m_listBoxH.push_back(entry.window);
         SendMessageW(m_listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(entry.title)));
     }
     procwin::FitListBoxExtent(m_listBox);
+}
+
+std::vector<procwin::ProgramWindow> TIRunFindForm::Listing()
+{
+    return procwin::ProgramWindows(MTargetExe);
 }
 
 int TIRunFindForm::ShowModal(HWND owner)
@@ -197,6 +202,7 @@ void TIRunFindForm::ListBoxDblClick()
         return;
     const auto line = static_cast<size_t>(index);
     MTargetHandle = line < m_listBoxH.size() ? m_listBoxH[line] : nullptr;
+
     EndModal(kResultOK);
 }
 

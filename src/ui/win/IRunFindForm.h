@@ -8,6 +8,7 @@
 
 #include "common/win/Unique.h"
 #include "gui/Modal.h"
+#include "procwin/win/ProgramWindows.h"
 #include "ui/PickerPlacement.h"
 
 #include <string>
@@ -62,6 +63,8 @@ class TIRunFindForm : public gui::ModalForm
     }
 
   protected:
+    // The windows to list: those of MTargetExe's program.
+    virtual std::vector<procwin::ProgramWindow> Listing();
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnDpiChanged() override;
 
