@@ -1,5 +1,6 @@
 // The task editor's model: the task's keys read and written as KV2 reads them, a save merged into the
 // file as it is on disk then, and the shortcuts made, written again or left alone.
+#include "editor/FileTypes.h"
 #include "editor/Shortcuts.h"
 #include "editor/TaskFields.h"
 
@@ -231,4 +232,36 @@ TEST(TaskEditorChecks, AShortcutChosenAsTheProgramBecomesWhatItStarts)
     EXPECT_EQ(program->arguments, u"old") << "a program keeps what the user typed";
     EXPECT_FALSE(FieldsForProgram(before, u"C:\\Links\\Gone.lnk", files).has_value());
     EXPECT_FALSE(FieldsForProgram(before, u"C:\\Links\\Installer.lnk", files).has_value());
+}
+
+TEST(TaskEditorFileTypes, OurClassesOpenWithTheProgramsBesideTheEditorAndAreKnownWhereverTheyAre)
+{
+    const std::vector<ClassValue> values = FileTypeValues(kFileTypes[1], u"C:\\Program Files\\KV2\\");
+    const auto valueOf = [&](std::u16string_view key) {
+        const auto found = std::find_if(values.begin(), values.end(),
+                                        [&](const ClassValue &v) { return v.key == key && v.name.empty(); });
+        return found == values.end() ? std::string("(absent)") : common::Utf16ToUtf8(found->data);
+    };
+    EXPECT_EQ(valueOf(u".KV2A"), "KV2A.TaskFile");
+    EXPECT_EQ(valueOf(u"KV2A.TaskFile\\shell\\open\\command"), "\"C:\\Program Files\\KV2\\KV2A.exe\" \"%1\"");
+    EXPECT_EQ(valueOf(u"KV2A.TaskFile\\shell\\edit\\command"), "\"C:\\Program Files\\KV2\\KV2C.exe\" \"%1\"");
+    EXPECT_EQ(valueOf(u"KV2A.TaskFile\\DefaultIcon"), "C:\\Program Files\\KV2\\KV2A.exe,0");
+
+    const struct
+    {
+        std::optional<std::u16string> extensionClass, command;
+        bool opensWithUs;
+    } cases[] = {
+        {u"KV2.TaskFile", u"\"C:\\Old Place\\KV2.exe\" \"%1\"", true}, // our program, moved since
+        {u"kv2.taskfile", u"C:\\Tools\\kv2.EXE %1", true},
+        {u"KV2.TaskFile", u"\"C:\\Tools\\KV2A.exe\" \"%1\"", false}, // the other type's program
+        {u"KV2.TaskFile", u"\"C:\\KV2.exe\\other.exe\" \"%1\"", false},
+        {u"KV2.TaskFile", u"\"C:\\Tools\\KV2.exe", false}, // unterminated quote
+        {u"KV2.TaskFile", std::nullopt, false},
+        {u"Other.File", u"\"C:\\Tools\\KV2.exe\" \"%1\"", false},
+        {std::nullopt, u"\"C:\\Tools\\KV2.exe\" \"%1\"", false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(OpensWithUs(c.extensionClass, c.command, kFileTypes[0]), c.opensWithUs)
+            << common::Utf16ToUtf8(c.command.value_or(u"(none)"));
 }

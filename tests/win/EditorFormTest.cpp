@@ -4,6 +4,7 @@
 
 #include "common/win/IniFile.h"
 #include "editor/win/EditorForm.h"
+#include "editor/win/FileTypeRegistry.h"
 #include "editor/win/ShortcutFiles.h"
 #include "startup/win/SystemFileProbe.h"
 
@@ -25,7 +26,8 @@ namespace
 {
 
 // The controls' ids: 100 and the control's place in the tab order.
-constexpr int kProgram = 101, kRunning = 103, kArguments = 105, kStyle = 110, kDesktop = 126, kStartup = 128;
+constexpr int kProgram = 101, kRunning = 103, kArguments = 105, kStyle = 110, kDesktop = 126, kStartup = 128,
+              kFileTypes = 131;
 
 HWND Control(const editor::EditorForm &form, int id)
 {
@@ -317,4 +319,95 @@ TEST(EditorForm, AReadOnlyTaskSaysSoAndKeepsWhatWasTypedWhenNotSavedElsewhere)
     SetWindowTextW(Control(form, kArguments), L"");
     SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(form.Closed());
+}
+
+namespace
+{
+
+// A registry key of this test's own under the user's key, removed with the object.
+class TestKey
+{
+  public:
+    explicit TestKey(const std::u16string &name)
+        : m_path(u"Software\\KV2 tests\\" + common::Utf8ToUtf16(std::to_string(GetCurrentProcessId())) +
+                 u"\\" + name)
+    {
+        RegCreateKeyExW(HKEY_CURRENT_USER, common::win::W(m_path), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &m_key, nullptr);
+    }
+    ~TestKey()
+    {
+        RegCloseKey(m_key);
+        RegDeleteTreeW(HKEY_CURRENT_USER, common::win::W(m_path));
+    }
+    HKEY Get() const
+    {
+        return m_key;
+    }
+    void Set(const wchar_t *key, const wchar_t *name, const wchar_t *text) const
+    {
+        RegSetKeyValueW(m_key, key, name, REG_SZ, text,
+                        static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
+    }
+    std::optional<std::u16string> Text(const wchar_t *key, const wchar_t *name = nullptr) const
+    {
+        wchar_t text[512];
+        DWORD size = sizeof(text);
+        if (RegGetValueW(m_key, key, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+            return std::nullopt;
+        return common::win::U(text);
+    }
+    bool Has(const wchar_t *key) const
+    {
+        HKEY opened = nullptr;
+        const bool has = RegOpenKeyExW(m_key, key, 0, KEY_READ, &opened) == ERROR_SUCCESS;
+        RegCloseKey(opened);
+        return has;
+    }
+
+  private:
+    std::u16string m_path;
+    HKEY m_key = nullptr;
+};
+
+} // namespace
+
+// Through keys of the test's own: Wine's HKEY_CLASSES_ROOT shows the machine's classes only, not the
+// user's that Windows merges in, so a double click here would not find ours anyway.
+TEST(EditorForm, TaskFilesOpenWithKv2ByADoubleClickUntilTheChoiceRemovesExactlyOurKeys)
+{
+    const TestKey classes(u"Classes"), choices(u"Choices");
+    classes.Set(L".KV2\\OpenWithProgids", L"Other.File", L"");
+    choices.Set(L".KV2A\\UserChoice", L"ProgId", L"Other.File");
+    editor::SetUserKeysForTests(classes.Get(), choices.Get());
+    const common::ScopeExit restore([] { editor::SetUserKeysForTests(nullptr, nullptr); });
+    editor::EditorForm form(u"");
+    const HWND box = Control(form, kFileTypes);
+    EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    {
+        MessageBoxUser user({IDOK});
+        SendMessageW(box, BM_CLICK, 0, 0);
+        EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+        EXPECT_EQ(classes.Text(L".KV2"), u"KV2.TaskFile");
+        EXPECT_EQ(classes.Text(L"KV2.TaskFile\\shell\\open\\command"),
+                  u"\"" + BinFolder() + u"\\KV2.exe\" \"%1\"");
+        EXPECT_EQ(classes.Text(L"KV2A.TaskFile\\shell\\open\\command"),
+                  u"\"" + BinFolder() + u"\\KV2A.exe\" \"%1\"");
+        const std::vector<std::u16string> texts = user.Texts();
+        ASSERT_EQ(texts.size(), 1u) << "the user's own choice for .KV2A is pointed out";
+        EXPECT_NE(texts[0].find(u".KV2A: Other.File"), std::u16string::npos);
+    }
+    // Opened again it shows the choice; unticked, our keys go and the user's stay.
+    editor::EditorForm again(u"");
+    EXPECT_EQ(SendMessageW(Control(again, kFileTypes), BM_GETCHECK, 0, 0), BST_CHECKED);
+    SendMessageW(Control(again, kFileTypes), BM_CLICK, 0, 0);
+    EXPECT_EQ(SendMessageW(Control(again, kFileTypes), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_FALSE(classes.Has(L"KV2.TaskFile"));
+    EXPECT_FALSE(classes.Has(L"KV2A.TaskFile"));
+    EXPECT_FALSE(classes.Has(L".KV2A")) << "nothing else was in it";
+    EXPECT_EQ(classes.Text(L".KV2"), std::nullopt);
+    EXPECT_EQ(classes.Text(L".KV2\\OpenWithProgids", L"Other.File"), u"");
+    EXPECT_EQ(classes.Text(L".KV2\\OpenWithProgids", L"KV2.TaskFile"), std::nullopt);
+    for (const editor::EditorForm *open : {&form, &again})
+        SendMessageW(open->Handle(), WM_CLOSE, 0, 0);
 }

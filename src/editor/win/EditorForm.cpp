@@ -8,6 +8,7 @@
 #include "common/win/SystemFonts.h"
 #include "common/win/WinError.h"
 #include "common/win/WinText.h"
+#include "editor/win/FileTypeRegistry.h"
 #include "editor/win/ShortcutFiles.h"
 #include "procwin/ProcessIdentity.h"
 #include "procwin/win/WindowInfo.h"
@@ -70,6 +71,8 @@ enum Control : std::size_t
     kStartMenu,
     kStartup,
     kStartupNote,
+    kFileTypesLabel,
+    kFileTypesBox,
     kTestLaunch,
     kSave,
     kSaveAs,
@@ -121,6 +124,8 @@ const ControlKind kKinds[kControlCount] = {
     {L"BUTTON", u"スタートメニュー(&M)", WS_TABSTOP | BS_AUTOCHECKBOX},
     {L"BUTTON", u"スタートアップ(&U)", WS_TABSTOP | BS_AUTOCHECKBOX},
     {L"STATIC", u"管理者権限で動くタスクは、Windows のサインイン時に起動されません。", kLabel},
+    {L"STATIC", u"タスクファイル:", kLabel},
+    {L"BUTTON", u"ダブルクリックで KV2 が開く(&F)", WS_TABSTOP | BS_AUTOCHECKBOX},
     {L"BUTTON", u"テスト起動(&L)", WS_TABSTOP | BS_PUSHBUTTON},
     {L"BUTTON", u"保存(&S)", WS_TABSTOP | BS_PUSHBUTTON},
     {L"BUTTON", u"名前を付けて保存(&E)...", WS_TABSTOP | BS_PUSHBUTTON},
@@ -144,7 +149,8 @@ constexpr int kRows[kControlCount] = {
     7,  7,  7,  7,  8,                          // the hot key and whether another program holds it
     9,                                          // KV2 starts the program
     10, 10, 11, 12, 13,                         // the shortcuts and the note for elevated tasks
-    14, 14, 14, 14,                             // the buttons
+    14, 14,                                     // task files opened by a double click
+    15, 15, 15, 15,                             // the buttons
 };
 
 Place PlaceOf(std::size_t control)
@@ -185,6 +191,7 @@ Place PlaceOf(std::size_t control)
     case kDesktop:
     case kStartMenu:
     case kStartup:
+    case kFileTypesBox:
         return {kFieldLeft, top + 1, kFieldWidth, 10};
     case kStartupNote:
         return {kFieldLeft + 12, top - 4, kFieldWidth - 12, 16};
@@ -197,6 +204,7 @@ Place PlaceOf(std::size_t control)
     case kClose:
         return {kFieldLeft + kFieldWidth - 52, top + 4, 52, 14};
     case kShortcutsLabel:
+    case kFileTypesLabel:
         return {kLabelLeft, top + 2, kLabelWidth, 8};
     case kStyle:
     case kPriority:
@@ -208,7 +216,7 @@ Place PlaceOf(std::size_t control)
 }
 
 constexpr int kClientWidth = 337;
-constexpr int kClientHeight = 7 + 18 * 14 + 4 + 14 + 7;
+constexpr int kClientHeight = 7 + 18 * 15 + 4 + 14 + 7;
 
 constexpr ShortcutPlace kPlaces[] = {ShortcutPlace::Desktop, ShortcutPlace::StartMenu,
                                      ShortcutPlace::Startup};
@@ -254,6 +262,7 @@ EditorForm::EditorForm(std::u16string path) : m_path(std::move(path))
     CreateControls();
     Layout();
     Open();
+    ShowFileTypes();
     DragAcceptFiles(Handle(), TRUE);
     ShowWindow(Handle(), SW_SHOW);
     SetFocus(m_controls[kProgram]);
@@ -425,6 +434,37 @@ void EditorForm::ApplyShortcuts()
     if (!failed.empty())
         Ask(u"次の場所にショートカットを作れませんでした:" + failed, MB_OK | MB_ICONWARNING);
     ShowShortcuts();
+}
+
+void EditorForm::ShowFileTypes()
+{
+    SendMessageW(m_controls[kFileTypesBox], BM_SETCHECK, TaskFilesOpenWithUs() ? BST_CHECKED : BST_UNCHECKED,
+                 0);
+}
+
+// Task files opened by a double click with the KV2 and KV2A of this folder, or no more: for this user,
+// at once, apart from any task.
+void EditorForm::ChooseFileTypes()
+{
+    if (SendMessageW(m_controls[kFileTypesBox], BM_GETCHECK, 0, 0) != BST_CHECKED)
+        StopOpeningTaskFiles();
+    else if (!OpenTaskFilesWithUs(common::win::ProgramFolder()))
+        Ask(u"タスクファイルの関連付けを登録できませんでした。", MB_OK | MB_ICONWARNING);
+    else
+    {
+        std::u16string chosen;
+        for (const FileType &type : kFileTypes)
+            if (const std::optional<std::u16string> other = OtherUserChoice(type))
+                chosen += u"\r\n" + std::u16string(type.extension) + u": " + *other;
+        if (!chosen.empty())
+            Ask(u"次の種類のファイルには「プログラムから開く」で選ばれたプログラムがあり、Windows "
+                u"はその選択を"
+                u"変えません。KV2 "
+                u"で開くには、ファイルを右クリックして「プログラムから開く」で選んでください。" +
+                    chosen,
+                MB_OK | MB_ICONINFORMATION);
+    }
+    ShowFileTypes();
 }
 
 // A program or shortcut chosen for the task: a shortcut becomes what it starts.
@@ -756,6 +796,9 @@ LRESULT EditorForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         case kFirstId + kProgramRunning:
             PickRunningProgram();
+            return 0;
+        case kFirstId + kFileTypesBox:
+            ChooseFileTypes();
             return 0;
         case kFirstId + kWorkDirBrowse:
             BrowseFolder();

@@ -34,7 +34,7 @@ class RunningProgramPicker : public ui::TIRunFindForm
 class EditorForm : public gui::Window
 {
   public:
-    static constexpr std::size_t kControls = 34; // the window's controls
+    static constexpr std::size_t kControls = 36; // the window's controls
     // A new task (an empty `path`), or the task file at `path`; a path that does not exist yet is a
     // new task that "保存" writes there. Shows the window.
     explicit EditorForm(std::u16string path);
@@ -75,6 +75,8 @@ class EditorForm : public gui::Window
     void ShowShortcuts();
     std::array<bool, 3> ShortcutBoxes() const;
     void ApplyShortcuts();
+    void ShowFileTypes();
+    void ChooseFileTypes();
     bool SaveTo(const std::u16string &path);
     void TestLaunch();
     bool TakeProgram(const std::u16string &chosen);
