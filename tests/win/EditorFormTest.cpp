@@ -41,6 +41,62 @@ std::u16string Title(const editor::EditorForm &form)
 
 } // namespace
 
+namespace
+{
+
+// Plays the user at this program's message boxes, answering each with the next of `answers`, and keeps
+// their texts; a box beyond the answers is closed and counted.
+class MessageBoxUser
+{
+  public:
+    explicit MessageBoxUser(std::vector<int> answers)
+        : m_answers(std::move(answers)), m_thread([this] { Play(); })
+    {
+    }
+    ~MessageBoxUser()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+    std::vector<std::u16string> Texts()
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_texts;
+    }
+
+  private:
+    void Play()
+    {
+        while (!m_stop)
+        {
+            const HWND box = ProcessWindowOfClass(GetCurrentProcessId(), L"#32770");
+            if (box == nullptr || !IsWindowVisible(box))
+            {
+                Sleep(20);
+                continue;
+            }
+            std::u16string text;
+            for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+                 child = GetWindow(child, GW_HWNDNEXT))
+                if (GetDlgCtrlID(child) == 0xFFFF)
+                    text = WindowText(child);
+            const std::lock_guard lock(m_mutex);
+            const int answer = m_texts.size() < m_answers.size() ? m_answers[m_texts.size()] : IDCANCEL;
+            m_texts.push_back(text);
+            PostMessageW(box, WM_COMMAND, answer, 0);
+            WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5s);
+        }
+    }
+
+    std::vector<int> m_answers;
+    std::mutex m_mutex;
+    std::vector<std::u16string> m_texts;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+} // namespace
+
 TEST(EditorForm, ANewTaskIsWrittenWhereItWasOpenedAsKv2WritesTasks)
 {
     TempFolder folder;
@@ -190,6 +246,13 @@ TEST(EditorForm, AHotKeyAnotherRegistrationHoldsIsShownAsTaken)
         editor::EditorForm form(path);
         EXPECT_EQ(form.Fields().hotKey, u"Ctrl+Alt+F9");
         EXPECT_TRUE(form.HotKeyShownTaken());
+        // Saved only when the user says so.
+        SetWindowTextW(Control(form, kArguments), L"changed");
+        MessageBoxUser user({IDNO});
+        EXPECT_FALSE(form.Save());
+        ASSERT_EQ(user.Texts().size(), 1u);
+        EXPECT_NE(user.Texts()[0].find(u"Ctrl+Alt+F9"), std::u16string::npos);
+        SetWindowTextW(Control(form, kArguments), L"");
         SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
     }
     UnregisterHotKey(nullptr, kHeld);
@@ -240,62 +303,6 @@ TEST(EditorForm, AWindowOfARunningProgramGivesTheTaskItsProgram)
     SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(form.Closed());
 }
-
-namespace
-{
-
-// Plays the user at this program's message boxes, answering each with the next of `answers`, and keeps
-// their texts; a box beyond the answers is closed and counted.
-class MessageBoxUser
-{
-  public:
-    explicit MessageBoxUser(std::vector<int> answers)
-        : m_answers(std::move(answers)), m_thread([this] { Play(); })
-    {
-    }
-    ~MessageBoxUser()
-    {
-        m_stop = true;
-        m_thread.join();
-    }
-    std::vector<std::u16string> Texts()
-    {
-        const std::lock_guard lock(m_mutex);
-        return m_texts;
-    }
-
-  private:
-    void Play()
-    {
-        while (!m_stop)
-        {
-            const HWND box = ProcessWindowOfClass(GetCurrentProcessId(), L"#32770");
-            if (box == nullptr || !IsWindowVisible(box))
-            {
-                Sleep(20);
-                continue;
-            }
-            std::u16string text;
-            for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
-                 child = GetWindow(child, GW_HWNDNEXT))
-                if (GetDlgCtrlID(child) == 0xFFFF)
-                    text = WindowText(child);
-            const std::lock_guard lock(m_mutex);
-            const int answer = m_texts.size() < m_answers.size() ? m_answers[m_texts.size()] : IDCANCEL;
-            m_texts.push_back(text);
-            PostMessageW(box, WM_COMMAND, answer, 0);
-            WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5s);
-        }
-    }
-
-    std::vector<int> m_answers;
-    std::mutex m_mutex;
-    std::vector<std::u16string> m_texts;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
-};
-
-} // namespace
 
 TEST(EditorForm, AReadOnlyTaskSaysSoAndKeepsWhatWasTypedWhenNotSavedElsewhere)
 {
@@ -410,4 +417,29 @@ TEST(EditorForm, TaskFilesOpenWithKv2ByADoubleClickUntilTheChoiceRemovesExactlyO
     EXPECT_EQ(classes.Text(L".KV2\\OpenWithProgids", L"KV2.TaskFile"), std::nullopt);
     for (const editor::EditorForm *open : {&form, &again})
         SendMessageW(open->Handle(), WM_CLOSE, 0, 0);
+}
+
+TEST(EditorForm, AFileHeldForAMomentIsSavedOnceItIsFree)
+{
+    TempFolder folder;
+    const std::u16string path = folder / u"busy.KV2";
+    WriteBytes(path, Utf16File("[Program]\r\nName=C:\\windows\\notepad.exe\r\n"));
+    editor::EditorForm form(path);
+    SetWindowTextW(Control(form, kArguments), L"later.txt");
+    // Another program holds the file for a second, as KV2 or a virus scanner may.
+    const HANDLE held =
+        CreateFileW(common::win::W(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::thread release([held] {
+        Sleep(1000);
+        CloseHandle(held);
+    });
+    MessageBoxUser user({IDOK});
+    const bool saved = form.Save();
+    release.join();
+    EXPECT_TRUE(saved);
+    EXPECT_TRUE(user.Texts().empty()) << common::Utf16ToUtf8(user.Texts().empty() ? u"" : user.Texts()[0]);
+    EXPECT_EQ(common::win::LoadIniFile(path).Get(u"Program", u"Option", u""), u"later.txt");
+    SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(form.Closed());
 }

@@ -1,5 +1,6 @@
 #include "editor/win/EditorForm.h"
 
+#include "common/ScopeExit.h"
 #include "common/Text.h"
 #include "common/win/FileSystem.h"
 #include "common/win/IniFile.h"
@@ -10,6 +11,7 @@
 #include "common/win/WinText.h"
 #include "editor/win/FileTypeRegistry.h"
 #include "editor/win/ShortcutFiles.h"
+#include "gui/MessagePump.h"
 #include "procwin/ProcessIdentity.h"
 #include "procwin/win/WindowInfo.h"
 #include "startup/TaskFile.h"
@@ -37,6 +39,9 @@ using common::win::W;
 constexpr wchar_t kCaption[] = L"KV2 / Orvane";
 constexpr char16_t kTitleSuffix[] = u" - KV2C";
 constexpr char16_t kUntitled[] = u"無題";
+// A save of a file another program holds: this many attempts, this far apart.
+constexpr int kSaveAttempts = 8;
+constexpr DWORD kSaveRetryMilliseconds = 500;
 
 // The controls in their tab order; a control's id is 100 and its index.
 enum Control : std::size_t
@@ -686,6 +691,11 @@ void EditorForm::TestLaunch()
 
 bool EditorForm::SaveTo(const std::u16string &path)
 {
+    // A save waits for a held file with messages running: a second one meanwhile is not started.
+    if (m_saving)
+        return false;
+    m_saving = true;
+    const common::ScopeExit done([this] { m_saving = false; });
     const TaskFields edited = Fields();
     // What KV2 would not find is saved only when the user says so.
     std::u16string warnings;
@@ -694,6 +704,8 @@ bool EditorForm::SaveTo(const std::u16string &path)
                     : warning == SaveWarning::ProgramMissing
                         ? u"プログラム「" + edited.program + u"」が見つかりません。\r\n"
                         : u"作業フォルダー「" + edited.workDir + u"」が見つかりません。\r\n";
+    if (HotKeyShownTaken())
+        warnings += u"ホットキー「" + edited.hotKey + u"」は他のプログラムが使用中です。\r\n";
     if (!warnings.empty() &&
         Ask(warnings + u"\r\nこのまま保存しますか？", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
@@ -719,7 +731,7 @@ bool EditorForm::SaveTo(const std::u16string &path)
     common::IniDocument saved;
     try
     {
-        const common::win::SaveResult result = common::win::UpdateIniFile(path, [&](common::IniDocument &file) {
+        const auto update = [&](common::IniDocument &file) {
             Merge merge = MergeEdits(file, m_openedRaw, m_opened, edited);
             for (const Conflict &conflict : merge.conflicts)
             {
@@ -730,7 +742,16 @@ bool EditorForm::SaveTo(const std::u16string &path)
             }
             file = std::move(merge.file);
             saved = file;
-        });
+        };
+        // A file another program holds for a moment (KV2 saving an option, a virus scanner) is tried
+        // again for a few seconds, the window answering meanwhile.
+        common::win::SaveResult result = common::win::UpdateIniFile(path, update);
+        for (int attempt = 1; attempt < kSaveAttempts && result == common::win::SaveResult::Held; ++attempt)
+        {
+            if (gui::PumpUntil(nullptr, {.timeout = kSaveRetryMilliseconds}) == gui::PumpEnd::Quit)
+                break;
+            result = common::win::UpdateIniFile(path, update);
+        }
         if (result == common::win::SaveResult::Held)
         {
             Ask(path + u"は他のプログラムが使用中のため、保存できませんでした。\r\nしばらくしてから保存してください。",

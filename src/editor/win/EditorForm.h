@@ -95,6 +95,7 @@ class EditorForm : public gui::Window
     std::u16string m_path;
     bool m_exists = false; // the task has a file on disk
     bool m_closed = false;
+    bool m_saving = false;
     RawTaskKeys m_openedRaw;
     TaskFields m_opened; // the fields as opened or last saved
     std::array<HWND, kControls> m_controls{};
