@@ -68,7 +68,7 @@ class EditorForm : public gui::Window
 
   private:
     void CreateControls();
-    void Layout();
+    void Layout(); // makes a control that is not there yet
     void Open();
     void ShowFields(const TaskFields &fields);
     void ShowTitle();
