@@ -365,9 +365,15 @@ void EditorForm::ShowFields(const TaskFields &fields)
         {kProgram, &fields.program}, {kArguments, &fields.arguments}, {kWorkDir, &fields.workDir},
         {kIcon, &fields.iconFile},   {kHotKey, &fields.hotKey},
     };
-    for (const auto &[control, text] : texts)
-        SetWindowTextW(m_controls[control], W(*text));
-    SetWindowTextW(m_controls[kIconNumber], W(common::DecimalText(fields.iconIndex)));
+    {
+        // The icon is looked up once for all three of its fields, not at each field's change.
+        m_filling = true;
+        const common::ScopeExit filled([this] { m_filling = false; });
+        for (const auto &[control, text] : texts)
+            SetWindowTextW(m_controls[control], W(*text));
+        SetWindowTextW(m_controls[kIconNumber], W(common::DecimalText(fields.iconIndex)));
+    }
+    ShowIcon();
     SendMessageW(m_controls[kStyle], CB_SETCURSEL, IndexOf(fields.style, kStyleWords), 0);
     SendMessageW(m_controls[kPriority], CB_SETCURSEL, IndexOf(fields.priority, kPriorityWords), 0);
     SendMessageW(m_controls[kExecute], BM_SETCHECK, fields.execute ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -843,7 +849,7 @@ LRESULT EditorForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case kFirstId + kProgram:
         case kFirstId + kIcon:
         case kFirstId + kIconNumber:
-            if (HIWORD(wParam) == EN_CHANGE)
+            if (HIWORD(wParam) == EN_CHANGE && !m_filling)
                 ShowIcon();
             return 0;
         case kFirstId + kHotKeySet:

@@ -96,6 +96,7 @@ class EditorForm : public gui::Window
     bool m_exists = false; // the task has a file on disk
     bool m_closed = false;
     bool m_saving = false;
+    bool m_filling = false; // the fields are being shown, not typed
     RawTaskKeys m_openedRaw;
     TaskFields m_opened; // the fields as opened or last saved
     std::array<HWND, kControls> m_controls{};
