@@ -244,6 +244,12 @@ template <typename Signature> Signature FileDialog(const char *name)
     return function;
 }
 
+// A key as the user reads it: "[Section] Key".
+std::u16string KeyName(const TaskKey &key)
+{
+    return u"[" + std::u16string(key.section) + u"] " + std::u16string(key.key);
+}
+
 bool IsReadOnly(const std::u16string &path)
 {
     const DWORD attributes = GetFileAttributesW(W(path));
@@ -327,8 +333,8 @@ void EditorForm::OnDpiChanged()
 void EditorForm::Open()
 {
     common::IniDocument file;
-    m_exists = !m_path.empty() && GetFileAttributesW(W(m_path)) != INVALID_FILE_ATTRIBUTES;
-    if (m_exists)
+    const DWORD attributes = m_path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(W(m_path));
+    if (attributes != INVALID_FILE_ATTRIBUTES)
     {
         try
         {
@@ -339,7 +345,7 @@ void EditorForm::Open()
             Ask(m_path + u"を読めませんでした。\r\n" + common::Utf8ToUtf16(error.what()), MB_OK | MB_ICONWARNING);
         }
     }
-    if (m_exists && IsReadOnly(m_path))
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
         Ask(m_path + u"は読み取り専用です。\r\n変更は「名前を付けて保存」で別のファイルに保存できます。",
             MB_OK | MB_ICONINFORMATION);
     const ReadTask read = ReadTaskFields(file);
@@ -353,7 +359,7 @@ void EditorForm::Open()
     {
         std::u16string keys;
         for (const TaskKey &key : read.unreadable)
-            keys += u"\r\n[" + std::u16string(key.section) + u"] " + std::u16string(key.key);
+            keys += u"\r\n" + KeyName(key);
         Ask(u"次の値は KV2 が読めない形のため、表示していません (変更しなければそのまま残ります)。" + keys,
             MB_OK | MB_ICONINFORMATION);
     }
@@ -735,8 +741,7 @@ bool EditorForm::SaveTo(const std::u16string &path)
         const Merge preview = MergeEdits(common::win::LoadIniFile(path), m_openedRaw, m_opened, edited);
         for (const Conflict &conflict : preview.conflicts)
         {
-            const std::u16string key = u"[" + std::u16string(conflict.key.section) + u"] " +
-                                       std::u16string(conflict.key.key);
+            const std::u16string key = KeyName(conflict.key);
             keepOurs[key] = Ask(key + u" は開いた後に他のプログラムが変更しました。\r\n今の値: " +
                                     conflict.theirs.value_or(u"(なし)") + u"\r\n入力した値: " + conflict.ours +
                                     u"\r\n\r\n入力した値で上書きしますか？",
@@ -754,9 +759,7 @@ bool EditorForm::SaveTo(const std::u16string &path)
             Merge merge = MergeEdits(file, m_openedRaw, m_opened, edited);
             for (const Conflict &conflict : merge.conflicts)
             {
-                const std::u16string key = u"[" + std::u16string(conflict.key.section) + u"] " +
-                                           std::u16string(conflict.key.key);
-                if (keepOurs[key])
+                if (keepOurs[KeyName(conflict.key)])
                     WriteKey(merge.file, conflict.key, conflict.ours);
             }
             file = std::move(merge.file);
@@ -790,7 +793,6 @@ bool EditorForm::SaveTo(const std::u16string &path)
                SaveAs();
     }
     m_path = path;
-    m_exists = true;
     m_openedRaw = RawKeysOf(saved);
     m_opened = ReadTaskFields(saved).fields;
     ShowTitle();

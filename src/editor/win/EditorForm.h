@@ -93,7 +93,6 @@ class EditorForm : public gui::Window
     int Ask(const std::u16string &text, UINT style) const;
 
     std::u16string m_path;
-    bool m_exists = false; // the task has a file on disk
     bool m_closed = false;
     bool m_saving = false;
     bool m_filling = false; // the fields are being shown, not typed

@@ -111,8 +111,7 @@ void StopOpeningTaskFiles()
         if (command && !IsOurOpenCommand(*command, type))
             continue; // a class of that name that is not ours
         const ClassKey ours = Classes(progId);
-        RegDeleteTreeW(ours.root, W(ours.path));
-        RegDeleteKeyW(ours.root, W(ours.path));
+        RegDeleteTreeW(ours.root, W(ours.path)); // the key with everything in it
         const std::optional<std::u16string> named = ClassText(extension);
         const ClassKey at = Classes(extension);
         if (named && *named == progId)
