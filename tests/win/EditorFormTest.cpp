@@ -26,8 +26,8 @@ namespace
 {
 
 // The controls' ids: 100 and the control's place in the tab order.
-constexpr int kProgram = 101, kRunning = 103, kArguments = 105, kStyle = 110, kDesktop = 126, kStartup = 128,
-              kFileTypes = 131;
+constexpr int kProgram = 101, kRunning = 103, kArguments = 105, kStyleNormal = 110, kStyleMaximized = 112,
+              kDesktop = 132, kStartup = 134, kFileTypes = 137;
 
 HWND Control(const editor::EditorForm &form, int id)
 {
@@ -106,7 +106,12 @@ TEST(EditorForm, ANewTaskIsWrittenWhereItWasOpenedAsKv2WritesTasks)
     EXPECT_EQ(form.ShownIcon(), nullptr) << "no program, no icon";
     SetWindowTextW(Control(form, kProgram), L"C:\\windows\\notepad.exe");
     EXPECT_NE(form.ShownIcon(), nullptr) << "the program's icon, as the task will show it";
-    SendMessageW(Control(form, kStyle), CB_SETCURSEL, 2, 0); // 最大化
+    SendMessageW(Control(form, kStyleMaximized), BM_CLICK, 0, 0); // 最大化
+    const auto tabStop = [&](int id) {
+        return (GetWindowLongW(Control(form, id), GWL_STYLE) & WS_TABSTOP) != 0;
+    };
+    EXPECT_TRUE(tabStop(kStyleMaximized) && !tabStop(kStyleNormal))
+        << "Tab reaches the choice at its checked button";
     ASSERT_TRUE(form.Save());
     const std::string bytes = ReadBytes(path);
     ASSERT_GE(bytes.size(), 2u);
@@ -124,10 +129,13 @@ TEST(EditorForm, ATaskKv2RunsWithKeepsWhatKv2WritesMeanwhile)
 {
     TempFolder folder;
     const std::u16string path = folder / u"tool.KV2";
-    WriteBytes(path, Utf16File("[Program]\r\nName=C:\\windows\\notepad.exe\r\nOption=a.txt\r\n"
-                               "[Tray Option]\r\nMostTop=0\r\n[Mine]\r\nKeep=yes\r\n"));
+    WriteBytes(
+        path,
+        Utf16File("[Program]\r\nName=C:\\windows\\notepad.exe\r\nOption=a.txt\r\n"
+                  "[Window]\r\nPriority=BELOW\r\n[Tray Option]\r\nMostTop=0\r\n[Mine]\r\nKeep=yes\r\n"));
     editor::EditorForm form(path);
     EXPECT_EQ(WindowText(Control(form, kArguments)), u"a.txt");
+    EXPECT_EQ(form.Fields().priority, u"BELOW") << "shown at its radio button and read back from it";
     // KV2 saves an option while the editor is open; the user edits the arguments.
     common::win::UpdateIniFile(path, [](common::IniDocument &file) { file.Set(u"Tray Option", u"MostTop", u"1"); });
     SetWindowTextW(Control(form, kArguments), L"b.txt");

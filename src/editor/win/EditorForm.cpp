@@ -56,9 +56,15 @@ enum Control : std::size_t
     kWorkDir,
     kWorkDirBrowse,
     kStyleLabel,
-    kStyle,
+    kStyleNormal, // the radio buttons of a choice, in the order of its words
+    kStyleMinimized,
+    kStyleMaximized,
     kPriorityLabel,
-    kPriority,
+    kPriorityNormal,
+    kPriorityIdle,
+    kPriorityHigh,
+    kPriorityBelowNormal,
+    kPriorityAboveNormal,
     kIconLabel,
     kIconPreview,
     kIcon,
@@ -95,8 +101,10 @@ struct ControlKind
 };
 
 constexpr DWORD kField = WS_TABSTOP | ES_AUTOHSCROLL;
-constexpr DWORD kList = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
-constexpr DWORD kLabel = SS_LEFT;
+// A label starts a group: the radio buttons before it end there.
+constexpr DWORD kLabel = WS_GROUP | SS_LEFT;
+constexpr DWORD kFirstChoice = WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON;
+constexpr DWORD kChoice = BS_AUTORADIOBUTTON;
 
 const ControlKind kKinds[kControlCount] = {
     {L"STATIC", u"プログラム(&P):", kLabel},
@@ -109,9 +117,15 @@ const ControlKind kKinds[kControlCount] = {
     {L"EDIT", u"", kField},
     {L"BUTTON", u"参照(&O)...", WS_TABSTOP | BS_PUSHBUTTON},
     {L"STATIC", u"ウィンドウ(&T):", kLabel},
-    {L"COMBOBOX", u"", kList},
+    {L"BUTTON", u"通常", kFirstChoice},
+    {L"BUTTON", u"最小化", kChoice},
+    {L"BUTTON", u"最大化", kChoice},
     {L"STATIC", u"優先度(&R):", kLabel},
-    {L"COMBOBOX", u"", kList},
+    {L"BUTTON", u"通常", kFirstChoice},
+    {L"BUTTON", u"低", kChoice},
+    {L"BUTTON", u"高", kChoice},
+    {L"BUTTON", u"通常以下", kChoice},
+    {L"BUTTON", u"通常以上", kChoice},
     {L"STATIC", u"アイコン(&I):", kLabel},
     {L"STATIC", u"", SS_ICON | SS_CENTERIMAGE | SS_REALSIZECONTROL},
     {L"EDIT", u"", kField},
@@ -137,9 +151,13 @@ const ControlKind kKinds[kControlCount] = {
     {L"BUTTON", u"閉じる", WS_TABSTOP | BS_PUSHBUTTON},
 };
 
-// The words of the lists as the window names them, in the order of kStyleWords and kPriorityWords.
-constexpr const char16_t *kStyleNames[] = {u"通常", u"最小化", u"最大化"};
-constexpr const char16_t *kPriorityNames[] = {u"通常", u"低", u"高", u"通常以下", u"通常以上"};
+// The radio buttons of the two choices, in the order of kStyleWords and kPriorityWords.
+constexpr std::size_t kStyleChoices[] = {kStyleNormal, kStyleMinimized, kStyleMaximized};
+constexpr std::size_t kPriorityChoices[] = {kPriorityNormal, kPriorityIdle, kPriorityHigh,
+                                            kPriorityBelowNormal, kPriorityAboveNormal};
+static_assert(std::size(kStyleChoices) == std::tuple_size_v<std::remove_cvref_t<decltype(kStyleWords)>> &&
+              std::size(kPriorityChoices) ==
+                  std::tuple_size_v<std::remove_cvref_t<decltype(kPriorityWords)>>);
 
 // Places in dialog units: left, top, width, height.
 struct Place
@@ -147,15 +165,29 @@ struct Place
     int left, top, width, height;
 };
 
+// Where a radio button stands in its row, after the field column's left edge, and its width (the
+// button and its word), in dialog units.
+struct ChoicePlace
+{
+    Control control;
+    int left, width;
+};
+constexpr ChoicePlace kChoicePlaces[] = {
+    {kStyleNormal, 0, 36},           {kStyleMinimized, 40, 44},       {kStyleMaximized, 88, 44},
+    {kPriorityNormal, 0, 36},        {kPriorityIdle, 40, 28},         {kPriorityHigh, 72, 28},
+    {kPriorityBelowNormal, 104, 52}, {kPriorityAboveNormal, 160, 52},
+};
+
 // The row each control stands in.
 constexpr int kRows[kControlCount] = {
-    0,  0,  0,  0,  1,  1, 2, 2, 2, 3, 3, 4, 4, // program, arguments, folder, window, priority
-    5,  5,  5,  6,  6,  6,                      // the icon
-    7,  7,  7,  7,  8,                          // the hot key and whether another program holds it
-    9,                                          // KV2 starts the program
-    10, 10, 11, 12, 13,                         // the shortcuts and the note for elevated tasks
-    14, 14,                                     // task files opened by a double click
-    15, 15, 15, 15,                             // the buttons
+    0,  0,  0,  0,  1,  1, 2, 2, 2,    // program, arguments, folder
+    3,  3,  3,  3,  4,  4, 4, 4, 4, 4, // window, priority
+    5,  5,  5,  6,  6,  6,             // the icon
+    7,  7,  7,  7,  8,                 // the hot key and whether another program holds it
+    9,                                 // KV2 starts the program
+    10, 10, 11, 12, 13,                // the shortcuts and the note for elevated tasks
+    14, 14,                            // task files opened by a double click
+    15, 15, 15, 15,                    // the buttons
 };
 
 Place PlaceOf(std::size_t control)
@@ -211,10 +243,10 @@ Place PlaceOf(std::size_t control)
     case kShortcutsLabel:
     case kFileTypesLabel:
         return {kLabelLeft, top + 2, kLabelWidth, 8};
-    case kStyle:
-    case kPriority:
-        return {kFieldLeft, top, 100, 100}; // the list's height opened
     default:
+        for (const ChoicePlace &choice : kChoicePlaces)
+            if (choice.control == control)
+                return {kFieldLeft + choice.left, top + 1, choice.width, 10};
         return kKinds[control].style == kLabel ? Place{kLabelLeft, top + 2, kLabelWidth, 8}
                                                : Place{kFieldLeft, top, kFieldWidth, 12};
     }
@@ -280,7 +312,7 @@ EditorForm::EditorForm(std::u16string path) : m_path(std::move(path))
     params.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     params.exStyle = WS_EX_CONTROLPARENT;
     Create(params);
-    CreateControls();
+    Layout();
     Open();
     ShowFileTypes();
     DragAcceptFiles(Handle(), TRUE);
@@ -288,16 +320,7 @@ EditorForm::EditorForm(std::u16string path) : m_path(std::move(path))
     SetFocus(m_controls[kProgram]);
 }
 
-// Each control made at its place (moving 36 controls once more costs the start a few milliseconds).
-void EditorForm::CreateControls()
-{
-    Layout();
-    for (const char16_t *name : kStyleNames)
-        SendMessageW(m_controls[kStyle], CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(name)));
-    for (const char16_t *name : kPriorityNames)
-        SendMessageW(m_controls[kPriority], CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(name)));
-}
-
+// Each control made at its place (moving the controls once more costs the start a few milliseconds).
 void EditorForm::Layout()
 {
     m_font.Reset(common::win::CreateSystemFont(common::win::SystemFont::Message, Dpi()));
@@ -380,9 +403,40 @@ void EditorForm::ShowFields(const TaskFields &fields)
         SetWindowTextW(m_controls[kIconNumber], W(common::DecimalText(fields.iconIndex)));
     }
     ShowIcon();
-    SendMessageW(m_controls[kStyle], CB_SETCURSEL, IndexOf(fields.style, kStyleWords), 0);
-    SendMessageW(m_controls[kPriority], CB_SETCURSEL, IndexOf(fields.priority, kPriorityWords), 0);
+    Choose(kStyleChoices, IndexOf(fields.style, kStyleWords));
+    Choose(kPriorityChoices, IndexOf(fields.priority, kPriorityWords));
     SendMessageW(m_controls[kExecute], BM_SETCHECK, fields.execute ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void EditorForm::Choose(std::span<const std::size_t> choices, std::size_t index)
+{
+    for (std::size_t i = 0; i < choices.size(); ++i)
+    {
+        const HWND button = m_controls[choices[i]];
+        SendMessageW(button, BM_SETCHECK, i == index ? BST_CHECKED : BST_UNCHECKED, 0);
+        const LONG style = GetWindowLongW(button, GWL_STYLE);
+        SetWindowLongW(button, GWL_STYLE, i == index ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+    }
+}
+
+std::size_t EditorForm::Chosen(std::span<const std::size_t> choices) const
+{
+    for (std::size_t i = 0; i < choices.size(); ++i)
+        if (SendMessageW(m_controls[choices[i]], BM_GETCHECK, 0, 0) == BST_CHECKED)
+            return i;
+    return 0;
+}
+
+bool EditorForm::ChoiceClicked(std::size_t control)
+{
+    using Choices = std::span<const std::size_t>;
+    for (const Choices choices : {Choices(kStyleChoices), Choices(kPriorityChoices)})
+        if (const auto at = std::find(choices.begin(), choices.end(), control); at != choices.end())
+        {
+            Choose(choices, static_cast<std::size_t>(at - choices.begin()));
+            return true;
+        }
+    return false;
 }
 
 TaskFields EditorForm::Fields() const
@@ -394,11 +448,8 @@ TaskFields EditorForm::Fields() const
     fields.iconFile = procwin::WindowText(m_controls[kIcon]);
     fields.iconIndex = common::ParseInt32(procwin::WindowText(m_controls[kIconNumber])).value_or(0);
     fields.hotKey = procwin::WindowText(m_controls[kHotKey]);
-    const auto selected = [this](Control list) {
-        return static_cast<std::size_t>(std::max<LRESULT>(SendMessageW(m_controls[list], CB_GETCURSEL, 0, 0), 0));
-    };
-    fields.style = kStyleWords[std::min(selected(kStyle), kStyleWords.size() - 1)];
-    fields.priority = kPriorityWords[std::min(selected(kPriority), kPriorityWords.size() - 1)];
+    fields.style = kStyleWords[Chosen(kStyleChoices)];
+    fields.priority = kPriorityWords[Chosen(kPriorityChoices)];
     fields.execute = SendMessageW(m_controls[kExecute], BM_GETCHECK, 0, 0) == BST_CHECKED;
     return fields;
 }
@@ -866,6 +917,9 @@ LRESULT EditorForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             Close();
             return 0;
         default:
+            if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) >= kFirstId &&
+                ChoiceClicked(LOWORD(wParam) - kFirstId))
+                return 0;
             break;
         }
         break;

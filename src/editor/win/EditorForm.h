@@ -9,6 +9,7 @@
 
 #include <array>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace editor
@@ -34,7 +35,7 @@ class RunningProgramPicker : public ui::TIRunFindForm
 class EditorForm : public gui::Window
 {
   public:
-    static constexpr std::size_t kControls = 36; // the window's controls
+    static constexpr std::size_t kControls = 42; // the window's controls
     // A new task (an empty `path`), or the task file at `path`; a path that does not exist yet is a
     // new task that "保存" writes there. Shows the window.
     explicit EditorForm(std::u16string path);
@@ -67,10 +68,14 @@ class EditorForm : public gui::Window
     void OnDpiChanged() override;
 
   private:
-    void CreateControls();
     void Layout(); // makes a control that is not there yet
     void Open();
     void ShowFields(const TaskFields &fields);
+    // Checks the radio button at index of a choice's buttons (the only one the Tab key stops at).
+    void Choose(std::span<const std::size_t> choices, std::size_t index);
+    std::size_t Chosen(std::span<const std::size_t> choices) const;
+    // A radio button clicked or reached with the arrow keys: true when it is one of a choice's.
+    bool ChoiceClicked(std::size_t control);
     void ShowTitle();
     void ShowShortcuts();
     std::array<bool, 3> ShortcutBoxes() const;
