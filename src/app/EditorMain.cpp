@@ -13,14 +13,6 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
-    // Saves take the lock KV2's own saves take, in the data folder they share.
-    static std::u16string dataFolder = startup::PrepareDataFolder(startup::kDataFolderName);
-    if (!dataFolder.empty())
-    {
-        if (dataFolder.back() != u'\\')
-            dataFolder += u'\\';
-        common::win::SetSettingsLockFolder(dataFolder);
-    }
     gui::FollowSystemTheme();
     const std::vector<std::u16string> arguments =
         startup::SplitCommandLine(common::win::U(GetCommandLineW()));
@@ -34,6 +26,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     try
     {
         editor::EditorForm form(path);
+        // Saves take the lock KV2's own saves take, in the data folder they share: found once the
+        // window shows (the shell finds it), before the window's first message.
+        static std::u16string dataFolder = startup::PrepareDataFolder(startup::kDataFolderName);
+        if (!dataFolder.empty())
+        {
+            if (dataFolder.back() != u'\\')
+                dataFolder += u'\\';
+            common::win::SetSettingsLockFolder(dataFolder);
+        }
         gui::PumpUntil([&form] { return form.Closed(); },
                        {.preTranslate = [&form](MSG &message) {
                            return IsDialogMessageW(form.Handle(), &message) != FALSE;

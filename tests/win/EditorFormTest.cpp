@@ -29,6 +29,12 @@ namespace
 constexpr int kProgram = 101, kRunning = 103, kArguments = 105, kStyleNormal = 110, kStyleMaximized = 112,
               kDesktop = 132, kStartup = 134, kFileTypes = 137;
 
+// The window's first message shows what it takes from the shell (the icon, the shortcuts, the types).
+bool Settled(const editor::EditorForm &form)
+{
+    return WaitUntil([&] { return form.Settled(); }, 5s);
+}
+
 HWND Control(const editor::EditorForm &form, int id)
 {
     return GetDlgItem(form.Handle(), id);
@@ -175,6 +181,7 @@ TEST(EditorForm, TheShortcutsTheBoxesAskForStartKv2WithTheTaskAndGoWhenUnticked)
     const std::u16string startupLink = folder / u"Startup\\My Tool.lnk";
     {
         editor::EditorForm form(path);
+        ASSERT_TRUE(Settled(form));
         SetWindowTextW(Control(form, kProgram), L"C:\\windows\\notepad.exe");
         SendMessageW(Control(form, kDesktop), BM_SETCHECK, BST_CHECKED, 0);
         SendMessageW(Control(form, kStartup), BM_SETCHECK, BST_CHECKED, 0);
@@ -193,6 +200,7 @@ TEST(EditorForm, TheShortcutsTheBoxesAskForStartKv2WithTheTaskAndGoWhenUnticked)
     }
     // Opened again: the boxes show the shortcuts there are; unticked, the shortcut goes at the save.
     editor::EditorForm form(path);
+    ASSERT_TRUE(Settled(form));
     EXPECT_EQ(SendMessageW(Control(form, kDesktop), BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(SendMessageW(Control(form, kStartup), BM_GETCHECK, 0, 0), BST_CHECKED);
     SendMessageW(Control(form, kDesktop), BM_SETCHECK, BST_UNCHECKED, 0);
@@ -397,6 +405,7 @@ TEST(EditorForm, TaskFilesOpenWithKv2ByADoubleClickUntilTheChoiceRemovesExactlyO
     editor::SetUserKeysForTests(classes.Get(), choices.Get());
     const common::ScopeExit restore([] { editor::SetUserKeysForTests(nullptr, nullptr); });
     editor::EditorForm form(u"");
+    ASSERT_TRUE(Settled(form));
     const HWND box = Control(form, kFileTypes);
     EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
     {
@@ -414,6 +423,7 @@ TEST(EditorForm, TaskFilesOpenWithKv2ByADoubleClickUntilTheChoiceRemovesExactlyO
     }
     // Opened again it shows the choice; unticked, our keys go and the user's stay.
     editor::EditorForm again(u"");
+    ASSERT_TRUE(Settled(again));
     EXPECT_EQ(SendMessageW(Control(again, kFileTypes), BM_GETCHECK, 0, 0), BST_CHECKED);
     SendMessageW(Control(again, kFileTypes), BM_CLICK, 0, 0);
     EXPECT_EQ(SendMessageW(Control(again, kFileTypes), BM_GETCHECK, 0, 0), BST_UNCHECKED);

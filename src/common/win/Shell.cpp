@@ -1,6 +1,7 @@
 #include "common/win/Shell.h"
 
 #include "common/win/SystemLibrary.h"
+#include "common/win/ShellCalls.h"
 
 #include <objbase.h>
 #include <shellapi.h>
@@ -22,13 +23,13 @@ void EnterComApartment() noexcept
     if (g_apartmentTried)
         return;
     g_apartmentTried = true;
-    g_inApartment = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    g_inApartment = SUCCEEDED(common::win::shell::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
 }
 
 void LeaveComApartment() noexcept
 {
     if (g_inApartment)
-        CoUninitialize();
+        common::win::shell::CoUninitialize();
     g_inApartment = false;
     g_apartmentTried = false;
 }
@@ -43,7 +44,7 @@ HICON GetAssociatedIcon(const std::u16string &fileName, int index)
     fileName.copy(reinterpret_cast<char16_t *>(path), fileName.size());
     WORD iconIndex = static_cast<WORD>(index);
     EnterComApartment();
-    if (HICON icon = ExtractAssociatedIconW(GetModuleHandleW(nullptr), path, &iconIndex))
+    if (HICON icon = common::win::shell::ExtractAssociatedIconW(GetModuleHandleW(nullptr), path, &iconIndex))
         return icon;
     // A shared system icon must not be destroyed: the caller gets a copy of its own.
     return CopyIcon(LoadIconW(nullptr, IDI_APPLICATION));

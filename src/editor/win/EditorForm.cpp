@@ -9,6 +9,7 @@
 #include "common/win/SystemFonts.h"
 #include "common/win/WinError.h"
 #include "common/win/WinText.h"
+#include "common/win/ShellCalls.h"
 #include "editor/win/FileTypeRegistry.h"
 #include "editor/win/ShortcutFiles.h"
 #include "gui/MessagePump.h"
@@ -91,6 +92,8 @@ enum Control : std::size_t
     kControlCount,
 };
 constexpr UINT kFirstId = 100;
+// Posted by the window to itself when it shows: what needs the shell is shown then.
+constexpr UINT kShowShellParts = WM_APP + 1;
 static_assert(kControlCount == EditorForm::kControls);
 
 struct ControlKind
@@ -310,14 +313,21 @@ EditorForm::EditorForm(std::u16string path) : m_path(std::move(path))
     CreateParams params{};
     params.className = L"KV2CEditor";
     params.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    params.exStyle = WS_EX_CONTROLPARENT;
+    params.exStyle = WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES;
     Create(params);
     Layout();
     Open();
-    ShowFileTypes();
-    DragAcceptFiles(Handle(), TRUE);
+    // The icon, the shortcuts and the file types come next, as the window's first message: the shell
+    // they need is loaded after the window shows (slow folders, a program on a network share, Wine's
+    // loading of the shell's libraries), and before the user can click anything.
+    PostMessageW(Handle(), kShowShellParts, 0, 0);
     ShowWindow(Handle(), SW_SHOW);
     SetFocus(m_controls[kProgram]);
+}
+
+bool EditorForm::Settled() const
+{
+    return m_shellPartsShown;
 }
 
 // Each control made at its place (moving the controls once more costs the start a few milliseconds).
@@ -376,7 +386,8 @@ void EditorForm::Open()
     m_opened = read.fields;
     ShowFields(read.fields);
     ShowTitle();
-    ShowShortcuts();
+    if (m_shellPartsShown)
+        ShowShortcuts();
     ShowHotKeyTaken();
     if (!read.unreadable.empty())
     {
@@ -402,7 +413,8 @@ void EditorForm::ShowFields(const TaskFields &fields)
             SetWindowTextW(m_controls[control], W(*text));
         SetWindowTextW(m_controls[kIconNumber], W(common::DecimalText(fields.iconIndex)));
     }
-    ShowIcon();
+    if (m_shellPartsShown)
+        ShowIcon();
     Choose(kStyleChoices, IndexOf(fields.style, kStyleWords));
     Choose(kPriorityChoices, IndexOf(fields.priority, kPriorityWords));
     SendMessageW(m_controls[kExecute], BM_SETCHECK, fields.execute ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -615,13 +627,13 @@ void EditorForm::BrowseFolder()
     browse.lpszTitle = L"作業フォルダーを選んでください。";
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     common::win::EnterComApartment();
-    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
+    PIDLIST_ABSOLUTE chosen = common::win::shell::SHBrowseForFolderW(&browse);
     if (chosen == nullptr)
         return;
     wchar_t folder[MAX_PATH] = {};
-    if (SHGetPathFromIDListW(chosen, folder))
+    if (common::win::shell::SHGetPathFromIDListW(chosen, folder))
         SetWindowTextW(m_controls[kWorkDir], folder);
-    CoTaskMemFree(chosen);
+    common::win::shell::CoTaskMemFree(chosen);
 }
 
 // A task file dropped on the window opens it; a program or shortcut starts a new task for it.
@@ -766,7 +778,7 @@ void EditorForm::TestLaunch()
     start.lpParameters = W(target.arguments);
     start.lpDirectory = W(target.workDir);
     start.nShow = SW_SHOWNORMAL;
-    if (!ShellExecuteExW(&start) && GetLastError() != ERROR_CANCELLED)
+    if (!common::win::shell::ShellExecuteExW(&start) && GetLastError() != ERROR_CANCELLED)
         Ask(target.program + u"を起動できませんでした。", MB_OK | MB_ICONWARNING);
 }
 
@@ -928,14 +940,20 @@ LRESULT EditorForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             break;
         }
         break;
+    case kShowShellParts:
+        m_shellPartsShown = true;
+        ShowIcon();
+        ShowShortcuts();
+        ShowFileTypes();
+        return 0;
     case WM_CLOSE:
         Close();
         return 0;
     case WM_DROPFILES: {
         const auto drop = reinterpret_cast<HDROP>(wParam);
         wchar_t file[MAX_PATH] = {};
-        const UINT length = DragQueryFileW(drop, 0, file, MAX_PATH);
-        DragFinish(drop);
+        const UINT length = common::win::shell::DragQueryFileW(drop, 0, file, MAX_PATH);
+        common::win::shell::DragFinish(drop);
         if (length > 0 && length < MAX_PATH)
             Dropped(U(file, length));
         return 0;

@@ -62,6 +62,9 @@ class EditorForm : public gui::Window
     bool HotKeyShownTaken() const;
     // The icon the window shows for the task.
     HICON ShownIcon() const;
+    // Whether the window shows what it takes from the shell (the icon, the shortcuts, the file types):
+    // from its first message on.
+    bool Settled() const;
 
   protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -101,6 +104,7 @@ class EditorForm : public gui::Window
     bool m_closed = false;
     bool m_saving = false;
     bool m_filling = false; // the fields are being shown, not typed
+    bool m_shellPartsShown = false;
     RawTaskKeys m_openedRaw;
     TaskFields m_opened; // the fields as opened or last saved
     std::array<HWND, kControls> m_controls{};

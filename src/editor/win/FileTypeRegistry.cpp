@@ -1,6 +1,7 @@
 #include "editor/win/FileTypeRegistry.h"
 
 #include "common/win/WinText.h"
+#include "common/win/ShellCalls.h"
 
 #include <shlobj.h>
 
@@ -65,7 +66,7 @@ void DeleteIfEmpty(std::u16string_view key)
 
 void TellExplorer()
 {
-    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+    common::win::shell::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "common/win/Shell.h"
 #include "common/win/Unique.h"
 #include "common/win/WinText.h"
+#include "common/win/ShellCalls.h"
 #include "startup/win/SystemFileProbe.h"
 
 #include <shlobj.h>
@@ -26,9 +27,9 @@ std::u16string PlaceFolder(ShortcutPlace place)
                                                                   : FOLDERID_Startup;
     PWSTR folder = nullptr;
     std::u16string path;
-    if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &folder)))
+    if (SUCCEEDED(common::win::shell::SHGetKnownFolderPath(id, 0, nullptr, &folder)))
         path = common::win::U(folder);
-    CoTaskMemFree(folder);
+    common::win::shell::CoTaskMemFree(folder);
     return path;
 }
 
@@ -64,8 +65,9 @@ bool WriteShortcut(const std::u16string &path, const ShortcutTarget &target, con
     common::win::EnterComApartment();
     UniqueCom<IShellLinkW> link;
     UniqueCom<IPersistFile> file;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void **>(link.Put()))) ||
+    if (FAILED(common::win::shell::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                                    IID_IShellLinkW,
+                                                    reinterpret_cast<void **>(link.Put()))) ||
         FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(file.Put()))))
         return false;
     link->SetPath(W(target.program));

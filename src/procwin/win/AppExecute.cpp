@@ -4,6 +4,7 @@
 #include "common/win/Shell.h"
 #include "common/win/Unique.h"
 #include "common/win/WinText.h"
+#include "common/win/ShellCalls.h"
 #include "procwin/LaunchPlan.h"
 #include "procwin/win/WindowEffects.h"
 #include "procwin/win/WindowInfo.h"
@@ -192,8 +193,9 @@ bool DesktopShell(ComPtr<IShellDispatch2> &shell)
 {
     ComPtr<IShellWindows> windows;
     common::win::EnterComApartment();
-    if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
-                                reinterpret_cast<void **>(windows.Put()))))
+    if (FAILED(common::win::shell::CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER,
+                                                    IID_IShellWindows,
+                                                    reinterpret_cast<void **>(windows.Put()))))
         return false;
     VARIANT location;
     VariantInit(&location);
@@ -252,7 +254,7 @@ bool StartThroughShell(const std::u16string &programPath, const std::u16string &
     info.lpParameters = common::win::W(arguments);
     info.nShow = SW_SHOWNORMAL;
     common::win::EnterComApartment();
-    return ShellExecuteExW(&info) != FALSE;
+    return common::win::shell::ShellExecuteExW(&info) != FALSE;
 }
 
 STARTUPINFOW StartupRecordFor(const STARTUPINFOW &own, const std::optional<Bounds> &placement) noexcept

@@ -4,6 +4,7 @@
 #include "common/win/SystemLibrary.h"
 #include "common/win/WinError.h"
 #include "common/win/WinText.h"
+#include "common/win/ShellCalls.h"
 #include "procwin/Translucency.h"
 
 namespace procwin
@@ -221,10 +222,12 @@ ITaskbarList *TaskbarList()
     g_taskbarWanted = false; // one try: a failure is reported once, not at every change
     common::win::EnterComApartment();
     common::win::UniqueCom<IUnknown> unknown;
-    HRESULT result = CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                      IID_IUnknown, reinterpret_cast<void **>(unknown.Put()));
+    HRESULT result = common::win::shell::CoCreateInstance(
+        CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IUnknown,
+        reinterpret_cast<void **>(unknown.Put()));
     if (FAILED(result))
-        throw common::win::WinError("CoCreateInstance(TaskbarList)", static_cast<DWORD>(result));
+        throw common::win::WinError("common::win::shell::CoCreateInstance(TaskbarList)",
+                                    static_cast<DWORD>(result));
     result = unknown->QueryInterface(IID_ITaskbarList, reinterpret_cast<void **>(&g_taskbarList));
     if (FAILED(result))
     {

@@ -6,6 +6,7 @@
 #include "common/win/SystemLibrary.h"
 #include "common/win/Unique.h"
 #include "common/win/WinText.h"
+#include "common/win/ShellCalls.h"
 #include "procwin/ProcessIdentity.h"
 #include "procwin/win/WindowEffects.h"
 #include "procwin/win/Wow64.h"
@@ -225,7 +226,7 @@ void CenterIfOffScreen(HWND window)
     APPBARDATA bar{};
     bar.cbSize = sizeof(bar);
     std::optional<Taskbar> taskbar;
-    if (SHAppBarMessage(ABM_GETTASKBARPOS, &bar) && bar.uEdge <= ABE_BOTTOM)
+    if (common::win::shell::SHAppBarMessage(ABM_GETTASKBARPOS, &bar) && bar.uEdge <= ABE_BOTTOM)
         taskbar = Taskbar{static_cast<TaskbarEdge>(bar.uEdge),
                           {bar.rc.left, bar.rc.top, bar.rc.right, bar.rc.bottom}};
     const Rect area = ScreenArea({work.left, work.top, work.right, work.bottom}, taskbar);

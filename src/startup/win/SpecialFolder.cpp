@@ -3,6 +3,7 @@
 #include "common/Text.h"
 #include "common/win/FileSystem.h"
 #include "common/win/WinText.h"
+#include "common/win/ShellCalls.h"
 #include "startup/Build.h"
 
 #include <windows.h>
@@ -21,7 +22,8 @@ std::u16string GetSpecialFolder(int index)
     if (index < 0 || index >= static_cast<int>(std::size(kFolders)))
         return {};
     wchar_t path[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, kFolders[index], nullptr, SHGFP_TYPE_CURRENT, path)))
+    if (FAILED(common::win::shell::SHGetFolderPathW(nullptr, kFolders[index], nullptr, SHGFP_TYPE_CURRENT,
+                                                    path)))
         return {};
     return std::u16string(common::CutAtNul(common::win::U(path, MAX_PATH)));
 }

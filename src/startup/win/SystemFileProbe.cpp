@@ -6,6 +6,7 @@
 #include "common/win/TextFile.h"
 #include "common/win/Unique.h"
 #include "common/win/WinText.h"
+#include "common/win/ShellCalls.h"
 #include "startup/TaskFile.h"
 
 #include <shlobj.h>
@@ -75,8 +76,9 @@ std::optional<ShellLinkTarget> SystemFileProbe::ReadShellLink(std::u16string_vie
     UniqueCom<IShellLinkW> link;
     UniqueCom<IPersistFile> file;
     UniqueCom<IShellLinkDataList> data;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void **>(link.Put()))) ||
+    if (FAILED(common::win::shell::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                                    IID_IShellLinkW,
+                                                    reinterpret_cast<void **>(link.Put()))) ||
         FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(file.Put()))) ||
         FAILED(file->Load(common::win::W(std::u16string(path)), STGM_READ)))
         return std::nullopt;
