@@ -107,8 +107,15 @@ TEST_F(Launch, SplashWindowVisibleAtIdleTimeIsTaken)
 
 TEST_F(Launch, ConsoleProgramGivesNoWindowAndNoError)
 {
-    EXPECT_NO_THROW(m_found = ExecuteApp(BinFolder() + u"\\KV2TargetConsole.exe", u"--exit-after 2000",
-                                         BinFolder(), NORMAL_PRIORITY_CLASS, std::nullopt, RunMessages));
+    try
+    {
+        m_found = ExecuteApp(BinFolder() + u"\\KV2TargetConsole.exe", u"--exit-after 2000", BinFolder(),
+                             NORMAL_PRIORITY_CLASS, std::nullopt, RunMessages);
+    }
+    catch (const procwin::LaunchError &error)
+    {
+        FAIL() << error.what() << " (system error " << error.Code() << ")";
+    }
     EXPECT_EQ(TargetWnd(), nullptr);
     EXPECT_EQ(TargetSubWnd(), nullptr);
 }
