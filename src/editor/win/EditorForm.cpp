@@ -422,17 +422,14 @@ void EditorForm::ShowFields(const TaskFields &fields)
 
 void EditorForm::Choose(std::span<const std::size_t> choices, std::size_t index)
 {
-    // Only a button that changes is told: each change is redrawn, which the start pays for.
+    // A radio button takes the Tab key's stop with its check. Only a button that changes is told: each
+    // change costs the start a restyled and redrawn button.
     for (std::size_t i = 0; i < choices.size(); ++i)
     {
         const HWND button = m_controls[choices[i]];
         const WPARAM check = i == index ? BST_CHECKED : BST_UNCHECKED;
         if (static_cast<WPARAM>(SendMessageW(button, BM_GETCHECK, 0, 0)) != check)
             SendMessageW(button, BM_SETCHECK, check, 0);
-        const LONG style = GetWindowLongW(button, GWL_STYLE);
-        const LONG tabStop = i == index ? style | WS_TABSTOP : style & ~WS_TABSTOP;
-        if (tabStop != style)
-            SetWindowLongW(button, GWL_STYLE, tabStop);
     }
 }
 

@@ -74,7 +74,7 @@ class EditorForm : public gui::Window
     void Layout(); // makes a control that is not there yet
     void Open();
     void ShowFields(const TaskFields &fields);
-    // Checks the radio button at index of a choice's buttons (the only one the Tab key stops at).
+    // Checks the radio button at index of a choice's buttons.
     void Choose(std::span<const std::size_t> choices, std::size_t index);
     std::size_t Chosen(std::span<const std::size_t> choices) const;
     // A radio button clicked or reached with the arrow keys: true when it is one of a choice's.
