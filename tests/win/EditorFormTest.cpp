@@ -195,8 +195,11 @@ TEST(EditorForm, TheShortcutsTheBoxesAskForStartKv2WithTheTaskAndGoWhenUnticked)
         SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
         EXPECT_TRUE(form.Closed());
     }
-    // Opened again: the boxes show the shortcuts there are; unticked, the shortcut goes at the save.
+    // Opened again: a save at once, before the window's first message, keeps them; the boxes show the
+    // shortcuts there are; unticked, the shortcut goes at the save.
     editor::EditorForm form(path);
+    ASSERT_TRUE(form.Save());
+    EXPECT_NE(GetFileAttributesW(common::win::W(desktopLink)), INVALID_FILE_ATTRIBUTES);
     ASSERT_TRUE(Settled(form));
     EXPECT_EQ(SendMessageW(Control(form, kDesktop), BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(SendMessageW(Control(form, kStartup), BM_GETCHECK, 0, 0), BST_CHECKED);

@@ -330,6 +330,16 @@ bool EditorForm::Settled() const
     return m_shellPartsShown;
 }
 
+void EditorForm::ShowShellParts()
+{
+    if (m_shellPartsShown)
+        return;
+    m_shellPartsShown = true;
+    ShowIcon();
+    ShowShortcuts();
+    ShowFileTypes();
+}
+
 // Each control made at its place (moving the controls once more costs the start a few milliseconds).
 void EditorForm::Layout()
 {
@@ -786,6 +796,8 @@ bool EditorForm::SaveTo(const std::u16string &path)
         return false;
     m_saving = true;
     const common::ScopeExit done([this] { m_saving = false; });
+    // The shortcut boxes say which shortcuts stay: shown from the files before anything is removed.
+    ShowShellParts();
     const TaskFields edited = Fields();
     // What KV2 would not find is saved only when the user says so.
     std::u16string warnings;
@@ -938,10 +950,7 @@ LRESULT EditorForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         break;
     case kShowShellParts:
-        m_shellPartsShown = true;
-        ShowIcon();
-        ShowShortcuts();
-        ShowFileTypes();
+        ShowShellParts();
         return 0;
     case WM_CLOSE:
         Close();

@@ -84,6 +84,7 @@ class EditorForm : public gui::Window
     std::array<bool, 3> ShortcutBoxes() const;
     void ApplyShortcuts();
     void ShowFileTypes();
+    void ShowShellParts(); // the icon, the shortcuts and the file types, once
     void ChooseFileTypes();
     bool SaveTo(const std::u16string &path);
     void TestLaunch();
