@@ -451,18 +451,6 @@ std::size_t EditorForm::Chosen(std::span<const std::size_t> choices) const
     return 0;
 }
 
-bool EditorForm::ChoiceClicked(std::size_t control)
-{
-    using Choices = std::span<const std::size_t>;
-    for (const Choices choices : {Choices(kStyleChoices), Choices(kPriorityChoices)})
-        if (const auto at = std::find(choices.begin(), choices.end(), control); at != choices.end())
-        {
-            Choose(choices, static_cast<std::size_t>(at - choices.begin()));
-            return true;
-        }
-    return false;
-}
-
 TaskFields EditorForm::Fields() const
 {
     TaskFields fields;
@@ -943,9 +931,6 @@ LRESULT EditorForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             Close();
             return 0;
         default:
-            if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) >= kFirstId &&
-                ChoiceClicked(LOWORD(wParam) - kFirstId))
-                return 0;
             break;
         }
         break;

@@ -77,8 +77,6 @@ class EditorForm : public gui::Window
     // Checks the radio button at index of a choice's buttons.
     void Choose(std::span<const std::size_t> choices, std::size_t index);
     std::size_t Chosen(std::span<const std::size_t> choices) const;
-    // A radio button clicked or reached with the arrow keys: true when it is one of a choice's.
-    bool ChoiceClicked(std::size_t control);
     void ShowTitle();
     void ShowShortcuts();
     std::array<bool, 3> ShortcutBoxes() const;
